@@ -1,0 +1,117 @@
+#include "engine/ChannelEngine.h"
+
+#include "engine/ShapingLaws.h"
+#include "spectral/SpectralSeparator.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace calderine {
+
+namespace {
+
+constexpr double kDefaultSampleRate = 44100.0; // Hz, until the host sets its own
+constexpr double kFrameSeconds = 0.05;         // separator frame length
+// Frame lengths above this are rejected before any size arithmetic; it corresponds to about
+// 1.3 GHz, far beyond any audio rate, and keeps the separator's sizes well inside 32 bits.
+constexpr double kMaxFrameLength = 67108864.0; // 2^26 samples
+// Any frequency with gain 1 gives a flat tilt; this one is merely a valid design point.
+constexpr double kFlatDesignFrequency = 0.01;
+constexpr double kFlatDesignGain = 1.0;
+
+// A fresh design, to be moved into a running filter with assignCoefficients.
+TiltFilter designedTilt(double sampleRate, double gain) noexcept {
+    TiltFilter filter;
+    filter.design(shaping::tiltFrequency(sampleRate), gain);
+    return filter;
+}
+
+} // namespace
+
+ChannelEngine::ChannelEngine() {
+    toneTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
+    noiseTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
+    emphasis_.design(kFlatDesignFrequency, kFlatDesignGain);
+    deEmphasis_.design(kFlatDesignFrequency, kFlatDesignGain);
+    setSampleRate(kDefaultSampleRate);
+}
+
+ChannelEngine::~ChannelEngine() = default;
+
+void ChannelEngine::setSampleRate(double sampleRate) {
+    if (!std::isfinite(sampleRate) || !(sampleRate > 0.0)) {
+        throw std::invalid_argument("ChannelEngine: sample rate must be finite and positive");
+    }
+    const double frameLength = std::ceil(sampleRate * kFrameSeconds);
+    if (frameLength > kMaxFrameLength) {
+        throw std::invalid_argument("ChannelEngine: sample rate too high");
+    }
+    auto separator =
+        std::make_unique<SpectralSeparator>(static_cast<std::uint32_t>(frameLength), sampleRate);
+    auto delayLine = std::make_unique<DelayLine>(separator->latency());
+    // Nothing below can throw: the engine changes all at once or not at all.
+    separator_ = std::move(separator);
+    delayLine_ = std::move(delayLine);
+}
+
+void ChannelEngine::reset() noexcept {
+    separator_->reset();
+    delayLine_->reset();
+    toneTilt_.clearHistory();
+    noiseTilt_.clearHistory();
+    emphasis_.clearHistory();
+    deEmphasis_.clearHistory();
+}
+
+double ChannelEngine::processSample(double input) noexcept {
+    // The separator's noise estimate refers to the input of latency() samples ago, which is
+    // exactly what the delay line returns now.
+    const double noise = separator_->processSample(input);
+    const double delayed = delayLine_->processSample(input);
+    const double tonePart = toneGain * toneTilt_.processSample(delayed - noise);
+
+    double shapedNoise = noise;
+    // The branch's filters advance only while it is on, so they resume from where they were.
+    if (clipperEnabled_) {
+        shapedNoise = emphasis_.processSample(shapedNoise);
+        shapedNoise = clipper_.processSample(shapedNoise);
+        shapedNoise = deEmphasis_.processSample(shapedNoise);
+    }
+    shapedNoise = noiseTilt_.processSample(shapedNoise);
+
+    if (bypass) {
+        return delayed;
+    }
+    return (noiseGain * shapedNoise + tonePart) * (1.0 - dryMix) + dryMix * delayed;
+}
+
+void ChannelEngine::setToneTilt(double value, double sampleRate) noexcept {
+    toneTilt_.assignCoefficients(designedTilt(sampleRate, shaping::tiltGain(value)));
+}
+
+void ChannelEngine::setNoiseTilt(double value, double sampleRate) noexcept {
+    noiseTilt_.assignCoefficients(designedTilt(sampleRate, shaping::tiltGain(value)));
+}
+
+void ChannelEngine::setEmphasis(double value, double sampleRate) noexcept {
+    const double gain = shaping::emphasisGain(value);
+    emphasis_.assignCoefficients(designedTilt(sampleRate, gain));
+    deEmphasis_.assignCoefficients(designedTilt(sampleRate, 1.0 / gain));
+}
+
+void ChannelEngine::setClipper(bool enabled, double threshold) noexcept {
+    clipperEnabled_ = enabled;
+    if (enabled) {
+        clipper_.setThreshold(threshold);
+    }
+}
+
+void ChannelEngine::setSeparationSlope(double slope) noexcept {
+    separator_->separationSlope = slope;
+}
+
+std::uint32_t ChannelEngine::latency() const noexcept {
+    return separator_->latency();
+}
+
+} // namespace calderine

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "engine/DelayLine.h"
+#include "engine/NoiseClipper.h"
+#include "engine/TiltFilter.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace calderine {
+
+class SpectralSeparator;
+
+// Processes one mono signal: splits it into a noise part (the separator's output) and a tone
+// part (the input delayed by the separator's latency, minus the noise), shapes each, and mixes
+// them with the delayed dry input. The output lags the input by latency() samples.
+class ChannelEngine {
+public:
+    // Built for 44100 Hz with flat filters and the clipper branch off. Throws std::bad_alloc.
+    ChannelEngine();
+    ~ChannelEngine();
+    ChannelEngine(const ChannelEngine&) = delete;
+    ChannelEngine& operator=(const ChannelEngine&) = delete;
+
+    // Rebuilds the separator and the delay line for sampleRate (Hz). Strong guarantee: both
+    // are built before either replaces its predecessor, so on an exception (std::bad_alloc, or
+    // std::invalid_argument for a rate that is not finite and positive or whose frame length
+    // is out of reach) the engine is unchanged. Filters, gains, clipper and flags are kept.
+    void setSampleRate(double sampleRate);
+
+    // Clears all signal memory; settings stay.
+    void reset() noexcept;
+
+    double processSample(double input) noexcept;
+
+    // value in 0..1 (the parameters' engine values); sampleRate in Hz. Coefficients are
+    // replaced without clearing the running histories.
+    void setToneTilt(double value, double sampleRate) noexcept;
+    void setNoiseTilt(double value, double sampleRate) noexcept;
+    void setEmphasis(double value, double sampleRate) noexcept;
+    // threshold: linear amplitude, applied only when enabled.
+    void setClipper(bool enabled, double threshold) noexcept;
+    void setSeparationSlope(double slope) noexcept;
+
+    // Delay of the output behind the input, in samples: the separator's FFT size.
+    std::uint32_t latency() const noexcept;
+
+    // The router feeds a signal that it passes through unprocessed to this directly, so that
+    // it stays aligned with the processed one.
+    DelayLine& delayLine() noexcept { return *delayLine_; }
+    const DelayLine& delayLine() const noexcept { return *delayLine_; }
+
+    const TiltFilter& toneTilt() const noexcept { return toneTilt_; }
+    const TiltFilter& noiseTilt() const noexcept { return noiseTilt_; }
+    const TiltFilter& emphasis() const noexcept { return emphasis_; }
+    const TiltFilter& deEmphasis() const noexcept { return deEmphasis_; }
+    const NoiseClipper& clipper() const noexcept { return clipper_; }
+    bool clipperEnabled() const noexcept { return clipperEnabled_; }
+
+    // Written directly by the plugin between blocks.
+    double noiseGain = 1.0; // linear
+    double toneGain = 1.0;  // linear
+    double dryMix = 0.0;    // share of the delayed dry input, 0..1
+    bool bypass = false;    // output the delayed input; filters keep running
+
+private:
+    // Declared before the delay line so that the delay line is destroyed first.
+    std::unique_ptr<SpectralSeparator> separator_;
+    std::unique_ptr<DelayLine> delayLine_;
+    TiltFilter toneTilt_;
+    TiltFilter noiseTilt_;  // after the clipper branch
+    TiltFilter emphasis_;   // before the clipper
+    TiltFilter deEmphasis_; // after the clipper, designed with the reciprocal gain
+    NoiseClipper clipper_;
+    bool clipperEnabled_ = false;
+};
+
+} // namespace calderine

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace calderine {
+
+// Fixed ring that returns its input a whole number of samples later. Sized once at
+// construction; processing never allocates.
+class DelayLine {
+public:
+    // length in samples, >= 1 (throws std::invalid_argument for 0, std::bad_alloc when out of
+    // memory). Starts silent.
+    explicit DelayLine(std::uint32_t length);
+
+    // Returns the input of length() calls earlier (0.0 until that many calls were made).
+    double processSample(double input) noexcept {
+        const double output = samples_[position_];
+        samples_[position_] = input;
+        if (++position_ == samples_.size()) {
+            position_ = 0;
+        }
+        return output;
+    }
+
+    void reset() noexcept;
+
+    std::uint32_t length() const noexcept { return static_cast<std::uint32_t>(samples_.size()); }
+
+private:
+    std::vector<double> samples_;
+    std::uint32_t position_ = 0; // next sample to read and overwrite
+};
+
+} // namespace calderine

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/ShelfSection.h"
+
+#include <array>
+#include <cstddef>
+
+namespace calderine {
+
+// Spectral tilt around a corner f: a low shelf at f/10 cut by 1/g and high shelves at f and
+// 10 f each boosted by g, scaled by 1/sqrt(g). Net gain g^(-3/2) at DC and g^(3/2) at Nyquist;
+// g = 1 is the identity. A filter outputs silence until it is first designed.
+class TiltFilter {
+public:
+    static constexpr std::size_t kSectionCount = 3;
+
+    // frequency: normalised corner (cycles per sample); gain: linear, > 0. Clears the histories.
+    void design(double frequency, double gain) noexcept;
+
+    // Takes the coefficients of source but keeps this filter's histories, so a running filter
+    // changes its response without a discontinuity from cleared state.
+    void assignCoefficients(const TiltFilter& source) noexcept;
+
+    void clearHistory() noexcept;
+
+    double processSample(double input) noexcept {
+        double value = input;
+        for (auto& section : sections_) {
+            value = section.processSample(value);
+        }
+        return outputScale_ * value;
+    }
+
+    const ShelfSection& section(std::size_t index) const noexcept { return sections_[index]; }
+    double outputScale() const noexcept { return outputScale_; }
+
+private:
+    std::array<ShelfSection, kSectionCount> sections_{}; // low shelf, then two high shelves
+    double outputScale_ = 0.0;
+};
+
+} // namespace calderine

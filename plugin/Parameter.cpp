@@ -1,0 +1,140 @@
+#include "plugin/Parameter.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace calderine {
+
+namespace {
+
+// The one rounding rule of the plug-in: half up, also for negative numbers (-22.5 -> -22).
+double roundHalfUp(double x) noexcept {
+    return std::floor(x + 0.5);
+}
+
+void copyDisplay(const char* source, std::size_t length, char* text) noexcept {
+    const std::size_t count = std::min(length, Parameter::kDisplayLength);
+    std::memcpy(text, source, count);
+    text[count] = '\0';
+}
+
+void copyDisplay(const char* source, char* text) noexcept {
+    copyDisplay(source, std::strlen(source), text);
+}
+
+// Integers are written whole where they fit; other magnitudes fall back to the double form
+// so that no input can overflow a conversion.
+constexpr double kLargestWholeDisplay = 1e15;
+
+// Room for any double in fixed notation (309 integer digits) with a few decimals.
+constexpr std::size_t kFormatCapacity = 400;
+
+} // namespace
+
+Parameter::Parameter(const char* name, const char* unit, double minimum, double maximum,
+                     double defaultValue, ParameterKind kind, const char* minimumText,
+                     const char* maximumText, std::int32_t precision,
+                     const char* const* choices) noexcept
+    : name(name), unit(unit != nullptr && unit[0] == '\0' ? nullptr : unit), minimum(minimum),
+      maximum(maximum), kind(kind), minimumText(minimumText), maximumText(maximumText),
+      choices(choices), precision(precision), value(defaultValue) {}
+
+float Parameter::toNormalized(double plain) const noexcept {
+    if (kind == ParameterKind::Percent) {
+        return static_cast<float>(plain * 0.01);
+    }
+    return static_cast<float>((plain - minimum) / (maximum - minimum));
+}
+
+double Parameter::fromNormalized(float normalized) const noexcept {
+    const double n = normalized;
+    // Written as !(n > 0) so that NaN, which no host should send, also lands on minimum.
+    if (!(n > 0.0)) {
+        return minimum;
+    }
+    if (n >= 1.0) {
+        return maximum;
+    }
+    switch (kind) {
+    case ParameterKind::Percent: {
+        const double percent = n * 100.0;
+        return percent < minimum ? minimum : (percent > maximum ? maximum : percent);
+    }
+    case ParameterKind::Switch:
+        return minimum + (maximum - minimum) * (n < 0.5 ? 0.0 : 1.0);
+    case ParameterKind::Linear:
+    case ParameterKind::Decibel:
+        break;
+    }
+    return minimum + (maximum - minimum) * n;
+}
+
+void Parameter::displayText(double plain, char* text) const noexcept {
+    if (choices != nullptr) {
+        // Clamped so that a value outside the range (or NaN) still names a valid entry.
+        const double index = roundHalfUp(plain - minimum);
+        const double last = static_cast<double>(choiceCount() - 1);
+        const std::size_t i = index > 0.0 ? static_cast<std::size_t>(std::min(index, last)) : 0;
+        copyDisplay(choices[i], text);
+        return;
+    }
+    if (plain == minimum && minimumText != nullptr) {
+        copyDisplay(minimumText, text);
+        return;
+    }
+    if (plain == maximum && maximumText != nullptr) {
+        copyDisplay(maximumText, text);
+        return;
+    }
+
+    // std::to_chars is locale-independent: a host running with a comma decimal separator
+    // still sees "2.3".
+    char buffer[kFormatCapacity];
+    std::to_chars_result result{};
+    if (precision <= 0) {
+        const double whole = roundHalfUp(plain);
+        if (std::fabs(whole) < kLargestWholeDisplay) {
+            result = std::to_chars(buffer, buffer + kFormatCapacity, static_cast<long long>(whole));
+        } else {
+            result = std::to_chars(buffer, buffer + kFormatCapacity, whole);
+        }
+    } else {
+        const double s = scale();
+        const double rounded = roundHalfUp(plain * s) / s;
+        result = std::to_chars(buffer, buffer + kFormatCapacity, rounded, std::chars_format::fixed,
+                               precision);
+        if (result.ec != std::errc{}) {
+            result = std::to_chars(buffer, buffer + kFormatCapacity, rounded);
+        }
+    }
+    const std::size_t length =
+        result.ec == std::errc{} ? static_cast<std::size_t>(result.ptr - buffer) : 0;
+    copyDisplay(buffer, length, text);
+}
+
+double Parameter::engineValue() const noexcept {
+    const double s = scale();
+    const double rounded = roundHalfUp(current() * s) / s;
+    if (kind == ParameterKind::Decibel) {
+        return std::pow(10.0, rounded * 0.05);
+    }
+    return rounded;
+}
+
+// One entry per whole number from minimum to maximum.
+std::size_t Parameter::choiceCount() const noexcept {
+    return static_cast<std::size_t>(roundHalfUp(maximum - minimum)) + 1;
+}
+
+// Exact for the small precisions in use.
+double Parameter::scale() const noexcept {
+    double s = 1.0;
+    for (std::int32_t i = 0; i < precision; ++i) {
+        s *= 10.0;
+    }
+    return s;
+}
+
+} // namespace calderine

@@ -1,0 +1,29 @@
+// The module's exported entry point. Compiled into the module only: the libraries and tests
+// reach the same construction through createEffect and createPluginInstance.
+#include "host/EffectFactory.h"
+#include "plugin/plugin.h"
+
+#if defined(_WIN32)
+#define CALDERINE_EXPORT __declspec(dllexport)
+#else
+#define CALDERINE_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" {
+
+// Any host thread: one new, independent instance per call, or null when the host answers 0 to
+// the version query or the instance cannot be built.
+CALDERINE_EXPORT calderine::AEffect* CALDERINE_VST_CALL
+VSTPluginMain(calderine::audioMasterCallback host) {
+    return calderine::createEffect(host, &calderine::createPluginInstance);
+}
+
+#if !defined(_WIN32)
+// Older hosts look the entry point up as `main`. C++ reserves the identifier ::main, so the
+// second name is given as an assembler label on an alias: one function under two symbols.
+// (A Windows build exports the second name through its module-definition file instead.)
+CALDERINE_EXPORT calderine::AEffect* CALDERINE_VST_CALL vstPluginMainAlias(
+    calderine::audioMasterCallback host) __asm__("main") __attribute__((alias("VSTPluginMain")));
+#endif
+
+} // extern "C"

@@ -1,0 +1,246 @@
+#include "spectral/Fft.h"
+
+#include "spectral/AlignedBuffer.h"
+#include "spectral/FftBackwardPasses.h"
+#include "spectral/FftConstants.h"
+#include "spectral/FftForwardPasses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace calderine {
+
+namespace {
+
+constexpr int trialFactors[] = {4, 2, 3, 5};
+
+// Without a caller's work array the scratch comes from the stack up to this many doubles
+// (8 KiB, harmless on any audio thread), and from the heap above it.
+constexpr int stackScratchLimit = 1024;
+
+// Fills factors[2 ..] in pass order and returns their count, or 0 when size is not a product of
+// the trial factors or needs more factors than the table holds. A 2 (there is at most one, the
+// 4s having been taken first) goes to the front, so that it runs as the last forward pass.
+int factorise(int size, int (&factors)[15]) {
+    int remaining = size;
+    int nf = 0;
+    for (const int trial : trialFactors) {
+        while (remaining != 1 && remaining % trial == 0) {
+            if (nf == fftMaxFactors) {
+                return 0;
+            }
+            remaining /= trial;
+            factors[2 + nf] = trial;
+            ++nf;
+            if (trial == 2 && nf > 1) {
+                std::rotate(factors + 2, factors + 1 + nf, factors + 2 + nf);
+            }
+        }
+    }
+    return remaining == 1 ? nf : 0;
+}
+
+// Row layout: factor j (all but the last) owns p_j - 1 rows of ido_j entries, one row per
+// non-trivial input of its butterfly, holding (cos, sin) of q * ld * 2*pi/N for q = 1 ..
+// (ido_j - 1) / 2. The last factor runs with ido = 1 and needs no row.
+void fillTwiddles(const int size, const int (&factors)[15], double* twiddles) {
+    const double h = fftconst::twoPi / size;
+    const int nf = factors[1];
+    int l1 = 1;
+    int is = 0;
+    for (int j = 0; j < nf - 1; ++j) {
+        const int p = factors[2 + j];
+        const int l2 = l1 * p;
+        const int ido = size / l2;
+        int ld = 0;
+        for (int m = 1; m < p; ++m) {
+            ld += l1;
+            const double a = ld * h;
+            for (int q = 1; q <= (ido - 1) / 2; ++q) {
+                twiddles[is + 2 * (q - 1)] = std::cos(q * a);
+                twiddles[is + 2 * (q - 1) + 1] = std::sin(q * a);
+            }
+            is += ido;
+        }
+        l1 = l2;
+    }
+}
+
+void freeTwiddles(double* twiddles) noexcept {
+    ::operator delete(twiddles, std::align_val_t{AlignedBuffer::alignment});
+}
+
+void forwardPass(const FftPlan& plan, int p, int ido, int l1, int iw, const double* cc,
+                 double* ch) noexcept {
+    const double* wa = plan.twiddles + iw;
+    switch (p) {
+    case 4:
+        fftpass::radf4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        break;
+    case 2:
+        fftpass::radf2(ido, l1, cc, ch, wa);
+        break;
+    case 3:
+        fftpass::radf3(ido, l1, cc, ch, wa, wa + ido);
+        break;
+    default:
+        fftpass::radf5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        break;
+    }
+}
+
+void backwardPass(const FftPlan& plan, int p, int ido, int l1, int iw, const double* cc,
+                  double* ch) noexcept {
+    const double* wa = plan.twiddles + iw;
+    switch (p) {
+    case 4:
+        fftpass::radb4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        break;
+    case 2:
+        fftpass::radb2(ido, l1, cc, ch, wa);
+        break;
+    case 3:
+        fftpass::radb3(ido, l1, cc, ch, wa, wa + ido);
+        break;
+    default:
+        fftpass::radb5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        break;
+    }
+}
+
+// Nyquist moves from the end to slot 1; the complex bins shift up by one.
+void packedToOrdered(const double* __restrict in, double* __restrict out, int n) noexcept {
+    out[0] = in[0];
+    out[1] = in[n - 1];
+    for (int k = 2; k < n; ++k) {
+        out[k] = in[k - 1];
+    }
+}
+
+void orderedToPacked(const double* __restrict in, double* __restrict out, int n) noexcept {
+    out[0] = in[0];
+    out[n - 1] = in[1];
+    for (int k = 1; k < n - 1; ++k) {
+        out[k] = in[k + 1];
+    }
+}
+
+// Runs the chain of steps (radix passes, plus the layout conversion when ordered), each reading
+// the previous step's array and writing the other of output/work. The first destination is
+// chosen by the parity of the step count so that the last step lands in output; when input is
+// that first destination, the other array goes first instead (input must be read before it is
+// overwritten) and the result is copied into output at the end.
+void runSteps(const FftPlan& plan, const double* input, double* output, double* work,
+              FftDirection direction, bool ordered) noexcept {
+    const int n = plan.size;
+    const int nf = plan.factors[1];
+    const int steps = nf + (ordered ? 1 : 0);
+
+    double* destination = steps % 2 == 1 ? output : work;
+    double* other = destination == output ? work : output;
+    if (destination == input) {
+        std::swap(destination, other);
+    }
+    const double* source = input;
+    const auto stepDone = [&] {
+        source = destination;
+        std::swap(destination, other);
+    };
+
+    if (direction == FftDirection::Forward) {
+        int l2 = n;
+        int iw = n - 1;
+        for (int j = nf; j >= 1; --j) {
+            const int p = plan.factors[1 + j];
+            const int l1 = l2 / p;
+            const int ido = n / l2;
+            iw -= (p - 1) * ido;
+            forwardPass(plan, p, ido, l1, iw, source, destination);
+            stepDone();
+            l2 = l1;
+        }
+        if (ordered) {
+            packedToOrdered(source, destination, n);
+            stepDone();
+        }
+    } else {
+        if (ordered) {
+            orderedToPacked(source, destination, n);
+            stepDone();
+        }
+        int l1 = 1;
+        int iw = 0;
+        for (int j = 1; j <= nf; ++j) {
+            const int p = plan.factors[1 + j];
+            const int l2 = p * l1;
+            const int ido = n / l2;
+            backwardPass(plan, p, ido, l1, iw, source, destination);
+            stepDone();
+            l1 = l2;
+            iw += (p - 1) * ido;
+        }
+    }
+
+    if (source != output) {
+        std::copy_n(source, n, output);
+    }
+}
+
+} // namespace
+
+FftPlan* createFftPlan(int size) {
+    if (size < 2 || size % 2 != 0) {
+        return nullptr;
+    }
+    auto plan = std::make_unique<FftPlan>();
+    plan->size = size;
+    plan->halfSize = size / 2;
+    const int nf = factorise(size, plan->factors);
+    if (nf == 0) {
+        return nullptr;
+    }
+    plan->factors[0] = size;
+    plan->factors[1] = nf;
+
+    plan->twiddles = static_cast<double*>(::operator new(
+        static_cast<std::size_t>(size) * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
+    std::fill_n(plan->twiddles, size, 0.0);
+    fillTwiddles(size, plan->factors, plan->twiddles);
+    return plan.release();
+}
+
+void destroyFftPlan(FftPlan* plan) {
+    if (plan == nullptr) {
+        return;
+    }
+    freeTwiddles(plan->twiddles);
+    delete plan;
+}
+
+void FftPlanDeleter::operator()(FftPlan* plan) const noexcept { destroyFftPlan(plan); }
+
+void fftTransform(const FftPlan& plan, const double* input, double* output, double* work,
+                  FftDirection direction, bool ordered) noexcept {
+    if (work != nullptr && work != output) {
+        runSteps(plan, input, output, work, direction, ordered);
+        return;
+    }
+    const int n = plan.size;
+    if (n <= stackScratchLimit) {
+        alignas(AlignedBuffer::alignment) double scratch[stackScratchLimit];
+        runSteps(plan, input, output, scratch, direction, ordered);
+        return;
+    }
+    const std::unique_ptr<double[]> scratch(new (std::nothrow) double[n]);
+    if (!scratch) {
+        // Silence is the one harmless answer left for an audio path.
+        std::fill_n(output, n, 0.0);
+        return;
+    }
+    runSteps(plan, input, output, scratch.get(), direction, ordered);
+}
+
+} // namespace calderine

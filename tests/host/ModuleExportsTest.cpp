@@ -1,0 +1,35 @@
+// The built module must export the entry point under its two names and nothing else: any
+// further dynamic symbol could collide with the host's or another plug-in's.
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// Dynamic symbols defined by the module, as `nm -D --defined-only` lists them.
+std::set<std::string> definedDynamicSymbols(const std::string& module) {
+    const std::string command =
+        std::string("\"") + CALDERINE_NM_PATH + "\" -D --defined-only \"" + module + "\"";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), &pclose);
+    std::set<std::string> symbols;
+    if (!pipe)
+        return symbols;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+        std::istringstream fields(line);
+        std::string address, type, name;
+        if (fields >> address >> type >> name)
+            symbols.insert(name);
+    }
+    return symbols;
+}
+
+TEST(ModuleExportsTest, ExportsExactlyTheTwoEntryNames) {
+    const std::set<std::string> expected = {"VSTPluginMain", "main"};
+    EXPECT_EQ(definedDynamicSymbols(CALDERINE_MODULE_PATH), expected);
+}
+
+} // namespace

@@ -1,0 +1,203 @@
+#include "plugin/Parameter.h"
+
+#include "plugin/ParameterTable.h"
+
+#include <clocale>
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+
+namespace calderine {
+namespace {
+
+std::string display(const Parameter& parameter, double plain) {
+    char text[Parameter::kDisplayLength + 1];
+    std::memset(text, 'x', sizeof text);
+    parameter.displayText(plain, text);
+    return text;
+}
+
+struct NormalisedCase {
+    std::size_t index;
+    float normalised;
+    double value;
+    const char* text;
+};
+
+class ParameterFromNormalised : public ::testing::TestWithParam<NormalisedCase> {};
+
+TEST_P(ParameterFromNormalised, GivesValueAndDisplay) {
+    const NormalisedCase c = GetParam();
+    const auto parameter = createParameter(kParameterTable[c.index]);
+    const double value = parameter->fromNormalized(c.normalised);
+    EXPECT_NEAR(value, c.value, 1e-6);
+    EXPECT_EQ(display(*parameter, value), c.text);
+}
+
+using namespace parameterIndex;
+
+INSTANTIATE_TEST_SUITE_P(EdgeCases, ParameterFromNormalised,
+                         ::testing::Values(NormalisedCase{toneGain, 0.0f, -18.0, "mute"},
+                                           NormalisedCase{toneGain, 1.0f, 18.0, "18.0"},
+                                           NormalisedCase{toneGain, -0.5f, -18.0, "mute"},
+                                           NormalisedCase{toneGain, 1.5f, 18.0, "18.0"},
+                                           NormalisedCase{toneGain, 0.001f, -17.964, "-18.0"},
+                                           NormalisedCase{clipperThreshold, 1.0f, 0.0, "off"},
+                                           NormalisedCase{clipperThreshold, 0.5f, -20.0, "-20.0"},
+                                           NormalisedCase{noiseTilt, 0.5f, 0.5, "0.50"},
+                                           NormalisedCase{stereoMode, 0.12f, 0.48, "Mono"},
+                                           NormalisedCase{stereoMode, 0.125f, 0.5, "Stereo"},
+                                           NormalisedCase{stereoMode, 1.0f, 4.0, "S"},
+                                           NormalisedCase{bypass, 0.49f, 0.0, "Off"},
+                                           NormalisedCase{bypass, 0.5f, 1.0, "On"},
+                                           NormalisedCase{dryMix, 0.5f, 50.0, "50.0"},
+                                           NormalisedCase{dryMix, -0.5f, 0.0, "0.0"},
+                                           NormalisedCase{dryMix, 1.5f, 100.0, "100.0"}));
+
+// Ends of the range are exact, not merely close.
+TEST(Parameter, RangeEndsAreExact) {
+    for (const auto& descriptor : kParameterTable) {
+        const auto parameter = createParameter(descriptor);
+        EXPECT_EQ(parameter->fromNormalized(0.0f), descriptor.minimum) << descriptor.name;
+        EXPECT_EQ(parameter->fromNormalized(1.0f), descriptor.maximum) << descriptor.name;
+    }
+}
+
+// A NaN from the host must still give a usable plain value: the minimum, for every kind.
+TEST(Parameter, NanNormalisedGivesMinimum) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const auto& descriptor : kParameterTable) {
+        const auto parameter = createParameter(descriptor);
+        EXPECT_EQ(parameter->fromNormalized(nan), descriptor.minimum) << descriptor.name;
+    }
+}
+
+struct DisplayCase {
+    std::size_t index;
+    double plain;
+    const char* text;
+};
+
+class ParameterDisplay : public ::testing::TestWithParam<DisplayCase> {};
+
+TEST_P(ParameterDisplay, RoundsHalfUp) {
+    const DisplayCase c = GetParam();
+    const auto parameter = createParameter(kParameterTable[c.index]);
+    EXPECT_EQ(display(*parameter, c.plain), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rounding, ParameterDisplay,
+                         ::testing::Values(DisplayCase{toneGain, 2.25, "2.3"},
+                                           DisplayCase{toneGain, -2.25, "-2.2"},
+                                           DisplayCase{toneGain, -0.04, "0.0"},
+                                           DisplayCase{clipperEmphasis, 0.125, "0.13"},
+                                           DisplayCase{dryMix, 33.33, "33.3"},
+                                           DisplayCase{stereoMode, 1.2, "Stereo"},
+                                           DisplayCase{stereoMode, 2.5, "M"}));
+
+// Whatever the value, the text fits 8 characters, is terminated, and a choice parameter names
+// one of its entries.
+INSTANTIATE_TEST_SUITE_P(OutOfRange, ParameterDisplay,
+                         ::testing::Values(DisplayCase{toneGain, -123456.75, "-123456."},
+                                           DisplayCase{toneGain, 1e300, "10000000"},
+                                           DisplayCase{stereoMode, 9.0, "S"},
+                                           DisplayCase{stereoMode, -3.0, "Mono"},
+                                           DisplayCase{stereoMode, std::nan(""), "Mono"},
+                                           DisplayCase{bypass, 1e300, "On"}));
+
+TEST(Parameter, DisplayNeverWritesPastNinthByte) {
+    const double values[] = {1e300,        -1e300,  std::numeric_limits<double>::infinity(),
+                             std::nan(""), -1e-300, 12345678.9};
+    for (const auto& descriptor : kParameterTable) {
+        const auto parameter = createParameter(descriptor);
+        for (const double v : values) {
+            char text[16];
+            std::memset(text, 'x', sizeof text);
+            parameter->displayText(v, text);
+            EXPECT_LE(std::strlen(text), Parameter::kDisplayLength) << descriptor.name << v;
+            for (std::size_t i = Parameter::kDisplayLength + 1; i < sizeof text; ++i) {
+                EXPECT_EQ(text[i], 'x') << descriptor.name << v;
+            }
+        }
+    }
+}
+
+TEST(Parameter, ToNormalised) {
+    const auto toneGainParameter = createParameter(kParameterTable[toneGain]);
+    EXPECT_EQ(toneGainParameter->toNormalized(1.0), static_cast<float>(19.0 / 36.0));
+    const auto dryMixParameter = createParameter(kParameterTable[dryMix]);
+    EXPECT_EQ(dryMixParameter->toNormalized(50.0), 0.5f);
+}
+
+TEST(Parameter, EngineValueConvertsRoundedDecibels) {
+    const auto gain = createParameter(kParameterTable[toneGain]);
+    gain->store(6.0);
+    EXPECT_DOUBLE_EQ(gain->engineValue(), 1.9952623149688797);
+    // -17.964 dB is kept to one decimal (-18.0) before the conversion.
+    gain->store(-17.964);
+    EXPECT_DOUBLE_EQ(gain->engineValue(), 0.12589254117941673);
+
+    const auto threshold = createParameter(kParameterTable[clipperThreshold]);
+    threshold->store(-40.0);
+    EXPECT_DOUBLE_EQ(threshold->engineValue(), 0.01);
+
+    const auto mix = createParameter(kParameterTable[dryMix]);
+    mix->store(33.33);
+    EXPECT_DOUBLE_EQ(mix->engineValue(), 33.3);
+    const auto mode = createParameter(kParameterTable[stereoMode]);
+    mode->store(2.5);
+    EXPECT_EQ(mode->engineValue(), 3.0);
+}
+
+TEST(Parameter, DefaultsAsTheHostSeesThem) {
+    const float normalised[kParameterCount] = {0.5f, 1.0f,  0.0f, 0.5f, 0.5f,
+                                               0.0f, 0.25f, 0.0f, 0.0f, 0.0f};
+    const char* texts[kParameterCount] = {"0.0", "off",    "0.00", "0.50", "0.0",
+                                          "0.0", "Stereo", "Off",  "0.00", "0.00"};
+    const char* units[kParameterCount] = {"dB", nullptr, nullptr, nullptr, "dB",
+                                          "%",  nullptr, nullptr, nullptr, nullptr};
+    const auto parameters = createParameters();
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const Parameter& p = *parameters[i];
+        EXPECT_EQ(p.toNormalized(p.current()), normalised[i]) << p.name;
+        EXPECT_EQ(display(p, p.current()), texts[i]) << p.name;
+        EXPECT_FALSE(p.changed.load()) << p.name;
+        if (units[i] == nullptr) {
+            EXPECT_EQ(p.unit, nullptr) << p.name;
+        } else {
+            EXPECT_STREQ(p.unit, units[i]) << p.name;
+        }
+    }
+    EXPECT_STREQ(parameters[parameterIndex::clipperThreshold]->name, "NoiseClipper_Threshold");
+    EXPECT_STREQ(parameters[parameterIndex::separationSlope]->name, "Separation_Slope");
+}
+
+TEST(Parameter, ChangeIsTakenOnce) {
+    const auto parameter = createParameter(kParameterTable[noiseTilt]);
+    EXPECT_FALSE(parameter->takeChange());
+    parameter->store(0.75);
+    EXPECT_TRUE(parameter->takeChange());
+    EXPECT_EQ(parameter->current(), 0.75);
+    EXPECT_FALSE(parameter->takeChange());
+    parameter->markChanged();
+    EXPECT_TRUE(parameter->takeChange());
+}
+
+// The text must not follow the process locale's decimal separator.
+TEST(Parameter, DisplayIgnoresLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous != nullptr ? previous : "C";
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
+        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
+        GTEST_SKIP() << "no locale with a comma decimal separator installed";
+    }
+    const auto parameter = createParameter(kParameterTable[toneGain]);
+    const std::string text = display(*parameter, 2.25);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(text, "2.3");
+}
+
+} // namespace
+} // namespace calderine

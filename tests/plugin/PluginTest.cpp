@@ -1,0 +1,154 @@
+#include "plugin/plugin.h"
+
+#include "host/EffectFactory.h"
+#include "tests/host/RecordingHost.h"
+
+#include <array>
+#include <cstdint>
+#include <gtest/gtest.h>
+
+namespace calderine {
+namespace {
+
+using testing::RecordingHost;
+
+constexpr std::intptr_t kHostVersion = 2400;
+
+AEffect* createInstance() {
+    return createEffect(&RecordingHost::callback, &createPluginInstance);
+}
+
+std::intptr_t dispatch(AEffect* effect, std::int32_t opcode, std::int32_t index = 0,
+                       std::intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f) {
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+class PluginTest : public ::testing::Test {
+protected:
+    void SetUp() override { RecordingHost::reset(kHostVersion); }
+};
+
+TEST_F(PluginTest, RecordAfterEntryHoldsThePluginValues) {
+    AEffect* effect = createInstance();
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->magic, 0x56737450);
+    EXPECT_EQ(effect->numPrograms, 1);
+    EXPECT_EQ(effect->numParams, 10);
+    EXPECT_EQ(effect->numInputs, 2);
+    EXPECT_EQ(effect->numOutputs, 2);
+    EXPECT_EQ(effect->flags, 0x1018);
+    EXPECT_EQ(effect->uniqueID, 0x434C4452);
+    EXPECT_EQ(effect->version, 1);
+    EXPECT_EQ(effect->ioRatio, 1.0f);
+    EXPECT_EQ(effect->user, nullptr);
+    EXPECT_EQ(effect->resvd1, 0);
+    EXPECT_EQ(effect->resvd2, 0);
+    EXPECT_EQ(effect->realQualities, 0);
+    EXPECT_EQ(effect->offQualities, 0);
+    for (char byte : effect->future)
+        EXPECT_EQ(byte, 0);
+    auto* instance = static_cast<AudioEffect*>(effect->object);
+    ASSERT_NE(instance, nullptr);
+    EXPECT_NE(dynamic_cast<plugin*>(instance), nullptr);
+    EXPECT_EQ(instance->getAeffect(), effect);
+    EXPECT_NE(effect->dispatcher, nullptr);
+    EXPECT_NE(effect->process, nullptr);
+    EXPECT_NE(effect->setParameter, nullptr);
+    EXPECT_NE(effect->getParameter, nullptr);
+    EXPECT_NE(effect->processReplacing, nullptr);
+    EXPECT_NE(effect->processDoubleReplacing, nullptr);
+    EXPECT_EQ(dispatch(effect, effClose), 1);
+}
+
+TEST_F(PluginTest, HostAnsweringZeroGetsNoInstance) {
+    RecordingHost::reset(0);
+    EXPECT_EQ(createInstance(), nullptr);
+    ASSERT_EQ(RecordingHost::calls.size(), 1u);
+}
+
+TEST_F(PluginTest, OldHostAnsweringOneGetsAWorkingInstance) {
+    RecordingHost::reset(1);
+    AEffect* effect = createInstance();
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(dispatch(effect, effGetVstVersion), 2400);
+    EXPECT_EQ(dispatch(effect, effClose), 1);
+}
+
+TEST_F(PluginTest, ProcessingLeavesTheOutputsUntouched) {
+    AEffect* effect = createInstance();
+    ASSERT_NE(effect, nullptr);
+    std::array<float, 4> inL{0.5f, -0.5f, 0.25f, 1.0f}, inR = inL;
+    std::array<float, 4> outL{7.0f, 7.0f, 7.0f, 7.0f}, outR = outL;
+    float* inputs[] = {inL.data(), inR.data()};
+    float* outputs[] = {outL.data(), outR.data()};
+    effect->process(effect, inputs, outputs, 4);
+    effect->processReplacing(effect, inputs, outputs, 4);
+    for (float sample : outL)
+        EXPECT_EQ(sample, 7.0f);
+    for (float sample : outR)
+        EXPECT_EQ(sample, 7.0f);
+
+    std::array<double, 4> dIn{0.5, -0.5, 0.25, 1.0}, dOut{3.0, 3.0, 3.0, 3.0};
+    double* dInputs[] = {dIn.data(), dIn.data()};
+    double* dOutputs[] = {dOut.data(), dOut.data()};
+    effect->processDoubleReplacing(effect, dInputs, dOutputs, 4);
+    for (double sample : dOut)
+        EXPECT_EQ(sample, 3.0);
+    EXPECT_EQ(dispatch(effect, effClose), 1);
+}
+
+// Create, configure, switch on, process, set parameters, change rate, switch off, close: the
+// version query at creation is the only request the host ever sees.
+TEST_F(PluginTest, WholeLifeMakesExactlyOneHostCall) {
+    AEffect* effect = createInstance();
+    ASSERT_NE(effect, nullptr);
+    dispatch(effect, effOpen);
+    dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    dispatch(effect, effSetBlockSize, 0, 512);
+    dispatch(effect, effMainsChanged, 0, 1);
+    std::array<float, 512> left{}, right{};
+    float* channels[] = {left.data(), right.data()};
+    for (int block = 0; block < 4; ++block) {
+        effect->setParameter(effect, block, 0.5f);
+        effect->processReplacing(effect, channels, channels, 512);
+    }
+    dispatch(effect, effSetSampleRate, 0, 0, nullptr, 96000.0f);
+    dispatch(effect, effMainsChanged, 0, 0);
+    EXPECT_EQ(dispatch(effect, effClose), 1);
+
+    ASSERT_EQ(RecordingHost::calls.size(), 1u);
+    const testing::HostCall& call = RecordingHost::calls.front();
+    EXPECT_EQ(call.effect, nullptr);
+    EXPECT_EQ(call.opcode, audioMasterVersion);
+    EXPECT_EQ(call.index, 0);
+    EXPECT_EQ(call.value, 0);
+    EXPECT_EQ(call.ptr, nullptr);
+    EXPECT_EQ(call.opt, 0.0f);
+}
+
+TEST_F(PluginTest, TwoInstancesAreIndependent) {
+    AEffect* first = createInstance();
+    AEffect* second = createInstance();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_NE(first->object, second->object);
+
+    dispatch(first, effSetSampleRate, 0, 0, nullptr, 96000.0f);
+    dispatch(first, effSetBlockSize, 0, 64);
+    auto* firstInstance = static_cast<AudioEffect*>(first->object);
+    auto* secondInstance = static_cast<AudioEffect*>(second->object);
+    EXPECT_EQ(firstInstance->getSampleRate(), 96000.0f);
+    EXPECT_EQ(secondInstance->getSampleRate(), AudioEffect::kDefaultSampleRate);
+    EXPECT_EQ(secondInstance->getBlockSize(), AudioEffect::kDefaultBlockSize);
+
+    // Closing one leaves the other fully usable.
+    EXPECT_EQ(dispatch(first, effClose), 1);
+    EXPECT_EQ(dispatch(second, effGetPlugCategory), kPlugCategEffect);
+    EXPECT_EQ(second->uniqueID, plugin::kUniqueId);
+    EXPECT_EQ(dispatch(second, effClose), 1);
+    EXPECT_EQ(RecordingHost::calls.size(), 2u);
+}
+
+} // namespace
+} // namespace calderine

@@ -1,0 +1,345 @@
+#include "spectral/SpectralSeparator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace calderine {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+std::uint32_t frameLengthFor(double sampleRate) {
+    return static_cast<std::uint32_t>(std::ceil(0.05 * sampleRate));
+}
+
+std::vector<double> gaussianNoise(std::size_t count, double sigma, unsigned seed) {
+    std::mt19937_64 engine(seed);
+    std::normal_distribution<double> normal(0.0, sigma);
+    std::vector<double> x(count);
+    std::generate(x.begin(), x.end(), [&] { return normal(engine); });
+    return x;
+}
+
+std::vector<double> run(SpectralSeparator& separator, const std::vector<double>& input) {
+    std::vector<double> output(input.size());
+    std::transform(input.begin(), input.end(), output.begin(),
+                   [&](double x) { return separator.processSample(x); });
+    return output;
+}
+
+bool isSmooth235(std::uint64_t n) {
+    for (const std::uint64_t p : {2u, 3u, 5u}) {
+        while (n % p == 0) {
+            n /= p;
+        }
+    }
+    return n == 1;
+}
+
+TEST(GoodFftSize, KnownFrameLengths) {
+    const std::uint32_t cases[][2] = {
+        {0, 1},
+        {5, 8},
+        {16, 32},
+        {31, 32},
+        {32, 32},
+        {33, 64},
+        {400, 480},
+        {1103, 1152},
+        {1600, 1600},
+        {2205, 2304},
+        {2400, 2400},
+        {4410, 4608},
+        {4800, 4800},
+        {9600, 9600},
+        {19200, 19200},
+        // Products wrap in 32-bit arithmetic from here on; the answer must still be 5-smooth.
+        {2099521, 2160000},
+    };
+    for (const auto& [length, size] : cases) {
+        EXPECT_EQ(goodFftSize(length), size) << "frame length " << length;
+    }
+    const std::uint32_t largest = goodFftSize(std::numeric_limits<std::uint32_t>::max());
+    EXPECT_TRUE(largest % 32 == 0 && isSmooth235(largest)) << largest;
+}
+
+// Against a brute-force search: the first 5-smooth multiple of 32 at or above the length.
+TEST(GoodFftSize, IsSmallestSmoothMultipleOf32) {
+    for (std::uint32_t length = 32; length < 20000; ++length) {
+        std::uint32_t expected = (length + 31) / 32 * 32;
+        while (!isSmooth235(expected)) {
+            expected += 32;
+        }
+        ASSERT_EQ(goodFftSize(length), expected) << "frame length " << length;
+    }
+}
+
+TEST(SpectralSeparator, SizesAndStaggerFollowTheSampleRate) {
+    const double cases[][3] = {{8000, 480, 120},   {22050, 1152, 288},  {44100, 2304, 576},
+                               {48000, 2400, 600}, {96000, 4800, 1200}, {192000, 9600, 2400}};
+    for (const auto& [rate, size, hop] : cases) {
+        const SpectralSeparator separator(frameLengthFor(rate), rate);
+        EXPECT_EQ(separator.latency(), size) << rate;
+        EXPECT_EQ(separator.hop(), hop) << rate;
+        for (std::size_t j = 0; j < SpectralSeparator::slotCount; ++j) {
+            EXPECT_EQ(separator.slot(j).position, j * hop) << rate;
+        }
+    }
+}
+
+// Slot j completes a frame exactly on calls N - j*hop, 2N - j*hop, ..., so one frame completes
+// every hop calls and never two on one call.
+TEST(SpectralSeparator, OneFrameCompletesEveryHopCalls) {
+    for (const std::uint32_t length : {32u, 400u, 2205u, 2400u}) {
+        SpectralSeparator separator(length, 48000.0);
+        const std::uint32_t n = separator.latency();
+        const std::uint32_t hop = separator.hop();
+        std::vector<std::uint32_t> completions(SpectralSeparator::slotCount, 0);
+        for (std::uint32_t call = 1; call <= 3 * n + hop; ++call) {
+            separator.processSample(1.0);
+            std::uint32_t completedNow = 0;
+            for (std::uint32_t j = 0; j < SpectralSeparator::slotCount; ++j) {
+                const bool completed = separator.slot(j).position == 0;
+                ASSERT_EQ(completed, (call + j * hop) % n == 0) << "N=" << n << " call " << call;
+                completions[j] += completed ? 1 : 0;
+                completedNow += completed ? 1 : 0;
+                ASSERT_EQ(separator.slot(j).active, completions[j] % 2);
+            }
+            ASSERT_EQ(completedNow, call % hop == 0 ? 1u : 0u) << "N=" << n << " call " << call;
+        }
+    }
+}
+
+TEST(SpectralSeparator, SilenceGivesExactZeros) {
+    SpectralSeparator separator(frameLengthFor(44100), 44100);
+    const std::vector<double> output = run(separator, std::vector<double>(6 * 2304, 0.0));
+    EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](double y) { return y == 0.0; }));
+}
+
+// Nothing reaches the output before N calls, and a reset separator is indistinguishable from a
+// new one.
+TEST(SpectralSeparator, FirstNOutputsAreSilentAndResetEqualsFresh) {
+    SpectralSeparator used(frameLengthFor(48000), 48000);
+    const std::size_t n = used.latency();
+    const std::vector<double> loud = gaussianNoise(5 * n, 1.0, 1);
+    const std::vector<double> before = run(used, loud);
+    used.separationSlope = 0.4;
+    used.reset();
+    SpectralSeparator fresh(frameLengthFor(48000), 48000);
+    fresh.separationSlope = 0.4;
+    const std::vector<double> input = gaussianNoise(5 * n, 1.0, 2);
+    const std::vector<double> afterReset = run(used, input);
+    const std::vector<double> expected = run(fresh, input);
+    EXPECT_EQ(afterReset, expected);
+    for (std::size_t t = 0; t < n; ++t) {
+        ASSERT_NEAR(before[t], 0.0, 1e-12) << t;
+        ASSERT_NEAR(afterReset[t], 0.0, 1e-12) << t;
+    }
+}
+
+// At full slope an impulse gives every bin the same magnitude, hence gain 1 everywhere and a
+// one-tap kernel of height kernelWindow[0].
+TEST(SpectralSeparator, ImpulseAtFullSlopeComesOutAfterExactlyN) {
+    SpectralSeparator separator(frameLengthFor(44100), 44100);
+    separator.separationSlope = 1.0;
+    const std::size_t n = separator.latency();
+    EXPECT_NEAR(separator.kernelWindow()[0], 0.99999999708, 1e-14);
+    for (const std::size_t at : {std::size_t{0}, std::size_t{575}, n + 123, 3 * n + 7}) {
+        separator.reset();
+        std::vector<double> input(at + 3 * n, 0.0);
+        input[at] = 1.0;
+        const std::vector<double> output = run(separator, input);
+        for (std::size_t t = 0; t < output.size(); ++t) {
+            const double expected = t == at + n ? separator.kernelWindow()[0] : 0.0;
+            ASSERT_NEAR(output[t], expected, 1e-12) << "impulse at " << at << ", output " << t;
+        }
+    }
+}
+
+// Model of the scheduler: slot j's frames start at sample r*N - j*hop (zeros before the start);
+// each frame is convolved with its own kernel, rendered sample k of the frame starting at s0
+// comes out at s0 + N + k, and the output is the mean of the four slots.
+TEST(SpectralSeparator, OutputIsTheMeanOfFourOverlapAddedFrameConvolutions) {
+    SpectralSeparator separator(400, 8000.0);
+    SpectralSeparator analyser(400, 8000.0);
+    const std::size_t n = separator.latency();
+    const std::ptrdiff_t hop = separator.hop();
+    std::vector<double> input = gaussianNoise(6 * n, 0.05, 6);
+    for (std::size_t t = 0; t < input.size(); ++t) {
+        const double phase = static_cast<double>(t);
+        input[t] += std::sin(0.3 * phase) + 0.4 * std::sin(1.1 * phase);
+    }
+    const std::vector<double> output = run(separator, input);
+
+    const FftPlanPtr plan(createFftPlan(static_cast<int>(2 * n)));
+    AlignedBuffer kernel(2 * n);
+    AlignedBuffer work(2 * n);
+    std::vector<double> expected(input.size(), 0.0);
+    const auto length = static_cast<std::ptrdiff_t>(input.size());
+    for (std::ptrdiff_t j = 0; j < 4; ++j) {
+        for (std::ptrdiff_t start = -j * hop; start + static_cast<std::ptrdiff_t>(n) < length;
+             start += static_cast<std::ptrdiff_t>(n)) {
+            std::vector<double> frame(n, 0.0);
+            for (std::size_t i = 0; i < n; ++i) {
+                const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(i);
+                frame[i] = at >= 0 ? input[static_cast<std::size_t>(at)] : 0.0;
+            }
+            analyser.analyseFrame(frame);
+            fftTransform(*plan, analyser.kernelSpectrum().data(), kernel.data(), work.data(),
+                         FftDirection::Backward, false);
+            for (std::size_t i = 0; i < n; ++i) {
+                for (std::size_t m = 0; m < n; ++m) {
+                    const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(n + i + m);
+                    if (at < length) {
+                        expected[static_cast<std::size_t>(at)] +=
+                            0.25 * frame[i] * kernel[m] / static_cast<double>(2 * n);
+                    }
+                }
+            }
+        }
+    }
+    for (std::size_t t = 0; t < input.size(); ++t) {
+        ASSERT_NEAR(output[t], expected[t], 1e-12) << t;
+    }
+}
+
+// A NaN or infinity spoils only the frames that hold it: the analysis carries nothing over.
+TEST(SpectralSeparator, RecoversFromNonFiniteInput) {
+    for (const double bad :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        SpectralSeparator separator(frameLengthFor(44100), 44100);
+        const std::size_t n = separator.latency();
+        std::vector<double> input = gaussianNoise(8 * n, 0.1, 3);
+        input[n + 17] = bad;
+        const std::vector<double> output = run(separator, input);
+        EXPECT_FALSE(std::isfinite(output[2 * n + 17]));
+        EXPECT_TRUE(std::all_of(output.begin() + 4 * n + 17, output.end(),
+                                [](double y) { return std::isfinite(y); }));
+    }
+}
+
+// Frame lengths below 32 (sample rates up to 620 Hz) are not served, but must run safely; N = 1
+// cannot be transformed and is raised to 2.
+TEST(SpectralSeparator, TinyFrameLengthsRunSafely) {
+    for (std::uint32_t length = 0; length < 32; ++length) {
+        SpectralSeparator separator(length, 20.0 * length);
+        EXPECT_EQ(separator.latency(), std::max(goodFftSize(length), 2u));
+        const std::vector<double> output = run(separator, gaussianNoise(500, 1.0, length));
+        EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](double y) {
+            return std::isfinite(y);
+        })) << length;
+    }
+}
+
+TEST(BuildMinimumPhase, KeepsTheClampedGainMagnitudes) {
+    SpectralSeparator separator(frameLengthFor(48000), 48000);
+    const std::size_t bins = separator.latency() / 2 + 1;
+    std::vector<std::complex<double>> result(bins);
+
+    separator.buildMinimumPhase(std::vector<double>(bins, 1.0), result);
+    for (std::size_t k = 0; k < bins; ++k) {
+        ASSERT_NEAR(std::abs(result[k] - 1.0), 0.0, 1e-12) << k;
+    }
+
+    std::mt19937_64 engine(4);
+    std::uniform_real_distribution<double> uniform(-1.5, 1.5);
+    std::vector<double> gains(bins);
+    std::generate(gains.begin(), gains.end(), [&] { return uniform(engine); });
+    gains[3] = 0.0;
+    gains[9] = 1e-9;
+    separator.buildMinimumPhase(gains, result);
+    for (std::size_t k = 0; k < bins; ++k) {
+        const double expected = std::max(SpectralSeparator::logFloor, std::abs(gains[k]));
+        ASSERT_NEAR(std::abs(result[k]) / expected, 1.0, 1e-9) << k;
+    }
+}
+
+// The response to a smooth gain curve (a notch, as a limited tone produces) is causal: before the
+// kernel window shortens it, its energy sits at the start of the N taps instead of being spread
+// symmetrically around tap 0 as a zero-phase response would be.
+TEST(BuildMinimumPhase, SmoothGainsGiveACausalResponse) {
+    SpectralSeparator separator(frameLengthFor(44100), 44100);
+    const std::size_t n = separator.latency();
+    std::vector<double> frame = gaussianNoise(n, 0.01, 8);
+    for (std::size_t i = 0; i < n; ++i) {
+        frame[i] += std::sin(2.0 * pi * 1000.0 * static_cast<double>(i) / 44100.0);
+    }
+    separator.separationSlope = 1.0;
+    separator.analyseFrame(frame);
+    const auto gains = separator.binGains();
+    ASSERT_LT(*std::min_element(gains.begin(), gains.end()), 0.1);
+
+    const auto response = separator.minimumPhaseSpectrum();
+    AlignedBuffer spectrum(n);
+    AlignedBuffer taps(n);
+    AlignedBuffer work(n);
+    spectrum[0] = response[0].real();
+    spectrum[1] = response[n / 2].real();
+    for (std::size_t k = 1; k < n / 2; ++k) {
+        spectrum[2 * k] = response[k].real();
+        spectrum[2 * k + 1] = response[k].imag();
+    }
+    const FftPlanPtr plan(createFftPlan(static_cast<int>(n)));
+    fftTransform(*plan, spectrum.data(), taps.data(), work.data(), FftDirection::Backward, true);
+    double early = 0.0;
+    double late = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        (i < n / 2 ? early : late) += taps[i] * taps[i];
+    }
+    EXPECT_LT(late, 1e-3 * early);
+}
+
+// One strong bin over a flat floor is brought down to peakRatio times the floor; the floor bins,
+// and bins below lowFloor or negative at DC and Nyquist, pass with gain 1.
+TEST(DeriveBinGains, FlattensPeaksToTheReferenceLevel) {
+    SpectralSeparator separator(frameLengthFor(48000), 48000);
+    separator.separationSlope = 1.0;
+    const std::size_t bins = separator.latency() / 2 + 1;
+    for (const double floor : {0.002, 1.0, 300.0}) {
+        for (const double peakRatioToFloor : {10.0, 1e3, 1e6}) {
+            std::vector<double> magnitudes(bins, floor);
+            magnitudes[0] = -1e3 * floor;
+            magnitudes[bins - 1] = -floor;
+            magnitudes[40] = 1e-4;
+            magnitudes[100] = peakRatioToFloor * floor;
+            separator.deriveBinGains(magnitudes);
+            const auto gains = separator.binGains();
+            EXPECT_NEAR(magnitudes[100] * gains[100] / floor, SpectralSeparator::peakRatio, 1e-12);
+            EXPECT_EQ(std::count(gains.begin(), gains.end(), 1.0), bins - 1);
+        }
+    }
+}
+
+// With slope 0 the magnitudes are divided by slopeCurve before anything else, so a spectrum
+// shaped like the curve is judged exactly like the same spectrum without the shape at slope 1.
+TEST(DeriveBinGains, ZeroSlopeUndoesTheSlopeCurve) {
+    SpectralSeparator separator(frameLengthFor(44100), 44100);
+    const auto curve = separator.slopeCurve();
+    std::vector<double> flat = gaussianNoise(curve.size(), 1.0, 5);
+    std::transform(flat.begin(), flat.end(), flat.begin(), [](double m) { return std::abs(m); });
+    for (const std::size_t peak : {std::size_t{7}, std::size_t{300}, curve.size() - 2}) {
+        flat[peak] = 40.0;
+    }
+    std::vector<double> shaped(flat.size());
+    std::transform(flat.begin(), flat.end(), curve.begin(), shaped.begin(), std::multiplies<>());
+
+    separator.separationSlope = 1.0;
+    separator.deriveBinGains(flat);
+    const std::vector<double> flatGains(separator.binGains().begin(), separator.binGains().end());
+    separator.separationSlope = 0.0;
+    separator.deriveBinGains(shaped);
+    for (std::size_t k = 0; k < flat.size(); ++k) {
+        ASSERT_NEAR(separator.binGains()[k], flatGains[k], 1e-12) << k;
+    }
+    EXPECT_LT(*std::min_element(flatGains.begin(), flatGains.end()), 0.2);
+}
+
+} // namespace
+} // namespace calderine

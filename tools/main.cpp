@@ -1,0 +1,57 @@
+// calderine-render: a command-line host for VST 2.4 modules.
+
+#include "tools/ArgumentParser.h"
+#include "tools/EffectInfo.h"
+#include "tools/HostError.h"
+#include "tools/HostedEffect.h"
+#include "tools/InfoWriter.h"
+#include "tools/ModuleLocator.h"
+#include "tools/PluginModule.h"
+
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr const char* kProgramName = "calderine-render";
+
+int fail(int code, const std::string& message) {
+    std::cerr << kProgramName << ": " << message << '\n';
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace calderine;
+    try {
+        const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+        const RenderOptions options = ArgumentParser{}.parse(arguments);
+        if (options.action == RenderAction::Help) {
+            std::cout << ArgumentParser::usage();
+            return 0;
+        }
+        const auto path =
+            options.modulePath
+                ? *options.modulePath
+                : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
+                      .locate();
+        HostedEffect effect(std::make_shared<const PluginModule>(path));
+        writeEffectInfo(std::cout, collectEffectInfo(effect));
+        std::cout.flush();
+        if (!std::cout) {
+            return fail(kExitFailure, "cannot write to standard output");
+        }
+        return 0;
+    } catch (const UsageError& error) {
+        return fail(kExitUsage, std::string(error.what()) + " (try --help)");
+    } catch (const std::exception& error) {
+        return fail(kExitFailure, error.what());
+    }
+}
