@@ -38,7 +38,16 @@ ChannelEngine::ChannelEngine() {
 
 ChannelEngine::~ChannelEngine() = default;
 
+ChannelEngine::Rebuild::Rebuild() noexcept = default;
+ChannelEngine::Rebuild::~Rebuild() = default;
+ChannelEngine::Rebuild::Rebuild(Rebuild&&) noexcept = default;
+ChannelEngine::Rebuild& ChannelEngine::Rebuild::operator=(Rebuild&&) noexcept = default;
+
 void ChannelEngine::setSampleRate(double sampleRate) {
+    adopt(build(sampleRate));
+}
+
+ChannelEngine::Rebuild ChannelEngine::build(double sampleRate) {
     if (!std::isfinite(sampleRate) || !(sampleRate > 0.0)) {
         throw std::invalid_argument("ChannelEngine: sample rate must be finite and positive");
     }
@@ -46,12 +55,17 @@ void ChannelEngine::setSampleRate(double sampleRate) {
     if (frameLength > kMaxFrameLength) {
         throw std::invalid_argument("ChannelEngine: sample rate too high");
     }
-    auto separator =
+    Rebuild rebuild;
+    rebuild.separator =
         std::make_unique<SpectralSeparator>(static_cast<std::uint32_t>(frameLength), sampleRate);
-    auto delayLine = std::make_unique<DelayLine>(separator->latency());
-    // Nothing below can throw: the engine changes all at once or not at all.
-    separator_ = std::move(separator);
-    delayLine_ = std::move(delayLine);
+    rebuild.delayLine = std::make_unique<DelayLine>(rebuild.separator->latency());
+    return rebuild;
+}
+
+void ChannelEngine::adopt(Rebuild&& rebuild) noexcept {
+    // The old delay line goes before the old separator, as in destruction.
+    delayLine_ = std::move(rebuild.delayLine);
+    separator_ = std::move(rebuild.separator);
 }
 
 void ChannelEngine::reset() noexcept {

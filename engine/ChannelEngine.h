@@ -28,6 +28,21 @@ public:
     // is out of reach) the engine is unchanged. Filters, gains, clipper and flags are kept.
     void setSampleRate(double sampleRate);
 
+    // The two halves of setSampleRate, for callers that rebuild several engines and want all
+    // of them to change or none: build() may throw and touches no engine; adopt() cannot fail.
+    struct Rebuild {
+        // Out of line: the separator's type is complete only in the engine's source.
+        Rebuild() noexcept;
+        ~Rebuild();
+        Rebuild(Rebuild&&) noexcept;
+        Rebuild& operator=(Rebuild&&) noexcept;
+
+        std::unique_ptr<SpectralSeparator> separator;
+        std::unique_ptr<DelayLine> delayLine;
+    };
+    static Rebuild build(double sampleRate);
+    void adopt(Rebuild&& rebuild) noexcept;
+
     // Clears all signal memory; settings stay.
     void reset() noexcept;
 

@@ -1,22 +1,296 @@
 #include "plugin/plugin.h"
 
+#include "host/HostText.h"
+#include "plugin/FlushToZero.h"
+
+#include <cmath>
+#include <cstring>
+
 namespace calderine {
 
 static_assert(plugin::kFlags == 0x1018);
 static_assert(plugin::kUniqueId == 0x434C4452);
 
+namespace {
+
+constexpr double kPercent = 0.01; // DryMix percent to fraction
+
+// A gain parameter at its very minimum means "mute", not its dB value.
+double gainOrMute(const Parameter& parameter, double value) noexcept {
+    return value <= parameter.minimum ? 0.0 : parameter.engineValue();
+}
+
+std::int32_t roundHalfUp(double value) noexcept {
+    return static_cast<std::int32_t>(std::floor(value + 0.5));
+}
+
+// An upstream NaN or infinity would stay in the filter histories and the overlap-add buffers
+// and silence the effect until the host resets it; a zero costs one click at most.
+double finiteOrZero(double sample) noexcept {
+    return std::isfinite(sample) ? sample : 0.0;
+}
+
+} // namespace
+
 plugin::plugin(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParameters) {
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParameters), parameters(createParameters()) {
     cEffect.flags |= kFlags;
     cEffect.numInputs = kNumChannels;
     cEffect.numOutputs = kNumChannels;
     cEffect.uniqueID = kUniqueId;
+    // The engines' own constructors already built them for kDefaultSampleRate.
+    setInitialDelay(static_cast<std::int32_t>(router.latency()));
+    copyHostText(programNames[0].data(), kDefaultProgramName, kMaxProgramNameChars);
+    saveProgramValues();
+    for (auto& p : parameters) {
+        p->markChanged();
+    }
+    applyParameterChanges();
 }
 
-void plugin::processReplacing(float**, float**, std::int32_t) {}
+plugin::~plugin() {
+    // Parameters first, then the engines (engine 1 before engine 0) with the router.
+    for (auto& p : parameters) {
+        p.reset();
+    }
+}
 
 AudioEffect* createPluginInstance(audioMasterCallback audioMaster) {
     return new plugin(audioMaster);
+}
+
+void plugin::suspend() {
+    resumed.store(false, std::memory_order_release);
+}
+
+void plugin::resume() {
+    router.reset();
+    resumed.store(true, std::memory_order_release);
+}
+
+void plugin::setSampleRate(float rate) {
+    const double newRate = rate;
+    if (!(newRate >= kMinSampleRate && newRate <= kMaxSampleRate)) {
+        return; // also refuses NaN
+    }
+    try {
+        router.setSampleRate(newRate);
+    } catch (...) {
+        return; // out of memory: keep serving the old rate
+    }
+    engineSampleRate = newRate;
+    // The filter designs depend on the rate, and the new separators start with their
+    // default slope: re-apply all of these so every setting sounds the same at the new rate.
+    for (std::size_t index : {parameterIndex::clipperEmphasis, parameterIndex::noiseTilt,
+                              parameterIndex::toneTilt, parameterIndex::separationSlope}) {
+        parameters[index]->markChanged();
+    }
+    // Stored only: this effect sends the host nothing after creation.
+    setInitialDelay(static_cast<std::int32_t>(router.latency()));
+    sampleRate = rate;
+}
+
+void plugin::processReplacing(float** inputs, float** outputs, std::int32_t count) {
+    processBlock(inputs, outputs, count);
+}
+
+void plugin::processDoubleReplacing(double** inputs, double** outputs, std::int32_t count) {
+    processBlock(inputs, outputs, count);
+}
+
+template <typename Sample>
+void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count) noexcept {
+    enableFlushToZero();
+    applyParameterChanges();
+    if (count <= 0 || inputs == nullptr || outputs == nullptr) {
+        return;
+    }
+    const Sample* inLeft = inputs[0];
+    const Sample* inRight = inputs[1];
+    Sample* outLeft = outputs[0];
+    Sample* outRight = outputs[1];
+    if (!inLeft || !inRight || !outLeft || !outRight) {
+        return;
+    }
+    for (std::int32_t n = 0; n < count; ++n) {
+        // Both inputs are read before either output is written: buffers may be shared.
+        const double left = finiteOrZero(static_cast<double>(inLeft[n]));
+        const double right = finiteOrZero(static_cast<double>(inRight[n]));
+        const StereoSample out = router.processSample(left, right);
+        outLeft[n] = static_cast<Sample>(out.left);
+        outRight[n] = static_cast<Sample>(out.right);
+    }
+}
+
+Parameter* plugin::findParameter(std::int32_t index) const noexcept {
+    const auto i = static_cast<std::uint32_t>(index);
+    return i < kParameterCount ? parameters[i].get() : nullptr;
+}
+
+void plugin::setParameter(std::int32_t index, float normalized) {
+    if (Parameter* p = findParameter(index)) {
+        p->store(p->fromNormalized(normalized));
+    }
+    if (!resumed.load(std::memory_order_acquire) &&
+        !loadingProgram.load(std::memory_order_acquire)) {
+        applyParameterChanges();
+    }
+}
+
+float plugin::getParameter(std::int32_t index) {
+    const Parameter* p = findParameter(index);
+    return p ? p->toNormalized(p->current()) : 0.0f;
+}
+
+void plugin::applyParameterChanges() noexcept {
+    for (std::size_t index = 0; index < kParameterCount; ++index) {
+        Parameter& p = *parameters[index];
+        // The flag is cleared before the value is read: a value stored meanwhile raises it
+        // again and is applied next time.
+        if (p.takeChange()) {
+            applyParameter(index, p);
+        }
+    }
+}
+
+void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
+    const double value = p.current();
+    const double amount = p.engineValue();
+    const double rate = engineSampleRate;
+    switch (index) {
+    case parameterIndex::toneGain: {
+        const double gain = gainOrMute(p, value);
+        router.forEachEngine([gain](ChannelEngine& e) { e.toneGain = gain; });
+        break;
+    }
+    case parameterIndex::clipperThreshold: {
+        // At its maximum (0 dB, shown as "off") the clipper branch is switched off.
+        const bool enabled = value < p.maximum;
+        router.forEachEngine([=](ChannelEngine& e) { e.setClipper(enabled, amount); });
+        break;
+    }
+    case parameterIndex::clipperEmphasis:
+        router.forEachEngine([=](ChannelEngine& e) { e.setEmphasis(amount, rate); });
+        break;
+    case parameterIndex::noiseTilt:
+        router.forEachEngine([=](ChannelEngine& e) { e.setNoiseTilt(amount, rate); });
+        break;
+    case parameterIndex::noiseGain: {
+        const double gain = gainOrMute(p, value);
+        router.forEachEngine([gain](ChannelEngine& e) { e.noiseGain = gain; });
+        break;
+    }
+    case parameterIndex::dryMix:
+        router.forEachEngine([=](ChannelEngine& e) { e.dryMix = amount * kPercent; });
+        break;
+    case parameterIndex::stereoMode: {
+        const std::int32_t mode = roundHalfUp(value);
+        // Delay lines and separators hold the previous mode's signals: start from silence.
+        if (mode != router.mode) {
+            router.reset();
+        }
+        router.mode = mode;
+        break;
+    }
+    case parameterIndex::bypass: {
+        const bool bypass = roundHalfUp(value) != 0;
+        router.forEachEngine([bypass](ChannelEngine& e) { e.bypass = bypass; });
+        break;
+    }
+    case parameterIndex::toneTilt:
+        router.forEachEngine([=](ChannelEngine& e) { e.setToneTilt(amount, rate); });
+        break;
+    case parameterIndex::separationSlope:
+        router.forEachEngine([=](ChannelEngine& e) { e.setSeparationSlope(amount); });
+        break;
+    default:
+        break;
+    }
+}
+
+void plugin::saveProgramValues() noexcept {
+    for (std::size_t index = 0; index < kParameterCount; ++index) {
+        const Parameter& p = *parameters[index];
+        programValues[static_cast<std::size_t>(currentProgram)][index] =
+            p.toNormalized(p.current());
+    }
+}
+
+void plugin::setProgram(std::int32_t program) {
+    if (program < 0 || program >= kNumPrograms) {
+        return;
+    }
+    saveProgramValues();
+    currentProgram = program;
+    loadingProgram.store(true, std::memory_order_release);
+    const auto& values = programValues[static_cast<std::size_t>(currentProgram)];
+    for (std::size_t index = 0; index < kParameterCount; ++index) {
+        setParameter(static_cast<std::int32_t>(index), values[index]);
+    }
+    curProgram = program;
+    loadingProgram.store(false, std::memory_order_release);
+    if (!resumed.load(std::memory_order_acquire)) {
+        applyParameterChanges();
+    }
+}
+
+void plugin::setProgramName(char* name) {
+    if (name == nullptr) {
+        return;
+    }
+    copyHostText(programNames[static_cast<std::size_t>(currentProgram)].data(), name,
+                 kMaxProgramNameChars);
+}
+
+void plugin::getProgramName(char* name) {
+    copyHostText(name, programNames[static_cast<std::size_t>(currentProgram)].data(),
+                 kMaxProgramNameChars);
+}
+
+void plugin::getParameterLabel(std::int32_t index, char* label) {
+    if (const Parameter* p = findParameter(index)) {
+        copyHostText(label, p->unit, kMaxParamStrChars);
+    }
+}
+
+void plugin::getParameterDisplay(std::int32_t index, char* text) {
+    const Parameter* p = findParameter(index);
+    if (p != nullptr && text != nullptr) {
+        p->displayText(p->current(), text);
+    }
+}
+
+void plugin::getParameterName(std::int32_t index, char* text) {
+    if (const Parameter* p = findParameter(index)) {
+        copyHostText(text, p->name, kMaxParamNameChars);
+    }
+}
+
+bool plugin::getProgramNameIndexed(std::int32_t, std::int32_t index, char* text) {
+    if (index != 0 || text == nullptr) {
+        return false;
+    }
+    copyHostText(text, programNames[0].data(), kMaxProgramNameChars);
+    return true;
+}
+
+bool plugin::getEffectName(char* name) {
+    copyHostText(name, kEffectName, kMaxEffectNameChars);
+    return name != nullptr;
+}
+
+bool plugin::getVendorString(char* text) {
+    copyHostText(text, kVendorName, kMaxVendorStrChars);
+    return text != nullptr;
+}
+
+bool plugin::getProductString(char* text) {
+    copyHostText(text, kProductName, kMaxProductStrChars);
+    return text != nullptr;
+}
+
+std::int32_t plugin::getVendorVersion() {
+    return kVendorVersion;
 }
 
 } // namespace calderine

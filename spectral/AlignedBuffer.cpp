@@ -17,14 +17,14 @@ double* allocateZeroed(std::size_t count) {
         throw std::bad_alloc();
     }
     auto* values = static_cast<double*>(
-        ::operator new(count * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
+        ::operator new (count * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
     std::fill_n(values, count, 0.0);
     return values;
 }
 
 void release(double* values) noexcept {
     if (values != nullptr) {
-        ::operator delete(values, std::align_val_t{AlignedBuffer::alignment});
+        ::operator delete (values, std::align_val_t{AlignedBuffer::alignment});
     }
 }
 
@@ -32,7 +32,9 @@ void release(double* values) noexcept {
 
 AlignedBuffer::AlignedBuffer(std::size_t count) : values(allocateZeroed(count)), count(count) {}
 
-AlignedBuffer::~AlignedBuffer() { release(values); }
+AlignedBuffer::~AlignedBuffer() {
+    release(values);
+}
 
 AlignedBuffer::AlignedBuffer(AlignedBuffer&& other) noexcept
     : values(std::exchange(other.values, nullptr)), count(std::exchange(other.count, 0)) {}

@@ -70,7 +70,7 @@ void fillTwiddles(const int size, const int (&factors)[15], double* twiddles) {
 }
 
 void freeTwiddles(double* twiddles) noexcept {
-    ::operator delete(twiddles, std::align_val_t{AlignedBuffer::alignment});
+    ::operator delete (twiddles, std::align_val_t{AlignedBuffer::alignment});
 }
 
 void forwardPass(const FftPlan& plan, int p, int ido, int l1, int iw, const double* cc,
@@ -205,8 +205,9 @@ FftPlan* createFftPlan(int size) {
     plan->factors[0] = size;
     plan->factors[1] = nf;
 
-    plan->twiddles = static_cast<double*>(::operator new(
-        static_cast<std::size_t>(size) * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
+    plan->twiddles =
+        static_cast<double*>(::operator new (static_cast<std::size_t>(size) * sizeof(double),
+                                             std::align_val_t{AlignedBuffer::alignment}));
     std::fill_n(plan->twiddles, size, 0.0);
     fillTwiddles(size, plan->factors, plan->twiddles);
     return plan.release();
@@ -220,7 +221,9 @@ void destroyFftPlan(FftPlan* plan) {
     delete plan;
 }
 
-void FftPlanDeleter::operator()(FftPlan* plan) const noexcept { destroyFftPlan(plan); }
+void FftPlanDeleter::operator()(FftPlan* plan) const noexcept {
+    destroyFftPlan(plan);
+}
 
 void fftTransform(const FftPlan& plan, const double* input, double* output, double* work,
                   FftDirection direction, bool ordered) noexcept {

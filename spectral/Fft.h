@@ -10,7 +10,8 @@ namespace calderine {
 //
 // Neither direction scales:
 //   Forward:  X_k = sum_n x_n * exp(-2*pi*i*k*n/N)
-//   Backward: x_n = X_0 + (-1)^n X_{N/2} + 2 * sum_{k=1}^{N/2-1} (Re X_k cos - Im X_k sin)(2*pi*k*n/N)
+//   Backward: x_n = X_0 + (-1)^n X_{N/2} + 2 * sum_{k=1}^{N/2-1} (Re X_k cos - Im X_k
+//   sin)(2*pi*k*n/N)
 // so Backward(Forward(x)) = N * x; callers divide by N where they need to.
 //
 // A spectrum of N doubles is stored in one of two layouts. X_0 (DC) and X_{N/2} (Nyquist) are
@@ -26,9 +27,9 @@ enum class FftDirection : int { Forward = 0, Backward = 1 };
 // Immutable after createFftPlan: any number of transforms may use one plan at the same time, on
 // different arrays.
 struct FftPlan {
-    int size;        // N, the number of real samples
-    int halfSize;    // N / 2
-    int factors[15]; // [0] = N, [1] = number of factors nf, [2 .. nf + 1] = factors in pass order
+    int size;         // N, the number of real samples
+    int halfSize;     // N / 2
+    int factors[15];  // [0] = N, [1] = number of factors nf, [2 .. nf + 1] = factors in pass order
     double* twiddles; // N doubles, 64-byte aligned, owned by the plan
 };
 

@@ -3,6 +3,8 @@
 #include "spectral/FftConstants.h"
 #include "spectral/FftLanes.h"
 
+#include <type_traits>
+
 // Mirror images of the forward passes, same shape: the k loop over the first element of each
 // row, then, when ido > 2, the k/i loop over complex pairs read from i and the mirrored
 // ic = ido - i, then for radix 2 and 4 the last element when ido is even. Radix 3 and 5 always see
@@ -30,21 +32,18 @@ void radb2(const int ido, const int l1, const double* __restrict cc, double* __r
         return;
     }
     if (ido > 2) {
-        for (int k = 0; k < l1; ++k) {
-            forEachComplex(ido, [&](auto lane, const int i) {
-                using L = decltype(lane);
-                using V = typename L::V;
-                const int ic = ido - i;
-                V w1r, w1i, c0r, c0i, m1r, m1i;
-                L::load(wa1 + i - 2, w1r, w1i);
-                L::load(cc + c(i - 1, 0, k), c0r, c0i);
-                L::loadMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-                L::store(ch + h(i - 1, k, 0), c0r + m1r, c0i - m1i);
-                const V tr2 = c0r - m1r;
-                const V ti2 = c0i + m1i;
-                L::store(ch + h(i - 1, k, 1), w1r * tr2 - w1i * ti2, w1r * ti2 + w1i * tr2);
-            });
-        }
+        forEachComplex(ido, l1, ido * 2, ido, [&](const auto& lane, const int i, const int k) {
+            using V = typename std::decay_t<decltype(lane)>::V;
+            const int ic = ido - i;
+            V w1r, w1i, c0r, c0i, m1r, m1i;
+            lane.twiddle(wa1 + i - 2, w1r, w1i);
+            lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+            lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+            lane.storeOut(ch + h(i - 1, k, 0), c0r + m1r, c0i - m1i);
+            const V tr2 = c0r - m1r;
+            const V ti2 = c0i + m1i;
+            lane.storeOut(ch + h(i - 1, k, 1), w1r * tr2 - w1i * ti2, w1r * ti2 + w1i * tr2);
+        });
         if (ido % 2 == 1) {
             return;
         }
@@ -71,32 +70,29 @@ void radb3(const int ido, const int l1, const double* __restrict cc, double* __r
     if (ido == 1) {
         return;
     }
-    for (int k = 0; k < l1; ++k) {
-        forEachComplex(ido, [&](auto lane, const int i) {
-            using L = decltype(lane);
-            using V = typename L::V;
-            const int ic = ido - i;
-            V w1r, w1i, w2r, w2i, c0r, c0i, c2r, c2i, m1r, m1i;
-            L::load(wa1 + i - 2, w1r, w1i);
-            L::load(wa2 + i - 2, w2r, w2i);
-            L::load(cc + c(i - 1, 0, k), c0r, c0i);
-            L::load(cc + c(i - 1, 2, k), c2r, c2i);
-            L::loadMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-            const V tr2 = c2r + m1r;
-            const V cr2 = c0r + taur * tr2;
-            const V ti2 = c2i - m1i;
-            const V ci2 = c0i + taur * ti2;
-            L::store(ch + h(i - 1, k, 0), c0r + tr2, c0i + ti2);
-            const V cr3 = taui * (c2r - m1r);
-            const V ci3 = taui * (c2i + m1i);
-            const V dr2 = cr2 - ci3;
-            const V dr3 = cr2 + ci3;
-            const V di2 = ci2 + cr3;
-            const V di3 = ci2 - cr3;
-            L::store(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
-            L::store(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
-        });
-    }
+    forEachComplex(ido, l1, ido * 3, ido, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, c0r, c0i, c2r, c2i, m1r, m1i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+        const V tr2 = c2r + m1r;
+        const V cr2 = c0r + taur * tr2;
+        const V ti2 = c2i - m1i;
+        const V ci2 = c0i + taur * ti2;
+        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2, c0i + ti2);
+        const V cr3 = taui * (c2r - m1r);
+        const V ci3 = taui * (c2i + m1i);
+        const V dr2 = cr2 - ci3;
+        const V dr3 = cr2 + ci3;
+        const V di2 = ci2 + cr3;
+        const V di3 = ci2 - cr3;
+        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
+        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
+    });
 }
 
 void radb4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
@@ -119,39 +115,36 @@ void radb4(const int ido, const int l1, const double* __restrict cc, double* __r
         return;
     }
     if (ido > 2) {
-        for (int k = 0; k < l1; ++k) {
-            forEachComplex(ido, [&](auto lane, const int i) {
-                using L = decltype(lane);
-                using V = typename L::V;
-                const int ic = ido - i;
-                V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c2r, c2i, m1r, m1i, m3r, m3i;
-                L::load(wa1 + i - 2, w1r, w1i);
-                L::load(wa2 + i - 2, w2r, w2i);
-                L::load(wa3 + i - 2, w3r, w3i);
-                L::load(cc + c(i - 1, 0, k), c0r, c0i);
-                L::load(cc + c(i - 1, 2, k), c2r, c2i);
-                L::loadMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-                L::loadMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
-                const V ti1 = c0i + m3i;
-                const V ti2 = c0i - m3i;
-                const V ti3 = c2i - m1i;
-                const V tr4 = c2i + m1i;
-                const V tr1 = c0r - m3r;
-                const V tr2 = c0r + m3r;
-                const V ti4 = c2r - m1r;
-                const V tr3 = c2r + m1r;
-                L::store(ch + h(i - 1, k, 0), tr2 + tr3, ti2 + ti3);
-                const V cr3 = tr2 - tr3;
-                const V ci3 = ti2 - ti3;
-                const V cr2 = tr1 - tr4;
-                const V cr4 = tr1 + tr4;
-                const V ci2 = ti1 + ti4;
-                const V ci4 = ti1 - ti4;
-                L::store(ch + h(i - 1, k, 1), w1r * cr2 - w1i * ci2, w1r * ci2 + w1i * cr2);
-                L::store(ch + h(i - 1, k, 2), w2r * cr3 - w2i * ci3, w2r * ci3 + w2i * cr3);
-                L::store(ch + h(i - 1, k, 3), w3r * cr4 - w3i * ci4, w3r * ci4 + w3i * cr4);
-            });
-        }
+        forEachComplex(ido, l1, ido * 4, ido, [&](const auto& lane, const int i, const int k) {
+            using V = typename std::decay_t<decltype(lane)>::V;
+            const int ic = ido - i;
+            V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c2r, c2i, m1r, m1i, m3r, m3i;
+            lane.twiddle(wa1 + i - 2, w1r, w1i);
+            lane.twiddle(wa2 + i - 2, w2r, w2i);
+            lane.twiddle(wa3 + i - 2, w3r, w3i);
+            lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+            lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
+            lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+            lane.loadInMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
+            const V ti1 = c0i + m3i;
+            const V ti2 = c0i - m3i;
+            const V ti3 = c2i - m1i;
+            const V tr4 = c2i + m1i;
+            const V tr1 = c0r - m3r;
+            const V tr2 = c0r + m3r;
+            const V ti4 = c2r - m1r;
+            const V tr3 = c2r + m1r;
+            lane.storeOut(ch + h(i - 1, k, 0), tr2 + tr3, ti2 + ti3);
+            const V cr3 = tr2 - tr3;
+            const V ci3 = ti2 - ti3;
+            const V cr2 = tr1 - tr4;
+            const V cr4 = tr1 + tr4;
+            const V ci2 = ti1 + ti4;
+            const V ci4 = ti1 - ti4;
+            lane.storeOut(ch + h(i - 1, k, 1), w1r * cr2 - w1i * ci2, w1r * ci2 + w1i * cr2);
+            lane.storeOut(ch + h(i - 1, k, 2), w2r * cr3 - w2i * ci3, w2r * ci3 + w2i * cr3);
+            lane.storeOut(ch + h(i - 1, k, 3), w3r * cr4 - w3i * ci4, w3r * ci4 + w3i * cr4);
+        });
         if (ido % 2 == 1) {
             return;
         }
@@ -169,8 +162,8 @@ void radb4(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 void radb5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3, const double* __restrict wa4) noexcept {
+           const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
+           const double* __restrict wa4) noexcept {
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
 
@@ -192,53 +185,50 @@ void radb5(const int ido, const int l1, const double* __restrict cc, double* __r
     if (ido == 1) {
         return;
     }
-    for (int k = 0; k < l1; ++k) {
-        forEachComplex(ido, [&](auto lane, const int i) {
-            using L = decltype(lane);
-            using V = typename L::V;
-            const int ic = ido - i;
-            V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
-            V c0r, c0i, c2r, c2i, c4r, c4i, m1r, m1i, m3r, m3i;
-            L::load(wa1 + i - 2, w1r, w1i);
-            L::load(wa2 + i - 2, w2r, w2i);
-            L::load(wa3 + i - 2, w3r, w3i);
-            L::load(wa4 + i - 2, w4r, w4i);
-            L::load(cc + c(i - 1, 0, k), c0r, c0i);
-            L::load(cc + c(i - 1, 2, k), c2r, c2i);
-            L::load(cc + c(i - 1, 4, k), c4r, c4i);
-            L::loadMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-            L::loadMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
-            const V ti5 = c2i + m1i;
-            const V ti2 = c2i - m1i;
-            const V ti4 = c4i + m3i;
-            const V ti3 = c4i - m3i;
-            const V tr5 = c2r - m1r;
-            const V tr2 = c2r + m1r;
-            const V tr4 = c4r - m3r;
-            const V tr3 = c4r + m3r;
-            L::store(ch + h(i - 1, k, 0), c0r + tr2 + tr3, c0i + ti2 + ti3);
-            const V cr2 = c0r + tr11 * tr2 + tr12 * tr3;
-            const V ci2 = c0i + tr11 * ti2 + tr12 * ti3;
-            const V cr3 = c0r + tr12 * tr2 + tr11 * tr3;
-            const V ci3 = c0i + tr12 * ti2 + tr11 * ti3;
-            const V cr5 = ti11 * tr5 + ti12 * tr4;
-            const V ci5 = ti11 * ti5 + ti12 * ti4;
-            const V cr4 = ti12 * tr5 - ti11 * tr4;
-            const V ci4 = ti12 * ti5 - ti11 * ti4;
-            const V dr3 = cr3 - ci4;
-            const V dr4 = cr3 + ci4;
-            const V di3 = ci3 + cr4;
-            const V di4 = ci3 - cr4;
-            const V dr5 = cr2 + ci5;
-            const V dr2 = cr2 - ci5;
-            const V di5 = ci2 - cr5;
-            const V di2 = ci2 + cr5;
-            L::store(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
-            L::store(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
-            L::store(ch + h(i - 1, k, 3), w3r * dr4 - w3i * di4, w3r * di4 + w3i * dr4);
-            L::store(ch + h(i - 1, k, 4), w4r * dr5 - w4i * di5, w4r * di5 + w4i * dr5);
-        });
-    }
+    forEachComplex(ido, l1, ido * 5, ido, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
+        V c0r, c0i, c2r, c2i, c4r, c4i, m1r, m1i, m3r, m3i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.twiddle(wa3 + i - 2, w3r, w3i);
+        lane.twiddle(wa4 + i - 2, w4r, w4i);
+        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
+        lane.loadIn(cc + c(i - 1, 4, k), c4r, c4i);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+        lane.loadInMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
+        const V ti5 = c2i + m1i;
+        const V ti2 = c2i - m1i;
+        const V ti4 = c4i + m3i;
+        const V ti3 = c4i - m3i;
+        const V tr5 = c2r - m1r;
+        const V tr2 = c2r + m1r;
+        const V tr4 = c4r - m3r;
+        const V tr3 = c4r + m3r;
+        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2 + tr3, c0i + ti2 + ti3);
+        const V cr2 = c0r + tr11 * tr2 + tr12 * tr3;
+        const V ci2 = c0i + tr11 * ti2 + tr12 * ti3;
+        const V cr3 = c0r + tr12 * tr2 + tr11 * tr3;
+        const V ci3 = c0i + tr12 * ti2 + tr11 * ti3;
+        const V cr5 = ti11 * tr5 + ti12 * tr4;
+        const V ci5 = ti11 * ti5 + ti12 * ti4;
+        const V cr4 = ti12 * tr5 - ti11 * tr4;
+        const V ci4 = ti12 * ti5 - ti11 * ti4;
+        const V dr3 = cr3 - ci4;
+        const V dr4 = cr3 + ci4;
+        const V di3 = ci3 + cr4;
+        const V di4 = ci3 - cr4;
+        const V dr5 = cr2 + ci5;
+        const V dr2 = cr2 - ci5;
+        const V di5 = ci2 - cr5;
+        const V di2 = ci2 + cr5;
+        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
+        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
+        lane.storeOut(ch + h(i - 1, k, 3), w3r * dr4 - w3i * di4, w3r * di4 + w3i * dr4);
+        lane.storeOut(ch + h(i - 1, k, 4), w4r * dr5 - w4i * di5, w4r * di5 + w4i * dr5);
+    });
 }
 
 } // namespace calderine::fftpass

@@ -3,6 +3,8 @@
 #include "spectral/FftConstants.h"
 #include "spectral/FftLanes.h"
 
+#include <type_traits>
+
 // Every pass has the same shape: the k loop over the first element of each row (real inputs),
 // then, when ido > 2, the k/i loop over the complex pairs (i - 1 real, i imaginary, mirrored to
 // ic = ido - i in the output), then for radix 2 and 4 the last element when ido is even. Radix 3
@@ -29,21 +31,18 @@ void radf2(const int ido, const int l1, const double* __restrict cc, double* __r
         return;
     }
     if (ido > 2) {
-        for (int k = 0; k < l1; ++k) {
-            forEachComplex(ido, [&](auto lane, const int i) {
-                using L = decltype(lane);
-                using V = typename L::V;
-                const int ic = ido - i;
-                V w1r, w1i, c0r, c0i, c1r, c1i;
-                L::load(wa1 + i - 2, w1r, w1i);
-                L::load(cc + c(i - 1, k, 0), c0r, c0i);
-                L::load(cc + c(i - 1, k, 1), c1r, c1i);
-                const V tr2 = w1r * c1r + w1i * c1i;
-                const V ti2 = w1r * c1i - w1i * c1r;
-                L::store(ch + h(i - 1, 0, k), c0r + tr2, c0i + ti2);
-                L::storeMirrored(ch + h(ic - 1, 1, k), c0r - tr2, ti2 - c0i);
-            });
-        }
+        forEachComplex(ido, l1, ido, ido * 2, [&](const auto& lane, const int i, const int k) {
+            using V = typename std::decay_t<decltype(lane)>::V;
+            const int ic = ido - i;
+            V w1r, w1i, c0r, c0i, c1r, c1i;
+            lane.twiddle(wa1 + i - 2, w1r, w1i);
+            lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+            lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+            const V tr2 = w1r * c1r + w1i * c1i;
+            const V ti2 = w1r * c1i - w1i * c1r;
+            lane.storeOut(ch + h(i - 1, 0, k), c0r + tr2, c0i + ti2);
+            lane.storeOutMirrored(ch + h(ic - 1, 1, k), c0r - tr2, ti2 - c0i);
+        });
         if (ido % 2 == 1) {
             return;
         }
@@ -68,32 +67,29 @@ void radf3(const int ido, const int l1, const double* __restrict cc, double* __r
     if (ido == 1) {
         return;
     }
-    for (int k = 0; k < l1; ++k) {
-        forEachComplex(ido, [&](auto lane, const int i) {
-            using L = decltype(lane);
-            using V = typename L::V;
-            const int ic = ido - i;
-            V w1r, w1i, w2r, w2i, c0r, c0i, c1r, c1i, c2r, c2i;
-            L::load(wa1 + i - 2, w1r, w1i);
-            L::load(wa2 + i - 2, w2r, w2i);
-            L::load(cc + c(i - 1, k, 0), c0r, c0i);
-            L::load(cc + c(i - 1, k, 1), c1r, c1i);
-            L::load(cc + c(i - 1, k, 2), c2r, c2i);
-            const V dr2 = w1r * c1r + w1i * c1i;
-            const V di2 = w1r * c1i - w1i * c1r;
-            const V dr3 = w2r * c2r + w2i * c2i;
-            const V di3 = w2r * c2i - w2i * c2r;
-            const V cr2 = dr2 + dr3;
-            const V ci2 = di2 + di3;
-            L::store(ch + h(i - 1, 0, k), c0r + cr2, c0i + ci2);
-            const V tr2 = c0r + taur * cr2;
-            const V ti2 = c0i + taur * ci2;
-            const V tr3 = taui * (di2 - di3);
-            const V ti3 = taui * (dr3 - dr2);
-            L::store(ch + h(i - 1, 2, k), tr2 + tr3, ti2 + ti3);
-            L::storeMirrored(ch + h(ic - 1, 1, k), tr2 - tr3, ti3 - ti2);
-        });
-    }
+    forEachComplex(ido, l1, ido, ido * 3, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, c0r, c0i, c1r, c1i, c2r, c2i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+        lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
+        const V dr2 = w1r * c1r + w1i * c1i;
+        const V di2 = w1r * c1i - w1i * c1r;
+        const V dr3 = w2r * c2r + w2i * c2i;
+        const V di3 = w2r * c2i - w2i * c2r;
+        const V cr2 = dr2 + dr3;
+        const V ci2 = di2 + di3;
+        lane.storeOut(ch + h(i - 1, 0, k), c0r + cr2, c0i + ci2);
+        const V tr2 = c0r + taur * cr2;
+        const V ti2 = c0i + taur * ci2;
+        const V tr3 = taui * (di2 - di3);
+        const V ti3 = taui * (dr3 - dr2);
+        lane.storeOut(ch + h(i - 1, 2, k), tr2 + tr3, ti2 + ti3);
+        lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr2 - tr3, ti3 - ti2);
+    });
 }
 
 void radf4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
@@ -114,39 +110,36 @@ void radf4(const int ido, const int l1, const double* __restrict cc, double* __r
         return;
     }
     if (ido > 2) {
-        for (int k = 0; k < l1; ++k) {
-            forEachComplex(ido, [&](auto lane, const int i) {
-                using L = decltype(lane);
-                using V = typename L::V;
-                const int ic = ido - i;
-                V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i;
-                L::load(wa1 + i - 2, w1r, w1i);
-                L::load(wa2 + i - 2, w2r, w2i);
-                L::load(wa3 + i - 2, w3r, w3i);
-                L::load(cc + c(i - 1, k, 0), c0r, c0i);
-                L::load(cc + c(i - 1, k, 1), c1r, c1i);
-                L::load(cc + c(i - 1, k, 2), c2r, c2i);
-                L::load(cc + c(i - 1, k, 3), c3r, c3i);
-                const V cr2 = w1r * c1r + w1i * c1i;
-                const V ci2 = w1r * c1i - w1i * c1r;
-                const V cr3 = w2r * c2r + w2i * c2i;
-                const V ci3 = w2r * c2i - w2i * c2r;
-                const V cr4 = w3r * c3r + w3i * c3i;
-                const V ci4 = w3r * c3i - w3i * c3r;
-                const V tr1 = cr2 + cr4;
-                const V tr4 = cr4 - cr2;
-                const V ti1 = ci2 + ci4;
-                const V ti4 = ci2 - ci4;
-                const V ti2 = c0i + ci3;
-                const V ti3 = c0i - ci3;
-                const V tr2 = c0r + cr3;
-                const V tr3 = c0r - cr3;
-                L::store(ch + h(i - 1, 0, k), tr1 + tr2, ti1 + ti2);
-                L::storeMirrored(ch + h(ic - 1, 3, k), tr2 - tr1, ti1 - ti2);
-                L::store(ch + h(i - 1, 2, k), ti4 + tr3, tr4 + ti3);
-                L::storeMirrored(ch + h(ic - 1, 1, k), tr3 - ti4, tr4 - ti3);
-            });
-        }
+        forEachComplex(ido, l1, ido, ido * 4, [&](const auto& lane, const int i, const int k) {
+            using V = typename std::decay_t<decltype(lane)>::V;
+            const int ic = ido - i;
+            V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i;
+            lane.twiddle(wa1 + i - 2, w1r, w1i);
+            lane.twiddle(wa2 + i - 2, w2r, w2i);
+            lane.twiddle(wa3 + i - 2, w3r, w3i);
+            lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+            lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+            lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
+            lane.loadIn(cc + c(i - 1, k, 3), c3r, c3i);
+            const V cr2 = w1r * c1r + w1i * c1i;
+            const V ci2 = w1r * c1i - w1i * c1r;
+            const V cr3 = w2r * c2r + w2i * c2i;
+            const V ci3 = w2r * c2i - w2i * c2r;
+            const V cr4 = w3r * c3r + w3i * c3i;
+            const V ci4 = w3r * c3i - w3i * c3r;
+            const V tr1 = cr2 + cr4;
+            const V tr4 = cr4 - cr2;
+            const V ti1 = ci2 + ci4;
+            const V ti4 = ci2 - ci4;
+            const V ti2 = c0i + ci3;
+            const V ti3 = c0i - ci3;
+            const V tr2 = c0r + cr3;
+            const V tr3 = c0r - cr3;
+            lane.storeOut(ch + h(i - 1, 0, k), tr1 + tr2, ti1 + ti2);
+            lane.storeOutMirrored(ch + h(ic - 1, 3, k), tr2 - tr1, ti1 - ti2);
+            lane.storeOut(ch + h(i - 1, 2, k), ti4 + tr3, tr4 + ti3);
+            lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr3 - ti4, tr4 - ti3);
+        });
         if (ido % 2 == 1) {
             return;
         }
@@ -162,8 +155,8 @@ void radf4(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 void radf5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3, const double* __restrict wa4) noexcept {
+           const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
+           const double* __restrict wa4) noexcept {
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
 
@@ -181,53 +174,50 @@ void radf5(const int ido, const int l1, const double* __restrict cc, double* __r
     if (ido == 1) {
         return;
     }
-    for (int k = 0; k < l1; ++k) {
-        forEachComplex(ido, [&](auto lane, const int i) {
-            using L = decltype(lane);
-            using V = typename L::V;
-            const int ic = ido - i;
-            V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
-            V c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i, c4r, c4i;
-            L::load(wa1 + i - 2, w1r, w1i);
-            L::load(wa2 + i - 2, w2r, w2i);
-            L::load(wa3 + i - 2, w3r, w3i);
-            L::load(wa4 + i - 2, w4r, w4i);
-            L::load(cc + c(i - 1, k, 0), c0r, c0i);
-            L::load(cc + c(i - 1, k, 1), c1r, c1i);
-            L::load(cc + c(i - 1, k, 2), c2r, c2i);
-            L::load(cc + c(i - 1, k, 3), c3r, c3i);
-            L::load(cc + c(i - 1, k, 4), c4r, c4i);
-            const V dr2 = w1r * c1r + w1i * c1i;
-            const V di2 = w1r * c1i - w1i * c1r;
-            const V dr3 = w2r * c2r + w2i * c2i;
-            const V di3 = w2r * c2i - w2i * c2r;
-            const V dr4 = w3r * c3r + w3i * c3i;
-            const V di4 = w3r * c3i - w3i * c3r;
-            const V dr5 = w4r * c4r + w4i * c4i;
-            const V di5 = w4r * c4i - w4i * c4r;
-            const V cr2 = dr2 + dr5;
-            const V ci5 = dr5 - dr2;
-            const V cr5 = di2 - di5;
-            const V ci2 = di2 + di5;
-            const V cr3 = dr3 + dr4;
-            const V ci4 = dr4 - dr3;
-            const V cr4 = di3 - di4;
-            const V ci3 = di3 + di4;
-            L::store(ch + h(i - 1, 0, k), c0r + cr2 + cr3, c0i + ci2 + ci3);
-            const V tr2 = c0r + tr11 * cr2 + tr12 * cr3;
-            const V ti2 = c0i + tr11 * ci2 + tr12 * ci3;
-            const V tr3 = c0r + tr12 * cr2 + tr11 * cr3;
-            const V ti3 = c0i + tr12 * ci2 + tr11 * ci3;
-            const V tr5 = ti11 * cr5 + ti12 * cr4;
-            const V ti5 = ti11 * ci5 + ti12 * ci4;
-            const V tr4 = ti12 * cr5 - ti11 * cr4;
-            const V ti4 = ti12 * ci5 - ti11 * ci4;
-            L::store(ch + h(i - 1, 2, k), tr2 + tr5, ti2 + ti5);
-            L::storeMirrored(ch + h(ic - 1, 1, k), tr2 - tr5, ti5 - ti2);
-            L::store(ch + h(i - 1, 4, k), tr3 + tr4, ti3 + ti4);
-            L::storeMirrored(ch + h(ic - 1, 3, k), tr3 - tr4, ti4 - ti3);
-        });
-    }
+    forEachComplex(ido, l1, ido, ido * 5, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
+        V c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i, c4r, c4i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.twiddle(wa3 + i - 2, w3r, w3i);
+        lane.twiddle(wa4 + i - 2, w4r, w4i);
+        lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+        lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
+        lane.loadIn(cc + c(i - 1, k, 3), c3r, c3i);
+        lane.loadIn(cc + c(i - 1, k, 4), c4r, c4i);
+        const V dr2 = w1r * c1r + w1i * c1i;
+        const V di2 = w1r * c1i - w1i * c1r;
+        const V dr3 = w2r * c2r + w2i * c2i;
+        const V di3 = w2r * c2i - w2i * c2r;
+        const V dr4 = w3r * c3r + w3i * c3i;
+        const V di4 = w3r * c3i - w3i * c3r;
+        const V dr5 = w4r * c4r + w4i * c4i;
+        const V di5 = w4r * c4i - w4i * c4r;
+        const V cr2 = dr2 + dr5;
+        const V ci5 = dr5 - dr2;
+        const V cr5 = di2 - di5;
+        const V ci2 = di2 + di5;
+        const V cr3 = dr3 + dr4;
+        const V ci4 = dr4 - dr3;
+        const V cr4 = di3 - di4;
+        const V ci3 = di3 + di4;
+        lane.storeOut(ch + h(i - 1, 0, k), c0r + cr2 + cr3, c0i + ci2 + ci3);
+        const V tr2 = c0r + tr11 * cr2 + tr12 * cr3;
+        const V ti2 = c0i + tr11 * ci2 + tr12 * ci3;
+        const V tr3 = c0r + tr12 * cr2 + tr11 * cr3;
+        const V ti3 = c0i + tr12 * ci2 + tr11 * ci3;
+        const V tr5 = ti11 * cr5 + ti12 * cr4;
+        const V ti5 = ti11 * ci5 + ti12 * ci4;
+        const V tr4 = ti12 * cr5 - ti11 * cr4;
+        const V ti4 = ti12 * ci5 - ti11 * ci4;
+        lane.storeOut(ch + h(i - 1, 2, k), tr2 + tr5, ti2 + ti5);
+        lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr2 - tr5, ti5 - ti2);
+        lane.storeOut(ch + h(i - 1, 4, k), tr3 + tr4, ti3 + ti4);
+        lane.storeOutMirrored(ch + h(ic - 1, 3, k), tr3 - tr4, ti4 - ti3);
+    });
 }
 
 } // namespace calderine::fftpass

@@ -14,7 +14,7 @@ void radf4(int ido, int l1, const double* __restrict cc, double* __restrict ch,
            const double* __restrict wa1, const double* __restrict wa2,
            const double* __restrict wa3) noexcept;
 void radf5(int ido, int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3, const double* __restrict wa4) noexcept;
+           const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
+           const double* __restrict wa4) noexcept;
 
 } // namespace calderine::fftpass

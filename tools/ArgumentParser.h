@@ -16,6 +16,10 @@ public:
     explicit UsageError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Upper bound of --block: far above what any host uses, low enough that the buffers of three
+// instances stay small.
+inline constexpr int kMaxBlockFrames = 1 << 20;
+
 class ArgumentParser {
 public:
     // The arguments after the program name.

@@ -74,29 +74,6 @@ TEST_F(PluginTest, OldHostAnsweringOneGetsAWorkingInstance) {
     EXPECT_EQ(dispatch(effect, effClose), 1);
 }
 
-TEST_F(PluginTest, ProcessingLeavesTheOutputsUntouched) {
-    AEffect* effect = createInstance();
-    ASSERT_NE(effect, nullptr);
-    std::array<float, 4> inL{0.5f, -0.5f, 0.25f, 1.0f}, inR = inL;
-    std::array<float, 4> outL{7.0f, 7.0f, 7.0f, 7.0f}, outR = outL;
-    float* inputs[] = {inL.data(), inR.data()};
-    float* outputs[] = {outL.data(), outR.data()};
-    effect->process(effect, inputs, outputs, 4);
-    effect->processReplacing(effect, inputs, outputs, 4);
-    for (float sample : outL)
-        EXPECT_EQ(sample, 7.0f);
-    for (float sample : outR)
-        EXPECT_EQ(sample, 7.0f);
-
-    std::array<double, 4> dIn{0.5, -0.5, 0.25, 1.0}, dOut{3.0, 3.0, 3.0, 3.0};
-    double* dInputs[] = {dIn.data(), dIn.data()};
-    double* dOutputs[] = {dOut.data(), dOut.data()};
-    effect->processDoubleReplacing(effect, dInputs, dOutputs, 4);
-    for (double sample : dOut)
-        EXPECT_EQ(sample, 3.0);
-    EXPECT_EQ(dispatch(effect, effClose), 1);
-}
-
 // Create, configure, switch on, process, set parameters, change rate, switch off, close: the
 // version query at creation is the only request the host ever sees.
 TEST_F(PluginTest, WholeLifeMakesExactlyOneHostCall) {

@@ -317,6 +317,25 @@ TEST(DeriveBinGains, FlattensPeaksToTheReferenceLevel) {
     }
 }
 
+// DC and Nyquist are real and taken with their sign: a strong negative one stays below lowFloor
+// and keeps gain 1, a positive one of the same size is limited.
+TEST(DeriveBinGains, DcAndNyquistKeepTheirSign) {
+    SpectralSeparator separator(frameLengthFor(48000), 48000);
+    separator.separationSlope = 1.0;
+    const std::size_t n = separator.latency();
+    for (const double level : {-1.0, 1.0}) {
+        for (const bool nyquist : {false, true}) {
+            std::vector<double> frame = gaussianNoise(n, 0.01, 9);
+            for (std::size_t i = 0; i < n; ++i) {
+                frame[i] += nyquist && i % 2 == 1 ? -level : level;
+            }
+            separator.analyseFrame(frame);
+            const double gain = separator.binGains()[nyquist ? n / 2 : 0];
+            EXPECT_EQ(gain<1.0, level> 0.0) << "level " << level << " nyquist " << nyquist;
+        }
+    }
+}
+
 // With slope 0 the magnitudes are divided by slopeCurve before anything else, so a spectrum
 // shaped like the curve is judged exactly like the same spectrum without the shape at slope 1.
 TEST(DeriveBinGains, ZeroSlopeUndoesTheSlopeCurve) {

@@ -1,0 +1,48 @@
+// An audio file opened for reading with libsndfile, read in blocks of interleaved frames so
+// that files of any length pass through bounded memory.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+struct sf_private_tag;
+
+namespace calderine {
+
+class SoundFileReader {
+public:
+    // Throws AudioFileError when the file is missing or not a sound file libsndfile reads.
+    explicit SoundFileReader(const std::filesystem::path& path);
+    ~SoundFileReader();
+
+    SoundFileReader(const SoundFileReader&) = delete;
+    SoundFileReader& operator=(const SoundFileReader&) = delete;
+
+    const std::filesystem::path& path() const noexcept { return filePath; }
+    int channels() const noexcept { return channelCount; }
+    int sampleRate() const noexcept { return rate; }
+    // libsndfile's format code (container and encoding).
+    int format() const noexcept { return formatCode; }
+    // As the header states; the reads, not this number, decide where the file ends.
+    std::int64_t frames() const noexcept { return frameCount; }
+
+    // Fills whole frames from the front of buffer (its size a multiple of channels()) and
+    // returns how many; fewer than fit only at the end of the file. Throws AudioFileError
+    // when the file cannot be read further.
+    std::size_t read(std::span<float> buffer);
+    std::size_t read(std::span<double> buffer);
+
+private:
+    template <typename Sample, typename Read>
+    std::size_t readFrames(std::span<Sample> buffer, Read read);
+
+    std::filesystem::path filePath;
+    sf_private_tag* file = nullptr;
+    int channelCount = 0;
+    int rate = 0;
+    int formatCode = 0;
+    std::int64_t frameCount = 0;
+};
+
+} // namespace calderine
