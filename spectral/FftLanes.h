@@ -57,8 +57,10 @@ struct PairLane {
         im = __builtin_shufflevector(a, b, 1, 3);
     }
     static void store(double* p, int step, V re, V im) noexcept {
-        storeu(p, __builtin_shufflevector(re, im, 0, 2));
-        storeu(p + step, __builtin_shufflevector(re, im, 1, 3));
+        p[0] = re[0];
+        p[1] = im[0];
+        p[step] = re[1];
+        p[step + 1] = im[1];
     }
 
     void twiddle(const double* w, V& re, V& im) const noexcept { load(w, steps.twiddle, re, im); }
