@@ -1,12 +1,12 @@
 #include "spectral/Fft.h"
 
 #include "spectral/AlignedBuffer.h"
-#include "spectral/FftBackwardPasses.h"
 #include "spectral/FftConstants.h"
-#include "spectral/FftForwardPasses.h"
+#include "spectral/FftPassTable.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -73,51 +73,50 @@ void freeTwiddles(double* twiddles) noexcept {
     ::operator delete (twiddles, std::align_val_t{AlignedBuffer::alignment});
 }
 
-void forwardPass(const FftPlan& plan, int p, int ido, int l1, int iw, const double* cc,
-                 double* ch) noexcept {
+void forwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p, int ido, int l1,
+                 int iw, const double* cc, double* ch) noexcept {
     const double* wa = plan.twiddles + iw;
     switch (p) {
     case 4:
-        fftpass::radf4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        passes.radf4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
         break;
     case 2:
-        fftpass::radf2(ido, l1, cc, ch, wa);
+        passes.radf2(ido, l1, cc, ch, wa);
         break;
     case 3:
-        fftpass::radf3(ido, l1, cc, ch, wa, wa + ido);
+        passes.radf3(ido, l1, cc, ch, wa, wa + ido);
         break;
     default:
-        fftpass::radf5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        passes.radf5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
         break;
     }
 }
 
-void backwardPass(const FftPlan& plan, int p, int ido, int l1, int iw, const double* cc,
-                  double* ch) noexcept {
+void backwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p, int ido, int l1,
+                  int iw, const double* cc, double* ch) noexcept {
     const double* wa = plan.twiddles + iw;
     switch (p) {
     case 4:
-        fftpass::radb4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        passes.radb4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
         break;
     case 2:
-        fftpass::radb2(ido, l1, cc, ch, wa);
+        passes.radb2(ido, l1, cc, ch, wa);
         break;
     case 3:
-        fftpass::radb3(ido, l1, cc, ch, wa, wa + ido);
+        passes.radb3(ido, l1, cc, ch, wa, wa + ido);
         break;
     default:
-        fftpass::radb5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        passes.radb5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
         break;
     }
 }
 
-// Nyquist moves from the end to slot 1; the complex bins shift up by one.
-void packedToOrdered(const double* __restrict in, double* __restrict out, int n) noexcept {
-    out[0] = in[0];
-    out[1] = in[n - 1];
-    for (int k = 2; k < n; ++k) {
-        out[k] = in[k - 1];
-    }
+// Nyquist moves from the end to slot 1; the complex bins shift up by one. In place: the packed
+// spectrum is still in cache, and a second array would cost as much again.
+void packedToOrderedInPlace(double* spectrum, int n) noexcept {
+    const double nyquist = spectrum[n - 1];
+    std::memmove(spectrum + 2, spectrum + 1, static_cast<std::size_t>(n - 2) * sizeof(double));
+    spectrum[1] = nyquist;
 }
 
 void orderedToPacked(const double* __restrict in, double* __restrict out, int n) noexcept {
@@ -128,16 +127,18 @@ void orderedToPacked(const double* __restrict in, double* __restrict out, int n)
     }
 }
 
-// Runs the chain of steps (radix passes, plus the layout conversion when ordered), each reading
-// the previous step's array and writing the other of output/work. The first destination is
+// Runs the chain of steps (radix passes, plus the conversion from the ordered layout before a
+// backward transform), each reading the previous step's array and writing the other of
+// output/work. The first destination is
 // chosen by the parity of the step count so that the last step lands in output; when input is
 // that first destination, the other array goes first instead (input must be read before it is
 // overwritten) and the result is copied into output at the end.
-void runSteps(const FftPlan& plan, const double* input, double* output, double* work,
-              FftDirection direction, bool ordered) noexcept {
+void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
+              double* output, double* work, FftDirection direction, bool ordered) noexcept {
     const int n = plan.size;
     const int nf = plan.factors[1];
-    const int steps = nf + (ordered ? 1 : 0);
+    const bool convertInput = ordered && direction == FftDirection::Backward;
+    const int steps = nf + (convertInput ? 1 : 0);
 
     double* destination = steps % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
@@ -145,8 +146,9 @@ void runSteps(const FftPlan& plan, const double* input, double* output, double* 
         std::swap(destination, other);
     }
     const double* source = input;
+    double* result = nullptr;
     const auto stepDone = [&] {
-        source = destination;
+        source = result = destination;
         std::swap(destination, other);
     };
 
@@ -158,16 +160,15 @@ void runSteps(const FftPlan& plan, const double* input, double* output, double* 
             const int l1 = l2 / p;
             const int ido = n / l2;
             iw -= (p - 1) * ido;
-            forwardPass(plan, p, ido, l1, iw, source, destination);
+            forwardPass(passes, plan, p, ido, l1, iw, source, destination);
             stepDone();
             l2 = l1;
         }
         if (ordered) {
-            packedToOrdered(source, destination, n);
-            stepDone();
+            packedToOrderedInPlace(result, n);
         }
     } else {
-        if (ordered) {
+        if (convertInput) {
             orderedToPacked(source, destination, n);
             stepDone();
         }
@@ -177,7 +178,7 @@ void runSteps(const FftPlan& plan, const double* input, double* output, double* 
             const int p = plan.factors[1 + j];
             const int l2 = p * l1;
             const int ido = n / l2;
-            backwardPass(plan, p, ido, l1, iw, source, destination);
+            backwardPass(passes, plan, p, ido, l1, iw, source, destination);
             stepDone();
             l1 = l2;
             iw += (p - 1) * ido;
@@ -227,14 +228,21 @@ void FftPlanDeleter::operator()(FftPlan* plan) const noexcept {
 
 void fftTransform(const FftPlan& plan, const double* input, double* output, double* work,
                   FftDirection direction, bool ordered) noexcept {
+    fftpass::fftTransformWith(fftpass::activeFftPasses(), plan, input, output, work, direction,
+                              ordered);
+}
+
+void fftpass::fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
+                               double* output, double* work, FftDirection direction,
+                               bool ordered) noexcept {
     if (work != nullptr && work != output) {
-        runSteps(plan, input, output, work, direction, ordered);
+        runSteps(passes, plan, input, output, work, direction, ordered);
         return;
     }
     const int n = plan.size;
     if (n <= stackScratchLimit) {
         alignas(AlignedBuffer::alignment) double scratch[stackScratchLimit];
-        runSteps(plan, input, output, scratch, direction, ordered);
+        runSteps(passes, plan, input, output, scratch, direction, ordered);
         return;
     }
     const std::unique_ptr<double[]> scratch(new (std::nothrow) double[n]);
@@ -243,7 +251,7 @@ void fftTransform(const FftPlan& plan, const double* input, double* output, doub
         std::fill_n(output, n, 0.0);
         return;
     }
-    runSteps(plan, input, output, scratch.get(), direction, ordered);
+    runSteps(passes, plan, input, output, scratch.get(), direction, ordered);
 }
 
 } // namespace calderine

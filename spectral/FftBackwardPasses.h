@@ -1,20 +1,250 @@
 #pragma once
 
-// Backward (synthesis) radix passes of the real FFT. Each pass reads cc, laid out ido x p x l1,
-// and writes ch, laid out ido x l1 x p (ido varying fastest); waN is the twiddle row of the N-th
-// non-trivial output, read at [i - 2] (cosine) and [i - 1] (sine) for i = 2, 4, .., ido - 1.
-// cc and ch must not overlap.
+#include "spectral/FftConstants.h"
+#include "spectral/FftLanes.h"
+
+#include <type_traits>
+
+// Backward (synthesis) radix passes of the real FFT. Each pass reads cc, laid out ido x p x l1, and
+// writes ch, laid out ido x l1 x p (ido varying fastest); waN is the twiddle row of the N-th
+// non-trivial output, read at [i - 2] (cosine) and [i - 1] (sine) for i = 2, 4, .., ido - 1. cc and
+// ch must not overlap.
+//
+// The passes are templates on a lanes class (FftLanes.h) so that one text serves every
+// instruction set the transform is built for.
+//
+// Mirror images of the forward passes, same shape: the k loop over the first element of each
+// row, then, when ido > 2, the k/i loop over complex pairs read from i and the mirrored
+// ic = ido - i, then for radix 2 and 4 the last element when ido is even. Radix 3 and 5 always see
+// an odd ido.
+//
+// c(i, m, k) and h(i, k, m) spell the classic cc/ch subscripts with zero-based indices. In the
+// complex loop body (written once for every lane policy) cNr/cNi are cc(i - 1, N, k)
+// and cc(i, N, k), mNr/mNi the mirrored cc(ic - 1, N, k) and cc(ic, N, k), and wNr/wNi the cosine
+// and sine of twiddle row N at i.
+
 namespace calderine::fftpass {
 
-void radb2(int ido, int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1) noexcept;
-void radb3(int ido, int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2) noexcept;
-void radb4(int ido, int l1, const double* __restrict cc, double* __restrict ch,
+template <class Lanes>
+void radb2(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
+           const double* __restrict wa1) noexcept {
+    using namespace fftconst;
+    const auto c = [ido](int i, int m, int k) { return i + ido * (m + 2 * k); };
+    const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        ch[h(0, k, 0)] = cc[c(0, 0, k)] + cc[c(ido - 1, 1, k)];
+        ch[h(0, k, 1)] = cc[c(0, 0, k)] - cc[c(ido - 1, 1, k)];
+    });
+    if (ido < 2) {
+        return;
+    }
+    if (ido > 2) {
+        Lanes::forEachComplex(
+            ido, l1, ido * 2, ido, [&](const auto& lane, const int i, const int k) {
+                using V = typename std::decay_t<decltype(lane)>::V;
+                const int ic = ido - i;
+                V w1r, w1i, c0r, c0i, m1r, m1i;
+                lane.twiddle(wa1 + i - 2, w1r, w1i);
+                lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+                lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+                lane.storeOut(ch + h(i - 1, k, 0), c0r + m1r, c0i - m1i);
+                const V tr2 = c0r - m1r;
+                const V ti2 = c0i + m1i;
+                lane.storeOut(ch + h(i - 1, k, 1), w1r * tr2 - w1i * ti2, w1r * ti2 + w1i * tr2);
+            });
+        if (ido % 2 == 1) {
+            return;
+        }
+    }
+    for (int k = 0; k < l1; ++k) {
+        ch[h(ido - 1, k, 0)] = 2.0 * cc[c(ido - 1, 0, k)];
+        ch[h(ido - 1, k, 1)] = -2.0 * cc[c(0, 1, k)];
+    }
+}
+
+template <class Lanes>
+void radb3(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
+           const double* __restrict wa1, const double* __restrict wa2) noexcept {
+    using namespace fftconst;
+    const auto c = [ido](int i, int m, int k) { return i + ido * (m + 3 * k); };
+    const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        const double tr2 = 2.0 * cc[c(ido - 1, 1, k)];
+        const double cr2 = cc[c(0, 0, k)] + taur * tr2;
+        ch[h(0, k, 0)] = cc[c(0, 0, k)] + tr2;
+        const double ci3 = twoTaui * cc[c(0, 2, k)];
+        ch[h(0, k, 1)] = cr2 - ci3;
+        ch[h(0, k, 2)] = cr2 + ci3;
+    });
+    if (ido == 1) {
+        return;
+    }
+    Lanes::forEachComplex(ido, l1, ido * 3, ido, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, c0r, c0i, c2r, c2i, m1r, m1i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+        const V tr2 = c2r + m1r;
+        const V cr2 = c0r + taur * tr2;
+        const V ti2 = c2i - m1i;
+        const V ci2 = c0i + taur * ti2;
+        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2, c0i + ti2);
+        const V cr3 = taui * (c2r - m1r);
+        const V ci3 = taui * (c2i + m1i);
+        const V dr2 = cr2 - ci3;
+        const V dr3 = cr2 + ci3;
+        const V di2 = ci2 + cr3;
+        const V di3 = ci2 - cr3;
+        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
+        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
+    });
+}
+
+template <class Lanes>
+void radb4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
            const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3) noexcept;
-void radb5(int ido, int l1, const double* __restrict cc, double* __restrict ch,
+           const double* __restrict wa3) noexcept {
+    using namespace fftconst;
+    const auto c = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
+    const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        const double tr1 = cc[c(0, 0, k)] - cc[c(ido - 1, 3, k)];
+        const double tr2 = cc[c(0, 0, k)] + cc[c(ido - 1, 3, k)];
+        const double tr3 = 2.0 * cc[c(ido - 1, 1, k)];
+        const double tr4 = 2.0 * cc[c(0, 2, k)];
+        ch[h(0, k, 0)] = tr2 + tr3;
+        ch[h(0, k, 1)] = tr1 - tr4;
+        ch[h(0, k, 2)] = tr2 - tr3;
+        ch[h(0, k, 3)] = tr1 + tr4;
+    });
+    if (ido < 2) {
+        return;
+    }
+    if (ido > 2) {
+        Lanes::forEachComplex(
+            ido, l1, ido * 4, ido, [&](const auto& lane, const int i, const int k) {
+                using V = typename std::decay_t<decltype(lane)>::V;
+                const int ic = ido - i;
+                V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c2r, c2i, m1r, m1i, m3r, m3i;
+                lane.twiddle(wa1 + i - 2, w1r, w1i);
+                lane.twiddle(wa2 + i - 2, w2r, w2i);
+                lane.twiddle(wa3 + i - 2, w3r, w3i);
+                lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+                lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
+                lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+                lane.loadInMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
+                const V ti1 = c0i + m3i;
+                const V ti2 = c0i - m3i;
+                const V ti3 = c2i - m1i;
+                const V tr4 = c2i + m1i;
+                const V tr1 = c0r - m3r;
+                const V tr2 = c0r + m3r;
+                const V ti4 = c2r - m1r;
+                const V tr3 = c2r + m1r;
+                lane.storeOut(ch + h(i - 1, k, 0), tr2 + tr3, ti2 + ti3);
+                const V cr3 = tr2 - tr3;
+                const V ci3 = ti2 - ti3;
+                const V cr2 = tr1 - tr4;
+                const V cr4 = tr1 + tr4;
+                const V ci2 = ti1 + ti4;
+                const V ci4 = ti1 - ti4;
+                lane.storeOut(ch + h(i - 1, k, 1), w1r * cr2 - w1i * ci2, w1r * ci2 + w1i * cr2);
+                lane.storeOut(ch + h(i - 1, k, 2), w2r * cr3 - w2i * ci3, w2r * ci3 + w2i * cr3);
+                lane.storeOut(ch + h(i - 1, k, 3), w3r * cr4 - w3i * ci4, w3r * ci4 + w3i * cr4);
+            });
+        if (ido % 2 == 1) {
+            return;
+        }
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double ti1 = cc[c(0, 1, k)] + cc[c(0, 3, k)];
+        const double ti2 = cc[c(0, 3, k)] - cc[c(0, 1, k)];
+        const double tr1 = cc[c(ido - 1, 0, k)] - cc[c(ido - 1, 2, k)];
+        const double tr2 = cc[c(ido - 1, 0, k)] + cc[c(ido - 1, 2, k)];
+        ch[h(ido - 1, k, 0)] = 2.0 * tr2;
+        ch[h(ido - 1, k, 1)] = minusSqrt2 * (ti1 - tr1);
+        ch[h(ido - 1, k, 2)] = 2.0 * ti2;
+        ch[h(ido - 1, k, 3)] = minusSqrt2 * (tr1 + ti1);
+    }
+}
+
+template <class Lanes>
+void radb5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
            const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
-           const double* __restrict wa4) noexcept;
+           const double* __restrict wa4) noexcept {
+    using namespace fftconst;
+    const auto c = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
+    const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        const double ti5 = 2.0 * cc[c(0, 2, k)];
+        const double ti4 = 2.0 * cc[c(0, 4, k)];
+        const double tr2 = 2.0 * cc[c(ido - 1, 1, k)];
+        const double tr3 = 2.0 * cc[c(ido - 1, 3, k)];
+        ch[h(0, k, 0)] = cc[c(0, 0, k)] + tr2 + tr3;
+        const double cr2 = cc[c(0, 0, k)] + tr11 * tr2 + tr12 * tr3;
+        const double cr3 = cc[c(0, 0, k)] + tr12 * tr2 + tr11 * tr3;
+        const double ci5 = ti11 * ti5 + ti12 * ti4;
+        const double ci4 = ti12 * ti5 - ti11 * ti4;
+        ch[h(0, k, 1)] = cr2 - ci5;
+        ch[h(0, k, 2)] = cr3 - ci4;
+        ch[h(0, k, 3)] = cr3 + ci4;
+        ch[h(0, k, 4)] = cr2 + ci5;
+    });
+    if (ido == 1) {
+        return;
+    }
+    Lanes::forEachComplex(ido, l1, ido * 5, ido, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
+        V c0r, c0i, c2r, c2i, c4r, c4i, m1r, m1i, m3r, m3i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.twiddle(wa3 + i - 2, w3r, w3i);
+        lane.twiddle(wa4 + i - 2, w4r, w4i);
+        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
+        lane.loadIn(cc + c(i - 1, 4, k), c4r, c4i);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
+        lane.loadInMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
+        const V ti5 = c2i + m1i;
+        const V ti2 = c2i - m1i;
+        const V ti4 = c4i + m3i;
+        const V ti3 = c4i - m3i;
+        const V tr5 = c2r - m1r;
+        const V tr2 = c2r + m1r;
+        const V tr4 = c4r - m3r;
+        const V tr3 = c4r + m3r;
+        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2 + tr3, c0i + ti2 + ti3);
+        const V cr2 = c0r + tr11 * tr2 + tr12 * tr3;
+        const V ci2 = c0i + tr11 * ti2 + tr12 * ti3;
+        const V cr3 = c0r + tr12 * tr2 + tr11 * tr3;
+        const V ci3 = c0i + tr12 * ti2 + tr11 * ti3;
+        const V cr5 = ti11 * tr5 + ti12 * tr4;
+        const V ci5 = ti11 * ti5 + ti12 * ti4;
+        const V cr4 = ti12 * tr5 - ti11 * tr4;
+        const V ci4 = ti12 * ti5 - ti11 * ti4;
+        const V dr3 = cr3 - ci4;
+        const V dr4 = cr3 + ci4;
+        const V di3 = ci3 + cr4;
+        const V di4 = ci3 - cr4;
+        const V dr5 = cr2 + ci5;
+        const V dr2 = cr2 - ci5;
+        const V di5 = ci2 - cr5;
+        const V di2 = ci2 + cr5;
+        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
+        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
+        lane.storeOut(ch + h(i - 1, k, 3), w3r * dr4 - w3i * di4, w3r * di4 + w3i * dr4);
+        lane.storeOut(ch + h(i - 1, k, 4), w4r * dr5 - w4i * di5, w4r * di5 + w4i * dr5);
+    });
+}
 
 } // namespace calderine::fftpass

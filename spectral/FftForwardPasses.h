@@ -1,20 +1,239 @@
 #pragma once
 
+#include "spectral/FftConstants.h"
+#include "spectral/FftLanes.h"
+
+#include <type_traits>
+
 // Forward (analysis) radix passes of the real FFT. Each pass reads cc, laid out ido x l1 x p, and
 // writes ch, laid out ido x p x l1 (ido varying fastest); waN is the twiddle row of the N-th
-// non-trivial input, read at [i - 2] (cosine) and [i - 1] (sine) for i = 2, 4, .., ido - 1.
-// cc and ch must not overlap.
+// non-trivial input, read at [i - 2] (cosine) and [i - 1] (sine) for i = 2, 4, .., ido - 1. cc and
+// ch must not overlap.
+//
+// The passes are templates on a lanes class (FftLanes.h) so that one text serves every
+// instruction set the transform is built for.
+//
+// Every pass has the same shape: the k loop over the first element of each row (real inputs),
+// then, when ido > 2, the k/i loop over the complex pairs (i - 1 real, i imaginary, mirrored to
+// ic = ido - i in the output), then for radix 2 and 4 the last element when ido is even. Radix 3
+// and 5 always see an odd ido, because only factors 3 and 5 follow them in the plan.
+//
+// c(i, k, m) and h(i, m, k) spell the classic cc/ch subscripts with zero-based indices. The
+// complex loop body is written once for every lane policy; in it, cNr/cNi are
+// cc(i - 1, k, N) and cc(i, k, N), and wNr/wNi the cosine and sine of twiddle row N at i.
+
 namespace calderine::fftpass {
 
-void radf2(int ido, int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1) noexcept;
-void radf3(int ido, int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2) noexcept;
-void radf4(int ido, int l1, const double* __restrict cc, double* __restrict ch,
+template <class Lanes>
+void radf2(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
+           const double* __restrict wa1) noexcept {
+    using namespace fftconst;
+    const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+    const auto h = [ido](int i, int m, int k) { return i + ido * (m + 2 * k); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        ch[h(0, 0, k)] = cc[c(0, k, 0)] + cc[c(0, k, 1)];
+        ch[h(ido - 1, 1, k)] = cc[c(0, k, 0)] - cc[c(0, k, 1)];
+    });
+    if (ido < 2) {
+        return;
+    }
+    if (ido > 2) {
+        Lanes::forEachComplex(ido, l1, ido, ido * 2,
+                              [&](const auto& lane, const int i, const int k) {
+                                  using V = typename std::decay_t<decltype(lane)>::V;
+                                  const int ic = ido - i;
+                                  V w1r, w1i, c0r, c0i, c1r, c1i;
+                                  lane.twiddle(wa1 + i - 2, w1r, w1i);
+                                  lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+                                  lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+                                  const V tr2 = w1r * c1r + w1i * c1i;
+                                  const V ti2 = w1r * c1i - w1i * c1r;
+                                  lane.storeOut(ch + h(i - 1, 0, k), c0r + tr2, c0i + ti2);
+                                  lane.storeOutMirrored(ch + h(ic - 1, 1, k), c0r - tr2, ti2 - c0i);
+                              });
+        if (ido % 2 == 1) {
+            return;
+        }
+    }
+    for (int k = 0; k < l1; ++k) {
+        ch[h(0, 1, k)] = -cc[c(ido - 1, k, 1)];
+        ch[h(ido - 1, 0, k)] = cc[c(ido - 1, k, 0)];
+    }
+}
+
+template <class Lanes>
+void radf3(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
+           const double* __restrict wa1, const double* __restrict wa2) noexcept {
+    using namespace fftconst;
+    const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+    const auto h = [ido](int i, int m, int k) { return i + ido * (m + 3 * k); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        const double cr2 = cc[c(0, k, 1)] + cc[c(0, k, 2)];
+        ch[h(0, 0, k)] = cc[c(0, k, 0)] + cr2;
+        ch[h(0, 2, k)] = taui * (cc[c(0, k, 2)] - cc[c(0, k, 1)]);
+        ch[h(ido - 1, 1, k)] = cc[c(0, k, 0)] + taur * cr2;
+    });
+    if (ido == 1) {
+        return;
+    }
+    Lanes::forEachComplex(ido, l1, ido, ido * 3, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, c0r, c0i, c1r, c1i, c2r, c2i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+        lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
+        const V dr2 = w1r * c1r + w1i * c1i;
+        const V di2 = w1r * c1i - w1i * c1r;
+        const V dr3 = w2r * c2r + w2i * c2i;
+        const V di3 = w2r * c2i - w2i * c2r;
+        const V cr2 = dr2 + dr3;
+        const V ci2 = di2 + di3;
+        lane.storeOut(ch + h(i - 1, 0, k), c0r + cr2, c0i + ci2);
+        const V tr2 = c0r + taur * cr2;
+        const V ti2 = c0i + taur * ci2;
+        const V tr3 = taui * (di2 - di3);
+        const V ti3 = taui * (dr3 - dr2);
+        lane.storeOut(ch + h(i - 1, 2, k), tr2 + tr3, ti2 + ti3);
+        lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr2 - tr3, ti3 - ti2);
+    });
+}
+
+template <class Lanes>
+void radf4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
            const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3) noexcept;
-void radf5(int ido, int l1, const double* __restrict cc, double* __restrict ch,
+           const double* __restrict wa3) noexcept {
+    using namespace fftconst;
+    const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+    const auto h = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        const double tr1 = cc[c(0, k, 1)] + cc[c(0, k, 3)];
+        const double tr2 = cc[c(0, k, 0)] + cc[c(0, k, 2)];
+        ch[h(0, 0, k)] = tr1 + tr2;
+        ch[h(ido - 1, 3, k)] = tr2 - tr1;
+        ch[h(ido - 1, 1, k)] = cc[c(0, k, 0)] - cc[c(0, k, 2)];
+        ch[h(0, 2, k)] = cc[c(0, k, 3)] - cc[c(0, k, 1)];
+    });
+    if (ido < 2) {
+        return;
+    }
+    if (ido > 2) {
+        Lanes::forEachComplex(
+            ido, l1, ido, ido * 4, [&](const auto& lane, const int i, const int k) {
+                using V = typename std::decay_t<decltype(lane)>::V;
+                const int ic = ido - i;
+                V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i;
+                lane.twiddle(wa1 + i - 2, w1r, w1i);
+                lane.twiddle(wa2 + i - 2, w2r, w2i);
+                lane.twiddle(wa3 + i - 2, w3r, w3i);
+                lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+                lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+                lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
+                lane.loadIn(cc + c(i - 1, k, 3), c3r, c3i);
+                const V cr2 = w1r * c1r + w1i * c1i;
+                const V ci2 = w1r * c1i - w1i * c1r;
+                const V cr3 = w2r * c2r + w2i * c2i;
+                const V ci3 = w2r * c2i - w2i * c2r;
+                const V cr4 = w3r * c3r + w3i * c3i;
+                const V ci4 = w3r * c3i - w3i * c3r;
+                const V tr1 = cr2 + cr4;
+                const V tr4 = cr4 - cr2;
+                const V ti1 = ci2 + ci4;
+                const V ti4 = ci2 - ci4;
+                const V ti2 = c0i + ci3;
+                const V ti3 = c0i - ci3;
+                const V tr2 = c0r + cr3;
+                const V tr3 = c0r - cr3;
+                lane.storeOut(ch + h(i - 1, 0, k), tr1 + tr2, ti1 + ti2);
+                lane.storeOutMirrored(ch + h(ic - 1, 3, k), tr2 - tr1, ti1 - ti2);
+                lane.storeOut(ch + h(i - 1, 2, k), ti4 + tr3, tr4 + ti3);
+                lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr3 - ti4, tr4 - ti3);
+            });
+        if (ido % 2 == 1) {
+            return;
+        }
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double ti1 = minusHalfSqrt2 * (cc[c(ido - 1, k, 1)] + cc[c(ido - 1, k, 3)]);
+        const double tr1 = minusHalfSqrt2 * (cc[c(ido - 1, k, 3)] - cc[c(ido - 1, k, 1)]);
+        ch[h(ido - 1, 0, k)] = tr1 + cc[c(ido - 1, k, 0)];
+        ch[h(ido - 1, 2, k)] = cc[c(ido - 1, k, 0)] - tr1;
+        ch[h(0, 1, k)] = ti1 - cc[c(ido - 1, k, 2)];
+        ch[h(0, 3, k)] = ti1 + cc[c(ido - 1, k, 2)];
+    }
+}
+
+template <class Lanes>
+void radf5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
            const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
-           const double* __restrict wa4) noexcept;
+           const double* __restrict wa4) noexcept {
+    using namespace fftconst;
+    const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
+    const auto h = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
+
+    forEachRow(ido, l1, [&](const int k) {
+        const double cr2 = cc[c(0, k, 4)] + cc[c(0, k, 1)];
+        const double ci5 = cc[c(0, k, 4)] - cc[c(0, k, 1)];
+        const double cr3 = cc[c(0, k, 3)] + cc[c(0, k, 2)];
+        const double ci4 = cc[c(0, k, 3)] - cc[c(0, k, 2)];
+        ch[h(0, 0, k)] = cc[c(0, k, 0)] + cr2 + cr3;
+        ch[h(ido - 1, 1, k)] = cc[c(0, k, 0)] + tr11 * cr2 + tr12 * cr3;
+        ch[h(0, 2, k)] = ti11 * ci5 + ti12 * ci4;
+        ch[h(ido - 1, 3, k)] = cc[c(0, k, 0)] + tr12 * cr2 + tr11 * cr3;
+        ch[h(0, 4, k)] = ti12 * ci5 - ti11 * ci4;
+    });
+    if (ido == 1) {
+        return;
+    }
+    Lanes::forEachComplex(ido, l1, ido, ido * 5, [&](const auto& lane, const int i, const int k) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        const int ic = ido - i;
+        V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
+        V c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i, c4r, c4i;
+        lane.twiddle(wa1 + i - 2, w1r, w1i);
+        lane.twiddle(wa2 + i - 2, w2r, w2i);
+        lane.twiddle(wa3 + i - 2, w3r, w3i);
+        lane.twiddle(wa4 + i - 2, w4r, w4i);
+        lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
+        lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
+        lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
+        lane.loadIn(cc + c(i - 1, k, 3), c3r, c3i);
+        lane.loadIn(cc + c(i - 1, k, 4), c4r, c4i);
+        const V dr2 = w1r * c1r + w1i * c1i;
+        const V di2 = w1r * c1i - w1i * c1r;
+        const V dr3 = w2r * c2r + w2i * c2i;
+        const V di3 = w2r * c2i - w2i * c2r;
+        const V dr4 = w3r * c3r + w3i * c3i;
+        const V di4 = w3r * c3i - w3i * c3r;
+        const V dr5 = w4r * c4r + w4i * c4i;
+        const V di5 = w4r * c4i - w4i * c4r;
+        const V cr2 = dr2 + dr5;
+        const V ci5 = dr5 - dr2;
+        const V cr5 = di2 - di5;
+        const V ci2 = di2 + di5;
+        const V cr3 = dr3 + dr4;
+        const V ci4 = dr4 - dr3;
+        const V cr4 = di3 - di4;
+        const V ci3 = di3 + di4;
+        lane.storeOut(ch + h(i - 1, 0, k), c0r + cr2 + cr3, c0i + ci2 + ci3);
+        const V tr2 = c0r + tr11 * cr2 + tr12 * cr3;
+        const V ti2 = c0i + tr11 * ci2 + tr12 * ci3;
+        const V tr3 = c0r + tr12 * cr2 + tr11 * cr3;
+        const V ti3 = c0i + tr12 * ci2 + tr11 * ci3;
+        const V tr5 = ti11 * cr5 + ti12 * cr4;
+        const V ti5 = ti11 * ci5 + ti12 * ci4;
+        const V tr4 = ti12 * cr5 - ti11 * cr4;
+        const V ti4 = ti12 * ci5 - ti11 * ci4;
+        lane.storeOut(ch + h(i - 1, 2, k), tr2 + tr5, ti2 + ti5);
+        lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr2 - tr5, ti5 - ti2);
+        lane.storeOut(ch + h(i - 1, 4, k), tr3 + tr4, ti3 + ti4);
+        lane.storeOutMirrored(ch + h(ic - 1, 3, k), tr3 - tr4, ti4 - ti3);
+    });
+}
 
 } // namespace calderine::fftpass

@@ -1,14 +1,23 @@
 #pragma once
 
 // Lane policies for the complex loops of the radix passes. A pass's butterfly is written once, as
-// a generic body, and runs either on one complex value at a time (ScalarLane) or on two at once
-// in a 128-bit vector (PairLane, the baseline SIMD width of every x86-64 and ARM64 machine). Each
-// lane performs exactly the scalar operations, so every policy gives bit-identical results.
+// a generic body, and runs on one complex value at a time (ScalarLane) or on several at once in a
+// vector; each lane performs exactly the scalar operations, so every policy gives bit-identical
+// results. A "lanes" class bundles the policies of one instruction set with the loop that chooses
+// between them (forEachComplex).
 //
-// Complex values sit interleaved: re at p[0], im at p[1]. A PairLane's second value lies at a
-// fixed distance from the first: the next iteration of the i loop (2 doubles up, or 2 down on the
-// mirrored ic = ido - i side), or the next k (a whole row further, the same twiddle for both).
+// Complex values sit interleaved: re at p[0], im at p[1]. Lanes run either across neighbouring
+// iterations of the i loop (the next value 2 doubles up, or 2 down on the mirrored ic = ido - i
+// side) or across rows k, k + 1, .. (a whole row further, with one twiddle shared by all lanes).
+//
+// Everything here has internal linkage: the wide builds include this header in translation units
+// compiled for other instruction sets, and no copy of these functions may be shared between them.
 namespace calderine::fftpass {
+namespace {
+
+// Below this ido a row has fewer than four complex iterations, too few to fill vectors along i:
+// vectors then run across rows instead.
+constexpr int rowLanesBelowIdo = 9;
 
 struct ScalarLane {
     using V = double;
@@ -37,6 +46,7 @@ struct PairSteps {
     int outMirrored;
 };
 
+// Two complex values in 128-bit vectors: the baseline SIMD width of every x86-64 and ARM64 CPU.
 struct PairLane {
     using V = double __attribute__((vector_size(16)));
     // The same vector at any double's alignment. Accessing memory through it (rather than
@@ -57,10 +67,13 @@ struct PairLane {
         im = __builtin_shufflevector(a, b, 1, 3);
     }
     static void store(double* p, int step, V re, V im) noexcept {
-        p[0] = re[0];
-        p[1] = im[0];
-        p[step] = re[1];
-        p[step + 1] = im[1];
+        storeu(p, __builtin_shufflevector(re, im, 0, 2));
+        storeu(p + step, __builtin_shufflevector(re, im, 1, 3));
+    }
+
+    static PairLane alongI() noexcept { return {{2, 2, -2, 2, -2}}; }
+    static PairLane acrossRows(int rowIn, int rowOut) noexcept {
+        return {{0, rowIn, rowIn, rowOut, rowOut}};
     }
 
     void twiddle(const double* w, V& re, V& im) const noexcept { load(w, steps.twiddle, re, im); }
@@ -74,36 +87,54 @@ struct PairLane {
     }
 };
 
-// Runs body(lane, i, k) over the complex loop of a pass, i = 2, 4, .., ido - 1 and k = 0 .. l1 - 1.
-// With two or more rows, pairs of rows k, k + 1 share each vector (rowIn, rowOut: the distance
-// between consecutive rows of cc and ch); with a single row, pairs of neighbouring i do. The odd
-// one out, if any, runs scalar.
+// Runs body(k) for k = 0 .. l1 - 1: the loop over each row's first element. With ido == 1 those
+// elements are adjacent, and a separate copy of the loop in which the compiler knows it can
+// vectorise across rows (measured: about 1.5 times faster for the ido == 1 passes).
 template <class Body>
-inline void forEachComplex(const int ido, const int l1, const int rowIn, const int rowOut,
-                           Body&& body) {
-    if (l1 >= 2) {
-        const PairLane rows{{0, rowIn, rowIn, rowOut, rowOut}};
-        int k = 0;
-        for (; k + 1 < l1; k += 2) {
-            for (int i = 2; i < ido; i += 2) {
-                body(rows, i, k);
-            }
-        }
-        if (k < l1) {
-            for (int i = 2; i < ido; i += 2) {
-                body(ScalarLane{}, i, k);
-            }
+inline void forEachRow(const int ido, const int l1, Body&& body) {
+    if (ido == 1) {
+        for (int k = 0; k < l1; ++k) {
+            body(k);
         }
         return;
     }
-    const PairLane neighbours{{2, 2, -2, 2, -2}};
-    int i = 2;
-    for (; i + 2 < ido; i += 4) {
-        body(neighbours, i, 0);
-    }
-    for (; i < ido; i += 2) {
-        body(ScalarLane{}, i, 0);
+    for (int k = 0; k < l1; ++k) {
+        body(k);
     }
 }
 
+// Runs the rest of row k from iteration i on: pairs along i while two remain, then the odd one.
+template <class Body>
+inline void finishRow(const int ido, const int k, int i, Body& body) {
+    for (; i + 2 < ido; i += 4) {
+        body(PairLane::alongI(), i, k);
+    }
+    for (; i < ido; i += 2) {
+        body(ScalarLane{}, i, k);
+    }
+}
+
+// 128-bit lanes, for any CPU.
+struct BaselineLanes {
+    // Calls body(lane, i, k) for i = 2, 4, .., ido - 1 and k = 0 .. l1 - 1. rowIn and rowOut are
+    // the distances between consecutive rows k of cc and of ch.
+    template <class Body>
+    static void forEachComplex(const int ido, const int l1, const int rowIn, const int rowOut,
+                               Body&& body) {
+        int k = 0;
+        if (ido < rowLanesBelowIdo) {
+            const PairLane rows = PairLane::acrossRows(rowIn, rowOut);
+            for (; k + 1 < l1; k += 2) {
+                for (int i = 2; i < ido; i += 2) {
+                    body(rows, i, k);
+                }
+            }
+        }
+        for (; k < l1; ++k) {
+            finishRow(ido, k, 2, body);
+        }
+    }
+};
+
+} // namespace
 } // namespace calderine::fftpass

@@ -33,8 +33,7 @@ ParameterAssignment assignment(std::string_view option, std::string_view text, b
         throw UsageError(std::string(option) + " takes NAME=VALUE, got '" + std::string(text) +
                          "'");
     }
-    return {std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)),
-            normalised};
+    return {std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)), normalised};
 }
 
 void once(Collected& collected, std::string_view option) {
@@ -72,8 +71,7 @@ void takeValued(Collected& collected, std::string_view option, std::string_view 
         } else if (value == "double") {
             options.precision = SamplePrecision::Double;
         } else {
-            throw UsageError("--precision takes float or double, got '" + std::string(value) +
-                             "'");
+            throw UsageError("--precision takes float or double, got '" + std::string(value) + "'");
         }
     } else if (option == "--format") {
         once(collected, option);
@@ -111,8 +109,7 @@ void takeFlag(Collected& collected, std::string_view option) {
 
 RenderOptions finishInfo(Collected& collected) {
     if (!collected.renderOnly.empty()) {
-        throw UsageError(std::string(collected.renderOnly.front()) +
-                         " does not go with --info");
+        throw UsageError(std::string(collected.renderOnly.front()) + " does not go with --info");
     }
     if (collected.operands.size() > 1) {
         throw UsageError("--info takes one module, got " +

@@ -22,6 +22,8 @@ constexpr const char* kModuleFileName = CALDERINE_MODULE_FILE_NAME;
 constexpr const char* kBuiltModule = CALDERINE_BUILT_MODULE;
 // Where the module lies relative to the tools folder of a build tree.
 constexpr const char* kBuildTreePluginFolder = "../plugin";
+// Where cmake --install puts it relative to the installed tool.
+constexpr const char* kInstalledPluginFolder = "../lib/vst";
 
 } // namespace
 
@@ -29,6 +31,7 @@ ModuleLocator::ModuleLocator(const std::filesystem::path& executable) {
     const std::filesystem::path folder = executable.parent_path();
     places.push_back(folder / kModuleFileName);
     places.push_back((folder / kBuildTreePluginFolder / kModuleFileName).lexically_normal());
+    places.push_back((folder / kInstalledPluginFolder / kModuleFileName).lexically_normal());
     if (*kBuiltModule != '\0') {
         places.emplace_back(kBuiltModule);
     }

@@ -1,5 +1,6 @@
 // Finds the calderine module that belongs to the running calderine-render: next to the
-// executable when installed, in the plug-in folder of the same build tree otherwise.
+// executable, in the plug-in folder of the same build tree, or in the lib/vst folder that
+// cmake --install fills beside the tool's bin folder.
 #pragma once
 
 #include <filesystem>

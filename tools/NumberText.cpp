@@ -26,8 +26,7 @@ std::optional<double> parseNumber(std::string_view text) {
         digits.remove_prefix(1);
     }
     double value = 0.0;
-    const auto [end, error] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
         !std::isfinite(value)) {
         return std::nullopt;

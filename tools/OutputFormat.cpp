@@ -88,8 +88,7 @@ int OutputFormat::choose(int inputFormat, const StreamShape& shape,
                          const std::filesystem::path& output) {
     const FormatEntry* entry = name ? byName(*name) : byExtension(output);
     if (name && entry == nullptr) {
-        throw AudioFileError("unknown output format '" + *name + "' (known: " + knownNames() +
-                             ")");
+        throw AudioFileError("unknown output format '" + *name + "' (known: " + knownNames() + ")");
     }
     const int inputMajor = inputFormat & SF_FORMAT_TYPEMASK;
     // The input's own format, endianness included, whenever the container stays the same.

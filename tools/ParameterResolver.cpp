@@ -161,8 +161,7 @@ std::int32_t ParameterResolver::findIndex(const ParameterAssignment& assignment)
     return *caseless;
 }
 
-float ParameterResolver::byText(std::int32_t index, const Sweep& probe,
-                                const std::string& wanted) {
+float ParameterResolver::byText(std::int32_t index, const Sweep& probe, const std::string& wanted) {
     const auto& texts = probe.texts;
     const auto first = std::find(texts.begin(), texts.end(), wanted);
     const auto firstIndex = static_cast<std::size_t>(first - texts.begin());
@@ -170,18 +169,20 @@ float ParameterResolver::byText(std::int32_t index, const Sweep& probe,
     while (last + 1 < texts.size() && texts[last + 1] == wanted) {
         ++last;
     }
+    // A text shown at an end of the range stands for that end exactly: "mute" and "off" are
+    // often shown only there, and an end is never at the edge of rounding.
+    if (firstIndex == 0) {
+        return probe.points.front();
+    }
+    if (last + 1 == texts.size()) {
+        return probe.points.back();
+    }
     // The sweep only brackets the run of this text; its true edges lie between the samples.
     auto shows = [&](float point) { return displayAt(index, point) == wanted; };
-    const float low = firstIndex == 0
-                          ? probe.points.front()
-                          : boundary(probe.points[firstIndex - 1], probe.points[firstIndex],
-                                     shows)
-                                .second;
-    const float high = last + 1 == texts.size()
-                           ? probe.points.back()
-                           : boundary(probe.points[last], probe.points[last + 1],
-                                      [&](float point) { return !shows(point); })
-                                 .first;
+    auto hides = [&](float point) { return !shows(point); };
+    const float low =
+        boundary(probe.points[firstIndex - 1], probe.points[firstIndex], shows).second;
+    const float high = boundary(probe.points[last], probe.points[last + 1], hides).first;
     const float middle = midpoint(low, high);
     return shows(middle) ? middle : low;
 }

@@ -52,8 +52,8 @@ void ProgressBar::draw(int percent) {
     shownPercent = percent;
     const int filled = percent * kBarWidth / kFullPercent;
     out << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
-        << std::string(static_cast<std::size_t>(kBarWidth - filled), '.') << "] " << percent
-        << "%" << std::flush;
+        << std::string(static_cast<std::size_t>(kBarWidth - filled), '.') << "] " << percent << "%"
+        << std::flush;
 }
 
 void ProgressBar::finish() {

@@ -44,7 +44,8 @@ std::vector<ParameterChange> resolveAll(ParameterResolver& resolver,
 // The order of a careful host: open, then rate and block size, then the parameters, so that
 // nothing the effect designs from its parameters is left at a stale rate.
 std::unique_ptr<HostedEffect> openEffect(const std::shared_ptr<const PluginModule>& module,
-                                         const SoundFileReader& input, const RenderOptions& options) {
+                                         const SoundFileReader& input,
+                                         const RenderOptions& options) {
     auto effect = std::make_unique<HostedEffect>(module);
     StreamRenderer::checkFits(*effect, input.channels(), options.precision);
     effect->dispatch(effOpen);
@@ -53,10 +54,37 @@ std::unique_ptr<HostedEffect> openEffect(const std::shared_ptr<const PluginModul
     return effect;
 }
 
-void apply(HostedEffect& effect, const std::vector<ParameterChange>& changes) {
+void applyChanges(HostedEffect& effect, const std::vector<ParameterChange>& changes) {
     for (const ParameterChange& change : changes) {
         effect.setParameter(change.index, change.normalised);
     }
+}
+
+// The settings of each pass as normalised values. Resolving a value sweeps the parameter
+// through its range; a separate instance takes that, so the rendering instances see nothing
+// but their final settings.
+std::vector<std::vector<ParameterChange>>
+resolvePasses(const std::shared_ptr<const PluginModule>& module, const SoundFileReader& input,
+              const RenderOptions& options, std::size_t passCount) {
+    std::vector<std::vector<ParameterChange>> passChanges(passCount);
+    if (options.assignments.empty() && passCount == 1) {
+        return passChanges;
+    }
+    const auto probe = openEffect(module, input, options);
+    ParameterResolver resolver(*probe);
+    const std::vector<ParameterChange> changes = resolveAll(resolver, options.assignments);
+    for (std::size_t p = 0; p < passCount; ++p) {
+        passChanges[p] = changes;
+        try {
+            const auto overrides = resolveAll(resolver, kPasses[p].overrides);
+            passChanges[p].insert(passChanges[p].end(), overrides.begin(), overrides.end());
+        } catch (const ParameterError&) {
+            throw ParameterError("--stems needs the parameters Tone_Gain, Noise_Gain and DryMix "
+                                 "with the values mute and 0; the effect of '" +
+                                 module->path().string() + "' lacks them");
+        }
+    }
+    return passChanges;
 }
 
 } // namespace
@@ -76,24 +104,10 @@ RenderSummary RenderCommand::run() const {
     SoundFileReader input(options.input);
     const std::size_t passCount = options.stems ? kPasses.size() : 1;
 
+    const std::vector<std::vector<ParameterChange>> passChanges =
+        resolvePasses(module, input, options, passCount);
     std::vector<std::unique_ptr<HostedEffect>> effects;
-    effects.push_back(openEffect(module, input, options));
-    ParameterResolver resolver(*effects.front());
-    const std::vector<ParameterChange> changes = resolveAll(resolver, options.assignments);
-    std::vector<std::vector<ParameterChange>> passChanges;
     for (std::size_t p = 0; p < passCount; ++p) {
-        std::vector<ParameterChange> own = changes;
-        try {
-            const auto overrides = resolveAll(resolver, kPasses[p].overrides);
-            own.insert(own.end(), overrides.begin(), overrides.end());
-        } catch (const ParameterError&) {
-            throw ParameterError("--stems needs the parameters Tone_Gain, Noise_Gain and DryMix "
-                                 "with the values mute and 0; the effect of '" +
-                                 module->path().string() + "' lacks them");
-        }
-        passChanges.push_back(std::move(own));
-    }
-    for (std::size_t p = 1; p < passCount; ++p) {
         effects.push_back(openEffect(module, input, options));
     }
 
@@ -102,7 +116,7 @@ RenderSummary RenderCommand::run() const {
     std::vector<std::unique_ptr<SoundFileWriter>> writers;
     std::vector<RenderTarget> targets;
     for (std::size_t p = 0; p < passCount; ++p) {
-        apply(*effects[p], passChanges[p]);
+        applyChanges(*effects[p], passChanges[p]);
         const auto path =
             kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
         writers.push_back(std::make_unique<SoundFileWriter>(path, format, shape));

@@ -28,8 +28,7 @@ public:
     RenderSummary run() const;
 
     // out.wav -> out.tone.wav
-    static std::filesystem::path stemPath(const std::filesystem::path& output,
-                                          const char* part);
+    static std::filesystem::path stemPath(const std::filesystem::path& output, const char* part);
 
 private:
     RenderOptions options;

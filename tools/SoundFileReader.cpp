@@ -1,8 +1,8 @@
 #include "tools/SoundFileReader.h"
 
 #include "tools/AudioFileError.h"
+#include "tools/SoundFileOpen.h"
 
-#include <sndfile.h>
 #include <string>
 #include <system_error>
 
@@ -25,7 +25,7 @@ SoundFileReader::SoundFileReader(const std::filesystem::path& path) : filePath(p
         throw AudioFileError("input " + quoted(path) + " is a folder, not a sound file");
     }
     SF_INFO info{};
-    file = sf_open(path.c_str(), SFM_READ, &info);
+    file = openSoundFile(path, SFM_READ, &info);
     if (file == nullptr) {
         throw AudioFileError("cannot read " + quoted(path) + ": " + sf_strerror(nullptr));
     }
@@ -36,8 +36,8 @@ SoundFileReader::SoundFileReader(const std::filesystem::path& path) : filePath(p
     if (channelCount < 1 || rate < 1) {
         sf_close(file);
         throw AudioFileError("cannot read " + quoted(path) + ": it declares " +
-                             std::to_string(channelCount) + " channels at " +
-                             std::to_string(rate) + " Hz");
+                             std::to_string(channelCount) + " channels at " + std::to_string(rate) +
+                             " Hz");
     }
 }
 
@@ -47,7 +47,8 @@ SoundFileReader::~SoundFileReader() {
 
 template <typename Sample, typename Read>
 std::size_t SoundFileReader::readFrames(std::span<Sample> buffer, Read read) {
-    const auto wanted = static_cast<sf_count_t>(buffer.size() / static_cast<std::size_t>(channelCount));
+    const auto wanted =
+        static_cast<sf_count_t>(buffer.size() / static_cast<std::size_t>(channelCount));
     const sf_count_t got = read(file, buffer.data(), wanted);
     // libsndfile answers a short count both at the end and on a failure; only the error
     // state tells them apart.

@@ -1,11 +1,11 @@
 #include "tools/SoundFileWriter.h"
 
 #include "tools/AudioFileError.h"
+#include "tools/SoundFileOpen.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <random>
-#include <sndfile.h>
 #include <string>
 #include <system_error>
 
@@ -19,8 +19,10 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& destination) 
     const std::uint64_t tag = (std::uint64_t{entropy()} << 32) ^ entropy();
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%016llx.part", static_cast<unsigned long long>(tag));
-    return destination.parent_path() /
-           ("." + destination.filename().string() + suffix);
+    std::string name = destination.filename().string();
+    name.insert(name.begin(), '.');
+    name += suffix;
+    return destination.parent_path() / name;
 }
 
 std::string quoted(const std::filesystem::path& path) {
@@ -40,10 +42,9 @@ SoundFileWriter::SoundFileWriter(const std::filesystem::path& path, int format,
     info.format = format;
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
-    file = sf_open(temporary.c_str(), SFM_WRITE, &info);
+    file = openSoundFile(temporary, SFM_WRITE, &info);
     if (file == nullptr) {
-        throw AudioFileError("cannot write " + quoted(destination) + ": " +
-                             sf_strerror(nullptr));
+        throw AudioFileError("cannot write " + quoted(destination) + ": " + sf_strerror(nullptr));
     }
     // Without it libsndfile wraps integer samples of overs around instead of clipping them,
     // which turns a slight over into a full-scale click.
@@ -65,7 +66,8 @@ void SoundFileWriter::writeFrames(std::span<const Sample> frames, Write write) {
     if (file == nullptr) {
         throw AudioFileError("cannot write " + quoted(destination) + ": already finished");
     }
-    const auto count = static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channelCount));
+    const auto count =
+        static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channelCount));
     if (write(file, frames.data(), count) != count) {
         throw AudioFileError("cannot write " + quoted(destination) + ": " + sf_strerror(file));
     }

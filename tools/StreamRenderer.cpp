@@ -54,8 +54,7 @@ void spread(const std::vector<Sample>& interleaved, int fileChannels, std::size_
         for (std::size_t frame = 0; frame < frames; ++frame) {
             channel[frame] = interleaved[frame * stride + source];
         }
-        std::fill(channel.begin() + static_cast<std::ptrdiff_t>(frames), channel.end(),
-                  Sample{0});
+        std::fill(channel.begin() + static_cast<std::ptrdiff_t>(frames), channel.end(), Sample{0});
     }
 }
 
@@ -75,8 +74,7 @@ void interleave(const Channels<Sample>& outputs, std::size_t first, std::size_t 
 
 StreamRenderer::StreamRenderer(const RenderSettings& settings) : settings(settings) {}
 
-void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels,
-                               SamplePrecision precision) {
+void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels, SamplePrecision precision) {
     const AEffect& record = effect.record();
     if (record.numInputs < 1 || record.numOutputs < 1) {
         throw HostError(describe(effect) + " is not an audio effect: it has " +
@@ -90,8 +88,8 @@ void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels,
     }
     const bool single = precision == SamplePrecision::Float;
     const std::int32_t flag = single ? effFlagsCanReplacing : effFlagsCanDoubleReplacing;
-    const bool entry = single ? record.processReplacing != nullptr
-                              : record.processDoubleReplacing != nullptr;
+    const bool entry =
+        single ? record.processReplacing != nullptr : record.processDoubleReplacing != nullptr;
     if ((record.flags & flag) == 0 || !entry) {
         throw HostError("the effect of " + describe(effect) + " cannot process " +
                         (single ? "float" : "double") + " samples");
@@ -151,8 +149,8 @@ RenderReport StreamRenderer::stream(SoundFileReader& input, std::span<const Rend
             state.seconds +=
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-            const auto dropped = std::min<std::int64_t>(state.latencyLeft,
-                                                        static_cast<std::int64_t>(frames));
+            const auto dropped =
+                std::min<std::int64_t>(state.latencyLeft, static_cast<std::int64_t>(frames));
             state.latencyLeft -= dropped;
             auto kept = static_cast<std::int64_t>(frames) - dropped;
             if (inputEnded) {

@@ -1,12 +1,14 @@
 // calderine-render: a command-line host for VST 2.4 modules.
 
 #include "tools/ArgumentParser.h"
+#include "tools/DemoCommand.h"
 #include "tools/EffectInfo.h"
-#include "tools/HostError.h"
 #include "tools/HostedEffect.h"
 #include "tools/InfoWriter.h"
 #include "tools/ModuleLocator.h"
+#include "tools/ParameterResolver.h"
 #include "tools/PluginModule.h"
+#include "tools/RenderCommand.h"
 
 #include <exception>
 #include <iostream>
@@ -26,6 +28,13 @@ int fail(int code, const std::string& message) {
     return code;
 }
 
+int printInfo(const std::filesystem::path& module) {
+    using namespace calderine;
+    HostedEffect effect(std::make_shared<const PluginModule>(module));
+    writeEffectInfo(std::cout, collectEffectInfo(effect));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,13 +46,23 @@ int main(int argc, char** argv) {
             std::cout << ArgumentParser::usage();
             return 0;
         }
-        const auto path =
+        const auto module =
             options.modulePath
                 ? *options.modulePath
                 : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
                       .locate();
-        HostedEffect effect(std::make_shared<const PluginModule>(path));
-        writeEffectInfo(std::cout, collectEffectInfo(effect));
+        switch (options.action) {
+        case RenderAction::Info:
+            printInfo(module);
+            break;
+        case RenderAction::Demo:
+            DemoCommand(options, module).run(std::cout);
+            break;
+        case RenderAction::Render:
+        case RenderAction::Help:
+            RenderCommand(options, module).run();
+            break;
+        }
         std::cout.flush();
         if (!std::cout) {
             return fail(kExitFailure, "cannot write to standard output");
@@ -51,6 +70,8 @@ int main(int argc, char** argv) {
         return 0;
     } catch (const UsageError& error) {
         return fail(kExitUsage, std::string(error.what()) + " (try --help)");
+    } catch (const ParameterError& error) {
+        return fail(kExitUsage, error.what());
     } catch (const std::exception& error) {
         return fail(kExitFailure, error.what());
     }

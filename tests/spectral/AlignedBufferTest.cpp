@@ -1,9 +1,8 @@
 #include "spectral/AlignedBuffer.h"
 
 #include <cstdint>
-#include <utility>
-
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace calderine {
 namespace {

@@ -6,14 +6,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
+#include <ostream>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 namespace calderine {
+
+// Names the direction in test parameter listings.
+static void PrintTo(FftDirection direction, std::ostream* os) {
+    *os << (direction == FftDirection::Forward ? "Forward" : "Backward");
+}
+
 namespace {
 
 using Real = long double;
@@ -161,15 +167,16 @@ TEST_P(FftAccuracy, MatchesDirectDftInBothLayouts) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FrameSizesAndOddFactorisations, FftAccuracy,
-    testing::Combine(testing::Values(32, 96, 480, 1152, 1600, 2304, 2400, 3200, 4608, 4800,
-                                     9216, 9600),
-                     testing::Values(FftDirection::Forward, FftDirection::Backward)),
-    [](const testing::TestParamInfo<FftAccuracy::ParamType>& info) {
-        return std::to_string(std::get<0>(info.param)) +
-               (std::get<1>(info.param) == FftDirection::Forward ? "Forward" : "Backward");
-    });
+INSTANTIATE_TEST_SUITE_P(FrameSizesAndOddFactorisations, FftAccuracy,
+                         testing::Combine(testing::Values(32, 96, 480, 1152, 1600, 2304, 2400, 3200,
+                                                          4608, 4800, 9216, 9600),
+                                          testing::Values(FftDirection::Forward,
+                                                          FftDirection::Backward)),
+                         [](const testing::TestParamInfo<FftAccuracy::ParamType>& info) {
+                             return std::to_string(std::get<0>(info.param)) +
+                                    (std::get<1>(info.param) == FftDirection::Forward ? "Forward"
+                                                                                      : "Backward");
+                         });
 
 } // namespace
 } // namespace calderine

@@ -1,15 +1,15 @@
-#include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
+
+#include "spectral/AlignedBuffer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace calderine {
 namespace {
@@ -47,10 +47,18 @@ struct FactorCase {
 
 TEST(FftPlan, FactorisesInPassOrderWithTheTwoInFront) {
     const FactorCase cases[] = {
-        {2304, {4, 4, 4, 4, 3, 3}}, {2400, {2, 4, 4, 3, 5, 5}},   {4608, {2, 4, 4, 4, 4, 3, 3}},
-        {4800, {4, 4, 4, 3, 5, 5}}, {480, {2, 4, 4, 3, 5}},       {96, {2, 4, 4, 3}},
-        {32, {2, 4, 4}},            {8, {2, 4}},                  {2, {2}},
-        {4, {4}},                   {19200, {4, 4, 4, 4, 3, 5, 5}}, {6, {2, 3}},
+        {2304, {4, 4, 4, 4, 3, 3}},
+        {2400, {2, 4, 4, 3, 5, 5}},
+        {4608, {2, 4, 4, 4, 4, 3, 3}},
+        {4800, {4, 4, 4, 3, 5, 5}},
+        {480, {2, 4, 4, 3, 5}},
+        {96, {2, 4, 4, 3}},
+        {32, {2, 4, 4}},
+        {8, {2, 4}},
+        {2, {2}},
+        {4, {4}},
+        {19200, {4, 4, 4, 4, 3, 5, 5}},
+        {6, {2, 3}},
     };
     for (const FactorCase& c : cases) {
         SCOPED_TRACE(c.size);
@@ -130,9 +138,9 @@ TEST(Fft, BackwardOfForwardScalesByN) {
         const std::vector<double> x = randomValues(n, 99u + n);
         for (const bool ordered : layouts) {
             SCOPED_TRACE(describe(n, FftDirection::Forward, ordered));
-            const std::vector<double> back = transformed(
-                *plan, transformed(*plan, x, FftDirection::Forward, ordered),
-                FftDirection::Backward, ordered);
+            const std::vector<double> back =
+                transformed(*plan, transformed(*plan, x, FftDirection::Forward, ordered),
+                            FftDirection::Backward, ordered);
             for (int i = 0; i < n; ++i) {
                 ASSERT_NEAR(back[i], n * x[i], 1e-13 * n) << "at " << i;
             }
@@ -149,18 +157,15 @@ TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
         for (const FftDirection direction : directions) {
             for (const bool ordered : layouts) {
                 SCOPED_TRACE(describe(n, direction, ordered));
-                const std::vector<double> expected =
-                    transformed(*plan, input, direction, ordered);
+                const std::vector<double> expected = transformed(*plan, input, direction, ordered);
 
                 std::vector<double> buffer = input;
                 std::vector<double> other(n);
-                fftTransform(*plan, buffer.data(), buffer.data(), other.data(), direction,
-                             ordered);
+                fftTransform(*plan, buffer.data(), buffer.data(), other.data(), direction, ordered);
                 EXPECT_EQ(buffer, expected) << "input == output";
 
                 buffer = input;
-                fftTransform(*plan, buffer.data(), other.data(), buffer.data(), direction,
-                             ordered);
+                fftTransform(*plan, buffer.data(), other.data(), buffer.data(), direction, ordered);
                 EXPECT_EQ(other, expected) << "input == work";
 
                 std::vector<double> output(n);
@@ -168,8 +173,7 @@ TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
                 EXPECT_EQ(output, expected) << "no work array";
 
                 std::fill(output.begin(), output.end(), 0.0);
-                fftTransform(*plan, input.data(), output.data(), output.data(), direction,
-                             ordered);
+                fftTransform(*plan, input.data(), output.data(), output.data(), direction, ordered);
                 EXPECT_EQ(output, expected) << "work == output";
 
                 buffer = input;
@@ -186,11 +190,11 @@ TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
 struct ConstantCase {
     int size;
     FftDirection direction;
-    int impulseAt;     // packed-layout input: +1 here
-    int negativeAt;    // and -1 here (-1: none)
+    int impulseAt;  // packed-layout input: +1 here
+    int negativeAt; // and -1 here (-1: none)
     int outputAt;
-    double expected;   // the literal that must come out
-    double trueValue;  // what correctly rounded constants would give
+    double expected;  // the literal that must come out
+    double trueValue; // what correctly rounded constants would give
 };
 
 TEST(Fft, RadixThreeAndFiveUseTheDefinedConstants) {

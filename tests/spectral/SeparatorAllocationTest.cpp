@@ -3,6 +3,7 @@
 // the global allocation functions to count every allocation made while counting is armed.
 
 #include "spectral/SpectralSeparator.h"
+#include "tests/RawAllocation.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 
 namespace {
 
+using calderine::test::rawAllocate;
+using calderine::test::rawRelease;
+
 bool counting = false;
 std::size_t allocations = 0;
 
@@ -18,10 +22,7 @@ void* allocate(std::size_t size, std::size_t alignment) {
     if (counting) {
         ++allocations;
     }
-    const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
-    void* memory = alignment <= alignof(std::max_align_t)
-                       ? std::malloc(size == 0 ? 1 : size)
-                       : std::aligned_alloc(alignment, rounded == 0 ? alignment : rounded);
+    void* memory = rawAllocate(size, alignment);
     if (memory == nullptr) {
         throw std::bad_alloc();
     }
@@ -43,28 +44,28 @@ void* operator new[](std::size_t size, std::align_val_t alignment) {
     return allocate(size, static_cast<std::size_t>(alignment));
 }
 void operator delete(void* memory) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete[](void* memory) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete[](void* memory, std::size_t) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete(void* memory, std::align_val_t) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete[](void* memory, std::align_val_t) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept {
-    std::free(memory);
+    rawRelease(memory);
 }
 
 namespace calderine {

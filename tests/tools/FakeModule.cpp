@@ -3,10 +3,15 @@
 // per kind with CALDERINE_FAKE_KIND set.
 #include "host/AEffect.h"
 
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
 #define CALDERINE_FAKE_NO_ENTRY 1
 #define CALDERINE_FAKE_NULL_MAIN 2
 #define CALDERINE_FAKE_BAD_MAGIC 3
 #define CALDERINE_FAKE_CHATTY 4
+#define CALDERINE_FAKE_DELAY 5
 
 #define CALDERINE_FAKE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -33,6 +38,91 @@ std::intptr_t CALDERINE_VST_CALL chattyDispatcher(AEffect* effect, std::int32_t 
         return 1;
     }
     return answer;
+}
+#endif
+
+#if CALDERINE_FAKE_KIND == CALDERINE_FAKE_DELAY
+// A well-behaved stereo effect whose output is its input delayed by exactly its reported
+// latency, so that a host's latency compensation can be checked sample for sample. Its one
+// parameter only shows a number that falls as the normalised value rises.
+constexpr std::int32_t kDelayFrames = 300;
+constexpr std::int32_t kDelayChannels = 2;
+
+struct DelayEffect {
+    AEffect record{};
+    std::vector<double> line[kDelayChannels];
+    std::size_t position = 0;
+    float level = 0.5f;
+
+    void clear() {
+        for (auto& channel : line) {
+            channel.assign(kDelayFrames, 0.0);
+        }
+        position = 0;
+    }
+
+    template <typename Sample>
+    void run(Sample** inputs, Sample** outputs, std::int32_t frames) {
+        for (std::int32_t n = 0; n < frames; ++n) {
+            for (std::int32_t c = 0; c < kDelayChannels; ++c) {
+                const double in = inputs[c][n];
+                outputs[c][n] = static_cast<Sample>(line[c][position]);
+                line[c][position] = in;
+            }
+            position = (position + 1) % kDelayFrames;
+        }
+    }
+};
+
+DelayEffect& delayOf(AEffect* effect) {
+    return *static_cast<DelayEffect*>(effect->object);
+}
+
+std::intptr_t CALDERINE_VST_CALL delayDispatcher(AEffect* effect, std::int32_t opcode,
+                                                 std::int32_t index, std::intptr_t value, void* ptr,
+                                                 float /*opt*/) {
+    DelayEffect& delay = delayOf(effect);
+    switch (opcode) {
+    case effClose:
+        delete &delay;
+        return 1;
+    case effMainsChanged:
+        if (value != 0) {
+            delay.clear();
+        }
+        return 0;
+    case effGetParamName:
+        if (index == 0) {
+            std::strcpy(static_cast<char*>(ptr), "Level");
+        }
+        return 0;
+    case effGetParamDisplay:
+        if (index == 0) {
+            std::snprintf(static_cast<char*>(ptr), kMaxParamStrChars + 1, "%.1f",
+                          10.0 - 20.0 * delay.level);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void CALDERINE_VST_CALL delaySet(AEffect* effect, std::int32_t index, float value) {
+    if (index == 0) {
+        delayOf(effect).level = value;
+    }
+}
+
+float CALDERINE_VST_CALL delayGet(AEffect* effect, std::int32_t index) {
+    return index == 0 ? delayOf(effect).level : 0.0f;
+}
+
+void CALDERINE_VST_CALL delayFloat(AEffect* effect, float** in, float** out, std::int32_t n) {
+    delayOf(effect).run(in, out, n);
+}
+
+void CALDERINE_VST_CALL delayDouble(AEffect* effect, double** in, double** out, std::int32_t n) {
+    delayOf(effect).run(in, out, n);
 }
 #endif
 
@@ -69,6 +159,27 @@ CALDERINE_FAKE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     chatty->record.dispatcher = &chattyDispatcher;
     chatty->record.object = chatty;
     return &chatty->record;
+}
+
+#elif CALDERINE_FAKE_KIND == CALDERINE_FAKE_DELAY
+
+CALDERINE_FAKE_EXPORT AEffect* VSTPluginMain(audioMasterCallback /*host*/) {
+    auto* delay = new DelayEffect;
+    delay->clear();
+    AEffect& record = delay->record;
+    record.magic = kEffectMagic;
+    record.dispatcher = &delayDispatcher;
+    record.setParameter = &delaySet;
+    record.getParameter = &delayGet;
+    record.processReplacing = &delayFloat;
+    record.processDoubleReplacing = &delayDouble;
+    record.numParams = 1;
+    record.numInputs = kDelayChannels;
+    record.numOutputs = kDelayChannels;
+    record.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+    record.initialDelay = kDelayFrames;
+    record.object = delay;
+    return &record;
 }
 
 #else

@@ -1,0 +1,6 @@
+# Cross build for 32-bit Windows with mingw-w64 (Debian: g++-mingw-w64-i686-posix). It exists
+# so that the 32-bit record layout is compiled and asserted; Debian's wine64 cannot run 32-bit
+# programs, so no emulator is set and the tests are not built for it.
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CALDERINE_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "spectral/Fft.h"
+
+// The radix passes of one build of the transform. The baseline build runs on any CPU; on x86-64
+// a second build for 256-bit AVX2 vectors is chosen at run time where the CPU has it. Both builds
+// perform the same floating-point operations in the same order (no fused multiply-add), so they
+// give bit-identical results.
+namespace calderine::fftpass {
+
+using ForwardRadix2 = void (*)(int ido, int l1, const double* cc, double* ch,
+                               const double* wa1) noexcept;
+using Radix3 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
+                        const double* wa2) noexcept;
+using Radix4 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
+                        const double* wa2, const double* wa3) noexcept;
+using Radix5 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
+                        const double* wa2, const double* wa3, const double* wa4) noexcept;
+
+struct FftPassTable {
+    ForwardRadix2 radf2;
+    Radix3 radf3;
+    Radix4 radf4;
+    Radix5 radf5;
+    ForwardRadix2 radb2;
+    Radix3 radb3;
+    Radix4 radb4;
+    Radix5 radb5;
+};
+
+const FftPassTable& baselineFftPasses() noexcept;
+// Null when this build has no AVX2 passes or the CPU lacks AVX2.
+const FftPassTable* avx2FftPasses() noexcept;
+// The AVX2 build itself, present only where the library was built with it; callers go through
+// avx2FftPasses(), which checks the CPU first.
+const FftPassTable& avx2FftPassesUnchecked() noexcept;
+// The fastest build this CPU runs.
+const FftPassTable& activeFftPasses() noexcept;
+
+// fftTransform with a given build of the passes (fftTransform uses activeFftPasses()).
+void fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
+                      double* output, double* work, FftDirection direction, bool ordered) noexcept;
+
+} // namespace calderine::fftpass

@@ -1,0 +1,140 @@
+// The radix passes built for 256-bit AVX2 vectors. This file alone is compiled with -mavx2 (and
+// without fused multiply-add, so results match the baseline build bit for bit); it runs only
+// where activeFftPasses() has seen the CPU support AVX2.
+
+#include "spectral/FftBackwardPasses.h"
+#include "spectral/FftForwardPasses.h"
+#include "spectral/FftLanes.h"
+#include "spectral/FftPassTable.h"
+
+namespace calderine::fftpass {
+namespace {
+
+using Quad = double __attribute__((vector_size(32)));
+using UnalignedQuad = double __attribute__((vector_size(32), aligned(8)));
+Quad loadQuad(const double* p) noexcept {
+    return *reinterpret_cast<const UnalignedQuad*>(p);
+}
+void storeQuad(double* p, Quad v) noexcept {
+    *reinterpret_cast<UnalignedQuad*>(p) = v;
+}
+
+// Four neighbouring iterations i, i + 2, i + 4, i + 6 of one row. The lanes hold them in the
+// order 0, 2, 1, 3 (what the in-lane unpack of two 256-bit loads yields); every operand of a
+// butterfly, twiddles included, is loaded the same way, so the order is undone on storing.
+struct QuadAlongI {
+    using V = Quad;
+
+    static void load(const double* p, V& re, V& im) noexcept {
+        const V a = loadQuad(p);     // r0 i0 r1 i1
+        const V b = loadQuad(p + 4); // r2 i2 r3 i3
+        re = __builtin_shufflevector(a, b, 0, 4, 2, 6);
+        im = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+    }
+    static void store(double* p, V re, V im) noexcept {
+        storeQuad(p, __builtin_shufflevector(re, im, 0, 4, 2, 6));
+        storeQuad(p + 4, __builtin_shufflevector(re, im, 1, 5, 3, 7));
+    }
+    // Iteration j sits at p - 2j: memory from p - 6 up holds iterations 3, 2, 1, 0.
+    static void loadMirrored(const double* p, V& re, V& im) noexcept {
+        const V a = loadQuad(p - 2); // r1 i1 r0 i0
+        const V b = loadQuad(p - 6); // r3 i3 r2 i2
+        re = __builtin_shufflevector(a, b, 2, 6, 0, 4);
+        im = __builtin_shufflevector(a, b, 3, 7, 1, 5);
+    }
+    static void storeMirrored(double* p, V re, V im) noexcept {
+        storeQuad(p - 2, __builtin_shufflevector(re, im, 2, 6, 0, 4));
+        storeQuad(p - 6, __builtin_shufflevector(re, im, 3, 7, 1, 5));
+    }
+
+    static void twiddle(const double* w, V& re, V& im) noexcept { load(w, re, im); }
+    static void loadIn(const double* p, V& re, V& im) noexcept { load(p, re, im); }
+    static void loadInMirrored(const double* p, V& re, V& im) noexcept { loadMirrored(p, re, im); }
+    static void storeOut(double* p, V re, V im) noexcept { store(p, re, im); }
+    static void storeOutMirrored(double* p, V re, V im) noexcept { storeMirrored(p, re, im); }
+};
+
+// Rows k .. k + 3 at the same i, one twiddle for all four.
+struct QuadAcrossRows {
+    using V = Quad;
+
+    int rowIn;
+    int rowOut;
+
+    static void load(const double* p, int row, V& re, V& im) noexcept {
+        const V a = __builtin_shufflevector(PairLane::loadu(p), PairLane::loadu(p + 2 * row), 0, 1,
+                                            2, 3); // rows 0, 2
+        const V b = __builtin_shufflevector(PairLane::loadu(p + row), PairLane::loadu(p + 3 * row),
+                                            0, 1, 2, 3); // rows 1, 3
+        re = __builtin_shufflevector(a, b, 0, 4, 2, 6);
+        im = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+    }
+    static void store(double* p, int row, V re, V im) noexcept {
+        const V a = __builtin_shufflevector(re, im, 0, 4, 2, 6); // rows 0, 2
+        const V b = __builtin_shufflevector(re, im, 1, 5, 3, 7); // rows 1, 3
+        PairLane::storeu(p, __builtin_shufflevector(a, a, 0, 1));
+        PairLane::storeu(p + 2 * row, __builtin_shufflevector(a, a, 2, 3));
+        PairLane::storeu(p + row, __builtin_shufflevector(b, b, 0, 1));
+        PairLane::storeu(p + 3 * row, __builtin_shufflevector(b, b, 2, 3));
+    }
+
+    static void twiddle(const double* w, V& re, V& im) noexcept {
+        re = V{w[0], w[0], w[0], w[0]};
+        im = V{w[1], w[1], w[1], w[1]};
+    }
+    void loadIn(const double* p, V& re, V& im) const noexcept { load(p, rowIn, re, im); }
+    void loadInMirrored(const double* p, V& re, V& im) const noexcept { load(p, rowIn, re, im); }
+    void storeOut(double* p, V re, V im) const noexcept { store(p, rowOut, re, im); }
+    void storeOutMirrored(double* p, V re, V im) const noexcept { store(p, rowOut, re, im); }
+};
+
+// 256-bit lanes along i where rows are long. Short rows go in pairs of rows, or with quadRows in
+// fours, which pays off only for the long radix-5 butterflies (measured: it slows radix 3 down).
+template <bool quadRows>
+struct Avx2Lanes {
+    template <class Body>
+    static void forEachComplex(const int ido, const int l1, const int rowIn, const int rowOut,
+                               Body&& body) {
+        int k = 0;
+        if (ido < rowLanesBelowIdo) {
+            if constexpr (quadRows) {
+                const QuadAcrossRows quads{rowIn, rowOut};
+                for (; k + 3 < l1; k += 4) {
+                    for (int i = 2; i < ido; i += 2) {
+                        body(quads, i, k);
+                    }
+                }
+            }
+            const PairLane pairs = PairLane::acrossRows(rowIn, rowOut);
+            for (; k + 1 < l1; k += 2) {
+                for (int i = 2; i < ido; i += 2) {
+                    body(pairs, i, k);
+                }
+            }
+        }
+        for (; k < l1; ++k) {
+            int i = 2;
+            for (; i + 6 < ido; i += 8) {
+                body(QuadAlongI{}, i, k);
+            }
+            finishRow(ido, k, i, body);
+        }
+    }
+};
+
+using WideLanes = Avx2Lanes<false>;
+using WideRadix5Lanes = Avx2Lanes<true>;
+
+} // namespace
+
+// Radix 2 keeps 128-bit lanes: it does too little arithmetic per load to gain from 256-bit
+// vectors, whose accesses (complex values start at odd indices) split cache lines twice as often.
+const FftPassTable& avx2FftPassesUnchecked() noexcept {
+    static constexpr FftPassTable passes{
+        radf2<BaselineLanes>, radf3<WideLanes>, radf4<WideLanes>, radf5<WideRadix5Lanes>,
+        radb2<BaselineLanes>, radb3<WideLanes>, radb4<WideLanes>, radb5<WideRadix5Lanes>,
+    };
+    return passes;
+}
+
+} // namespace calderine::fftpass

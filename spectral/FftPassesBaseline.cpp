@@ -1,0 +1,16 @@
+#include "spectral/FftBackwardPasses.h"
+#include "spectral/FftForwardPasses.h"
+#include "spectral/FftLanes.h"
+#include "spectral/FftPassTable.h"
+
+namespace calderine::fftpass {
+
+const FftPassTable& baselineFftPasses() noexcept {
+    static constexpr FftPassTable passes{
+        radf2<BaselineLanes>, radf3<BaselineLanes>, radf4<BaselineLanes>, radf5<BaselineLanes>,
+        radb2<BaselineLanes>, radb3<BaselineLanes>, radb4<BaselineLanes>, radb5<BaselineLanes>,
+    };
+    return passes;
+}
+
+} // namespace calderine::fftpass

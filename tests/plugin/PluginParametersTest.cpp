@@ -1,0 +1,157 @@
+// What a parameter change does to the two engines, and when it gets there.
+#include "plugin/ParameterTable.h"
+#include "tests/plugin/EffectSignals.h"
+#include "tests/plugin/LocalEffect.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace calderine {
+namespace {
+
+using testing::LocalEffect;
+namespace param = parameterIndex;
+
+constexpr float kStereoModeStep = 0.25f; // normalised distance between two modes
+constexpr std::size_t kEngineCount = 2;
+
+// Calls one processing entry with no samples: a host may do that to flush automation.
+using EmptyBlock = void (*)(AEffect&);
+void emptyFloatBlock(AEffect& record) {
+    float* none[testing::kStereo] = {nullptr, nullptr};
+    record.processReplacing(&record, none, none, 0);
+}
+void emptyDoubleBlock(AEffect& record) {
+    double* none[testing::kStereo] = {nullptr, nullptr};
+    record.processDoubleReplacing(&record, none, none, 0);
+}
+
+TEST(ParameterApplication, SuspendedAtOnceResumedAtTheNextBlockEvenAnEmptyOne) {
+    for (const EmptyBlock emptyBlock : {&emptyFloatBlock, &emptyDoubleBlock}) {
+        LocalEffect effect;
+        effect.setParameter(param::toneGain, 0.0f);
+        for (std::size_t e = 0; e < kEngineCount; ++e) {
+            EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "suspended, engine " << e;
+        }
+        effect.setParameter(param::toneGain, 0.5f);
+        effect.resume();
+        effect.setParameter(param::toneGain, 0.0f);
+        for (std::size_t e = 0; e < kEngineCount; ++e) {
+            EXPECT_EQ(effect.engine(e).toneGain, 1.0) << "resumed, before a block, engine " << e;
+        }
+        emptyBlock(effect.record());
+        for (std::size_t e = 0; e < kEngineCount; ++e) {
+            EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "after an empty block, engine " << e;
+        }
+    }
+}
+
+// Mute and off are decided on the unrounded value; the amount applied is the rounded one.
+TEST(ParameterApplication, EngineValuesAtTheEdgesOfTheRanges) {
+    using Reading = double (*)(const ChannelEngine&);
+    struct Case {
+        const char* what;
+        std::size_t parameter;
+        float normalised;
+        Reading reading;
+        double expected;
+    };
+    const Reading toneGain = [](const ChannelEngine& e) { return e.toneGain; };
+    const Reading noiseGain = [](const ChannelEngine& e) { return e.noiseGain; };
+    const Reading dryMix = [](const ChannelEngine& e) { return e.dryMix; };
+    const Reading bypass = [](const ChannelEngine& e) { return e.bypass ? 1.0 : 0.0; };
+    const Reading clipperOn = [](const ChannelEngine& e) { return e.clipperEnabled() ? 1.0 : 0.0; };
+    const Reading ceiling = [](const ChannelEngine& e) { return e.clipper().ceiling(); };
+    constexpr double kMinus18dB = 0.12589254117941673; // -17.964 dB kept to one decimal
+    const Case cases[] = {
+        {"tone gain at its minimum mutes", param::toneGain, 0.0f, toneGain, 0.0},
+        {"tone gain just above is -18 dB", param::toneGain, 0.001f, toneGain, kMinus18dB},
+        {"noise gain at its minimum mutes", param::noiseGain, 0.0f, noiseGain, 0.0},
+        {"noise gain just above is -18 dB", param::noiseGain, 0.001f, noiseGain, kMinus18dB},
+        {"clipper off exactly at 0 dB", param::clipperThreshold, 1.0f, clipperOn, 0.0},
+        {"clipper on just below 0 dB", param::clipperThreshold, 0.999f, clipperOn, 1.0},
+        {"clipper ceiling rounds to 0 dB", param::clipperThreshold, 0.999f, ceiling, 1.0},
+        {"clipper ceiling at -20 dB", param::clipperThreshold, 0.5f, ceiling, 0.1},
+        {"dry mix kept to one decimal", param::dryMix, 0.3333f, dryMix, 0.333},
+        {"bypass 0.7 switches on", param::bypass, 0.7f, bypass, 1.0},
+        {"bypass 0.49 stays off", param::bypass, 0.49f, bypass, 0.0},
+    };
+    constexpr double kTolerance = 1e-15;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LocalEffect effect;
+        effect.setParameter(c.parameter, c.normalised);
+        for (std::size_t e = 0; e < kEngineCount; ++e) {
+            EXPECT_NEAR(c.reading(effect.engine(e)), c.expected, kTolerance) << "engine " << e;
+        }
+    }
+}
+
+// A mode switch clears the delay lines (among all signal memory), so with Bypass "On" the
+// output restarts with N zeros; a setting that rounds to the current mode clears nothing.
+TEST(ParameterApplication, StereoModeResetsOnlyOnARealChange) {
+    LocalEffect effect;
+    effect.setParameter(param::bypass, 1.0f);
+    effect.resume();
+    const std::size_t latency = effect.instance().stereoRouter().latency();
+    const auto warmUp = testing::noisyTones<double>(latency, 1);
+    testing::render(effect.record(), warmUp);
+
+    struct Step {
+        float normalised;
+        bool resets;
+    };
+    const Step steps[] = {
+        {0.3f, false},                // 1.2 is still "Stereo"
+        {2 * kStereoModeStep, true},  // "M/S"
+        {2 * kStereoModeStep, false}, // "M/S" again
+        {0.55f, false},               // 2.2 is still "M/S"
+        {kStereoModeStep, true},      // back to "Stereo"
+    };
+    std::uint32_t seed = 2;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.normalised);
+        effect.setParameter(param::stereoMode, step.normalised);
+        const auto out = testing::render(effect.record(), testing::noisyTones<double>(64, ++seed));
+        double energy = 0.0;
+        for (const auto& channel : out) {
+            for (const double sample : channel) {
+                energy += sample * sample;
+            }
+        }
+        EXPECT_EQ(energy == 0.0, step.resets);
+        // The rest of the memory is refilled so that the next step starts from a full line.
+        testing::render(effect.record(), testing::noisyTones<double>(latency, ++seed));
+    }
+}
+
+TEST(Programs, SetProgramZeroReappliesEveryParameterAtItsOwnValue) {
+    LocalEffect effect;
+    const float settings[kParameterCount] = {0.001f,  0.999f, 0.33f, 0.71f, 0.2f,
+                                             0.3333f, 0.3f,   0.7f,  0.45f, 0.9f};
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        effect.setParameter(i, settings[i]);
+    }
+    double before[kParameterCount];
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        before[i] = effect.instance().parameter(i).current();
+    }
+    effect.resume();
+    effect.dispatch(effSetProgram, 0, 0);
+
+    // Each value went through single precision and back: it may move by a float's rounding.
+    constexpr double kFloatRounding = 1e-5; // relative to the parameter's range
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const Parameter& p = effect.instance().parameter(i);
+        EXPECT_NEAR(p.current(), before[i], kFloatRounding * (p.maximum - p.minimum)) << i;
+        EXPECT_TRUE(p.changed.load()) << "parameter " << i << " waits to be re-applied";
+    }
+    emptyDoubleBlock(effect.record());
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        EXPECT_FALSE(effect.instance().parameter(i).changed.load()) << i;
+    }
+    EXPECT_EQ(effect.dispatch(effGetProgram), 0);
+}
+
+} // namespace
+} // namespace calderine

@@ -1,0 +1,20 @@
+# Installs the build into a scratch prefix and checks that the module lands where Linux
+# hosts look for VST 2.4 modules and that the installed tool loads it from there.
+#   cmake -DBUILD_DIR=<build tree> -DPREFIX=<scratch folder> -P InstallCheck.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed:\n${out}\n${err}")
+endif()
+foreach(installed lib/vst/calderine.so bin/calderine-render)
+    if(NOT EXISTS "${PREFIX}/${installed}")
+        message(FATAL_ERROR "cmake --install did not create <prefix>/${installed}")
+    endif()
+endforeach()
+execute_process(COMMAND "${PREFIX}/bin/calderine-render" --info
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT out MATCHES "module: +${PREFIX}/lib/vst/calderine.so ")
+    message(FATAL_ERROR "the installed tool did not load the installed module:\n${out}\n${err}")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
