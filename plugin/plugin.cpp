@@ -24,10 +24,16 @@ std::int32_t roundHalfUp(double value) noexcept {
     return static_cast<std::int32_t>(std::floor(value + 0.5));
 }
 
-// An upstream NaN or infinity would stay in the filter histories and the overlap-add buffers
-// and silence the effect until the host resets it; a zero costs one click at most.
-double finiteOrZero(double sample) noexcept {
-    return std::isfinite(sample) ? sample : 0.0;
+// Largest input magnitude taken as audio: far above any signal, and small enough that even
+// its square stays finite. Near the top of the double range the first gain or transform sum
+// overflows, and the infinity poisons the histories just as an infinite input would.
+constexpr double kLargestUsableInput = 1e150;
+
+// An upstream NaN or infinity (or a double on the verge of one) would stay in the filter
+// histories and the overlap-add buffers and silence the effect until the host resets it; a
+// zero costs one click at most.
+double usableOrZero(double sample) noexcept {
+    return std::fabs(sample) <= kLargestUsableInput ? sample : 0.0; // false for NaN too
 }
 
 } // namespace
@@ -114,8 +120,8 @@ void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count)
     }
     for (std::int32_t n = 0; n < count; ++n) {
         // Both inputs are read before either output is written: buffers may be shared.
-        const double left = finiteOrZero(static_cast<double>(inLeft[n]));
-        const double right = finiteOrZero(static_cast<double>(inRight[n]));
+        const double left = usableOrZero(static_cast<double>(inLeft[n]));
+        const double right = usableOrZero(static_cast<double>(inRight[n]));
         const StereoSample out = router.processSample(left, right);
         outLeft[n] = static_cast<Sample>(out.left);
         outRight[n] = static_cast<Sample>(out.right);

@@ -75,7 +75,7 @@ TEST(PluginThreading, AutomationFromAnotherThreadReachesTheAudioThread) {
 
     float* none[testing::kStereo] = {nullptr, nullptr};
     testing::processBlock(effect.record(), none, none, 0);
-    for (std::size_t e = 0; e < 2; ++e) {
+    for (std::size_t e = 0; e < effect.instance().stereoRouter().engines.size(); ++e) {
         EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "engine " << e;
         EXPECT_TRUE(effect.engine(e).bypass) << "engine " << e;
     }
