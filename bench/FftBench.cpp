@@ -2,10 +2,12 @@
 // directions and layouts. With FFTW available, its double-precision r2c/c2r plans (FFTW_MEASURE)
 // are timed at the same sizes for comparison: FFTW is a yardstick here, never a dependency.
 // Registration interleaves the two per size and direction, so that both see the same machine
-// load when others share it.
+// load when others share it. "FftBaseline" times the build of the passes that runs on CPUs
+// without AVX2 (on those, "Fft" is the same build).
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
+#include "spectral/FftPassTable.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -28,14 +30,16 @@ void fillRandom(double* values, long n) {
     std::generate(values, values + n, [&] { return uniform(engine); });
 }
 
-void timeTransform(benchmark::State& state, int n, FftDirection direction, bool ordered) {
+void timeTransform(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                   FftDirection direction, bool ordered) {
     const FftPlanPtr plan(createFftPlan(n));
     AlignedBuffer input(n);
     AlignedBuffer output(n);
     AlignedBuffer work(n);
     fillRandom(input.data(), n);
     for (auto _ : state) {
-        fftTransform(*plan, input.data(), output.data(), work.data(), direction, ordered);
+        fftpass::fftTransformWith(passes, *plan, input.data(), output.data(), work.data(),
+                                  direction, ordered);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -82,8 +86,14 @@ const bool registered = [] {
             for (const bool ordered : {false, true}) {
                 benchmark::RegisterBenchmark(
                     ("Fft" + size + way + (ordered ? "/ordered" : "/packed")).c_str(),
-                    [=](benchmark::State& state) { timeTransform(state, n, direction, ordered); });
+                    [=](benchmark::State& state) {
+                        timeTransform(state, fftpass::activeFftPasses(), n, direction, ordered);
+                    });
             }
+            benchmark::RegisterBenchmark(
+                ("FftBaseline" + size + way + "/packed").c_str(), [=](benchmark::State& state) {
+                    timeTransform(state, fftpass::baselineFftPasses(), n, direction, false);
+                });
 #ifdef CALDERINE_BENCH_WITH_FFTW
             benchmark::RegisterBenchmark(
                 ("Fftw" + size + (backward ? "/c2r" : "/r2c")).c_str(),

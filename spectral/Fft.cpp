@@ -127,12 +127,12 @@ void orderedToPacked(const double* __restrict in, double* __restrict out, int n)
     }
 }
 
-// Runs the chain of steps (radix passes, plus the conversion from the ordered layout before a
-// backward transform), each reading the previous step's array and writing the other of
-// output/work. The first destination is
-// chosen by the parity of the step count so that the last step lands in output; when input is
-// that first destination, the other array goes first instead (input must be read before it is
-// overwritten) and the result is copied into output at the end.
+// Runs the chain of steps (the radix passes, preceded by the conversion from the ordered layout
+// for a backward transform), each reading the previous step's array and writing the other of
+// output/work. The first destination is chosen by the parity of the step count so that the last
+// step lands in output; when input is that first destination, the other array goes first instead
+// (input must be read before it is overwritten) and the result is copied into output at the end.
+// A forward transform into the ordered layout reorders its result in place.
 void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
               double* output, double* work, FftDirection direction, bool ordered) noexcept {
     const int n = plan.size;
@@ -205,6 +205,7 @@ FftPlan* createFftPlan(int size) {
     }
     plan->factors[0] = size;
     plan->factors[1] = nf;
+    fftpass::detectCpuFeatures();
 
     plan->twiddles =
         static_cast<double*>(::operator new (static_cast<std::size_t>(size) * sizeof(double),

@@ -21,6 +21,10 @@ namespace calderine {
 //   ordered (ordered = true):  Re X_0, Re X_{N/2}, Re X_1, Im X_1, ..., Re X_{N/2-1}, Im X_{N/2-1}
 //                              -> DC first, Nyquist second; bin k at [2k], [2k + 1].
 // The ordered layout costs one extra copy pass.
+//
+// On x86-64 CPUs with AVX2 the radix passes run in a 256-bit build chosen at run time; it performs
+// the same operations in the same order as the baseline build, so results are bit-identical on
+// every machine.
 
 enum class FftDirection : int { Forward = 0, Backward = 1 };
 

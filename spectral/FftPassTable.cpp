@@ -2,10 +2,14 @@
 
 namespace calderine::fftpass {
 
+void detectCpuFeatures() noexcept {
+#if defined(CALDERINE_FFT_AVX2)
+    __builtin_cpu_init();
+#endif
+}
+
 const FftPassTable* avx2FftPasses() noexcept {
 #if defined(CALDERINE_FFT_AVX2)
-    // Idempotent; reads the CPU's feature bits once, then only tests a flag.
-    __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) {
         return &avx2FftPassesUnchecked();
     }

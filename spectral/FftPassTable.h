@@ -8,8 +8,7 @@
 // give bit-identical results.
 namespace calderine::fftpass {
 
-using ForwardRadix2 = void (*)(int ido, int l1, const double* cc, double* ch,
-                               const double* wa1) noexcept;
+using Radix2 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1) noexcept;
 using Radix3 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
                         const double* wa2) noexcept;
 using Radix4 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
@@ -18,15 +17,19 @@ using Radix5 = void (*)(int ido, int l1, const double* cc, double* ch, const dou
                         const double* wa2, const double* wa3, const double* wa4) noexcept;
 
 struct FftPassTable {
-    ForwardRadix2 radf2;
+    Radix2 radf2;
     Radix3 radf3;
     Radix4 radf4;
     Radix5 radf5;
-    ForwardRadix2 radb2;
+    Radix2 radb2;
     Radix3 radb3;
     Radix4 radb4;
     Radix5 radb5;
 };
+
+// Reads the CPU's features for choosing the build (they are read at load time anyway; this makes
+// sure before the first plan exists). Afterwards the choice costs a plain load per transform.
+void detectCpuFeatures() noexcept;
 
 const FftPassTable& baselineFftPasses() noexcept;
 // Null when this build has no AVX2 passes or the CPU lacks AVX2.

@@ -88,29 +88,16 @@ struct QuadAcrossRows {
     void storeOutMirrored(double* p, V re, V im) const noexcept { store(p, rowOut, re, im); }
 };
 
-// 256-bit lanes along i where rows are long. Short rows go in pairs of rows, or with quadRows in
-// fours, which pays off only for the long radix-5 butterflies (measured: it slows radix 3 down).
-template <bool quadRows>
+// 256-bit lanes: along i where rows are long, across four rows (then two) where they are short.
 struct Avx2Lanes {
     template <class Body>
     static void forEachComplex(const int ido, const int l1, const int rowIn, const int rowOut,
                                Body&& body) {
         int k = 0;
         if (ido < rowLanesBelowIdo) {
-            if constexpr (quadRows) {
-                const QuadAcrossRows quads{rowIn, rowOut};
-                for (; k + 3 < l1; k += 4) {
-                    for (int i = 2; i < ido; i += 2) {
-                        body(quads, i, k);
-                    }
-                }
-            }
-            const PairLane pairs = PairLane::acrossRows(rowIn, rowOut);
-            for (; k + 1 < l1; k += 2) {
-                for (int i = 2; i < ido; i += 2) {
-                    body(pairs, i, k);
-                }
-            }
+            k = acrossRows(ido, k, l1 / 4 * 4, 4, QuadAcrossRows{rowIn, rowOut}, body);
+            k = acrossRows(ido, k, k + (l1 - k) / 2 * 2, 2, PairLane::acrossRows(rowIn, rowOut),
+                           body);
         }
         for (; k < l1; ++k) {
             int i = 2;
@@ -122,17 +109,15 @@ struct Avx2Lanes {
     }
 };
 
-using WideLanes = Avx2Lanes<false>;
-using WideRadix5Lanes = Avx2Lanes<true>;
-
 } // namespace
 
-// Radix 2 keeps 128-bit lanes: it does too little arithmetic per load to gain from 256-bit
-// vectors, whose accesses (complex values start at odd indices) split cache lines twice as often.
+// Radix 2 keeps 128-bit lanes (measured faster at 4608 points): it does too little arithmetic per
+// load to gain from 256-bit vectors, whose accesses split cache lines twice as often (complex
+// values start at odd indices, so no vector access is aligned).
 const FftPassTable& avx2FftPassesUnchecked() noexcept {
     static constexpr FftPassTable passes{
-        radf2<BaselineLanes>, radf3<WideLanes>, radf4<WideLanes>, radf5<WideRadix5Lanes>,
-        radb2<BaselineLanes>, radb3<WideLanes>, radb4<WideLanes>, radb5<WideRadix5Lanes>,
+        radf2<BaselineLanes>, radf3<Avx2Lanes>, radf4<Avx2Lanes>, radf5<Avx2Lanes>,
+        radb2<BaselineLanes>, radb3<Avx2Lanes>, radb4<Avx2Lanes>, radb5<Avx2Lanes>,
     };
     return passes;
 }
