@@ -1,2 +1,2 @@
-calderine_add_bench(shaping_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/ShapingBench.cpp
+calderine_add_bench(calderine_shaping_bench SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/ShapingBench.cpp
                     LIBS calderine_shaping)

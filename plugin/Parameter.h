@@ -50,7 +50,11 @@ public:
     }
     void markChanged() noexcept { changed.store(true, std::memory_order_release); }
     // Clears the flag and tells whether it was set; read the value only afterwards.
-    bool takeChange() noexcept { return changed.exchange(false, std::memory_order_acquire); }
+    // The plain load first keeps the common nothing-changed case free of locked instructions.
+    bool takeChange() noexcept {
+        return changed.load(std::memory_order_relaxed) &&
+               changed.exchange(false, std::memory_order_acquire);
+    }
     double current() const noexcept { return value.load(std::memory_order_acquire); }
 
     const char* const name;
