@@ -4,6 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -34,6 +35,11 @@ struct RateCase {
     double sampleRate;
     std::uint32_t latency;
 };
+
+// Readable case names in test listings.
+void PrintTo(const RateCase& c, std::ostream* os) {
+    *os << c.sampleRate << " Hz";
+}
 
 class ChannelEngineRates : public ::testing::TestWithParam<RateCase> {};
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace calderine {
 namespace {
@@ -12,6 +13,11 @@ struct ClipCase {
     double input;
     double expected;
 };
+
+// Readable case names in test listings.
+void PrintTo(const ClipCase& c, std::ostream* os) {
+    *os << "threshold " << c.threshold << ", input " << c.input;
+}
 
 class NoiseClipperValues : public ::testing::TestWithParam<ClipCase> {};
 
@@ -62,6 +68,10 @@ struct KneeShape {
     double threshold;
     double kneeRatio;
 };
+
+void PrintTo(const KneeShape& c, std::ostream* os) {
+    *os << "threshold " << c.threshold << ", knee ratio " << c.kneeRatio;
+}
 
 class NoiseClipperShape : public ::testing::TestWithParam<KneeShape> {
 protected:

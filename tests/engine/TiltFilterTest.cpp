@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -41,6 +42,11 @@ struct EndGainCase {
     double sampleRate;
     double gain;
 };
+
+// Readable case names in test listings.
+void PrintTo(const EndGainCase& c, std::ostream* os) {
+    *os << c.sampleRate << " Hz, gain " << c.gain;
+}
 
 class TiltEndGains : public ::testing::TestWithParam<EndGainCase> {};
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <ostream>
 #include <string>
 
 namespace calderine {
@@ -25,6 +26,11 @@ struct NormalisedCase {
     double value;
     const char* text;
 };
+
+// Readable case names in test listings.
+void PrintTo(const NormalisedCase& c, std::ostream* os) {
+    *os << kParameterTable[c.index].name << " at " << c.normalised;
+}
 
 class ParameterFromNormalised : public ::testing::TestWithParam<NormalisedCase> {};
 
@@ -79,6 +85,10 @@ struct DisplayCase {
     double plain;
     const char* text;
 };
+
+void PrintTo(const DisplayCase& c, std::ostream* os) {
+    *os << kParameterTable[c.index].name << " = " << c.plain;
+}
 
 class ParameterDisplay : public ::testing::TestWithParam<DisplayCase> {};
 
