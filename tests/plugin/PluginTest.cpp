@@ -28,35 +28,16 @@ protected:
     void SetUp() override { RecordingHost::reset(kHostVersion); }
 };
 
-TEST_F(PluginTest, RecordAfterEntryHoldsThePluginValues) {
+// The record's field values are checked through the loaded module (tests/tools); here, that the
+// record belongs to a plugin instance and leads back to it.
+TEST_F(PluginTest, RecordLeadsToThePluginInstance) {
     AEffect* effect = createInstance();
     ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(effect->magic, 0x56737450);
-    EXPECT_EQ(effect->numPrograms, 1);
-    EXPECT_EQ(effect->numParams, 10);
-    EXPECT_EQ(effect->numInputs, 2);
-    EXPECT_EQ(effect->numOutputs, 2);
-    EXPECT_EQ(effect->flags, 0x1018);
-    EXPECT_EQ(effect->uniqueID, 0x434C4452);
-    EXPECT_EQ(effect->version, 1);
-    EXPECT_EQ(effect->ioRatio, 1.0f);
-    EXPECT_EQ(effect->user, nullptr);
-    EXPECT_EQ(effect->resvd1, 0);
-    EXPECT_EQ(effect->resvd2, 0);
-    EXPECT_EQ(effect->realQualities, 0);
-    EXPECT_EQ(effect->offQualities, 0);
-    for (char byte : effect->future)
-        EXPECT_EQ(byte, 0);
     auto* instance = static_cast<AudioEffect*>(effect->object);
     ASSERT_NE(instance, nullptr);
     EXPECT_NE(dynamic_cast<plugin*>(instance), nullptr);
     EXPECT_EQ(instance->getAeffect(), effect);
-    EXPECT_NE(effect->dispatcher, nullptr);
-    EXPECT_NE(effect->process, nullptr);
-    EXPECT_NE(effect->setParameter, nullptr);
-    EXPECT_NE(effect->getParameter, nullptr);
-    EXPECT_NE(effect->processReplacing, nullptr);
-    EXPECT_NE(effect->processDoubleReplacing, nullptr);
+    EXPECT_EQ(effect->initialDelay, 2304);
     EXPECT_EQ(dispatch(effect, effClose), 1);
 }
 
