@@ -4,83 +4,12 @@
 // This binary replaces the global allocation functions to count every allocation, and every
 // block still live, while counting is armed.
 #include "plugin/ParameterTable.h"
-#include "tests/RawAllocation.h"
+#include "tests/AllocationCounter.h"
 #include "tests/plugin/EffectSignals.h"
 #include "tests/plugin/LocalEffect.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <new>
-
-namespace {
-
-bool counting = false;
-std::size_t allocations = 0;
-long long liveBlocks = 0; // allocations minus releases, counted while armed
-
-void* allocate(std::size_t size, std::size_t alignment) {
-    if (counting) {
-        ++allocations;
-        ++liveBlocks;
-    }
-    void* memory = calderine::test::rawAllocate(size, alignment);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    return memory;
-}
-
-void release(void* memory) noexcept {
-    if (counting && memory != nullptr) {
-        --liveBlocks;
-    }
-    calderine::test::rawRelease(memory);
-}
-
-void arm() {
-    allocations = 0;
-    liveBlocks = 0;
-    counting = true;
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    return allocate(size, alignof(std::max_align_t));
-}
-void* operator new[](std::size_t size) {
-    return allocate(size, alignof(std::max_align_t));
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return allocate(size, static_cast<std::size_t>(alignment));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) {
-    return allocate(size, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* memory) noexcept {
-    release(memory);
-}
-void operator delete[](void* memory) noexcept {
-    release(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    release(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    release(memory);
-}
-void operator delete(void* memory, std::align_val_t) noexcept {
-    release(memory);
-}
-void operator delete[](void* memory, std::align_val_t) noexcept {
-    release(memory);
-}
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
-    release(memory);
-}
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept {
-    release(memory);
-}
 
 namespace calderine {
 namespace {
@@ -89,16 +18,17 @@ using testing::LocalEffect;
 namespace param = parameterIndex;
 
 TEST(PluginAllocation, CountingSeesAllocationsAndReleases) {
-    arm();
-    auto* plain = new double(1.0);
-    auto* aligned = new (std::align_val_t{64}) double[8];
-    const long long liveInBetween = liveBlocks;
+    test::startCountingAllocations();
+    // Volatile, so that the compiler cannot drop the unused allocations.
+    double* volatile plain = new double(1.0);
+    double* volatile aligned = new (std::align_val_t{64}) double[8];
+    const long long liveInBetween = test::currentAllocationTally().liveBlocks;
     delete plain;
     operator delete[](aligned, std::align_val_t{64});
-    counting = false;
-    EXPECT_EQ(allocations, 2u);
+    const test::AllocationTally tally = test::stopCountingAllocations();
+    EXPECT_EQ(tally.allocations, 2u);
     EXPECT_EQ(liveInBetween, 2);
-    EXPECT_EQ(liveBlocks, 0);
+    EXPECT_EQ(tally.liveBlocks, 0);
 }
 
 // Every parameter moves before every block, through values that switch the clipper, change
@@ -117,7 +47,7 @@ TEST(PluginAllocation, ProcessingAndParameterChangesNeverAllocate) {
     float* floatOut[testing::kStereo] = {floatOutput[0].data(), floatOutput[1].data()};
     double* doubleOut[testing::kStereo] = {doubleOutput[0].data(), doubleOutput[1].data()};
 
-    arm();
+    test::startCountingAllocations();
     std::size_t block = 0;
     for (std::size_t offset = 0; offset + kBlockFrames <= floatInput[0].size();
          offset += kBlockFrames, ++block) {
@@ -138,8 +68,7 @@ TEST(PluginAllocation, ProcessingAndParameterChangesNeverAllocate) {
             testing::processBlock(effect.record(), in, doubleOut, 0);
         }
     }
-    counting = false;
-    EXPECT_EQ(allocations, 0u);
+    EXPECT_EQ(test::stopCountingAllocations().allocations, 0u);
     EXPECT_GT(block, 4 * latency / kBlockFrames) << "too short to complete frames";
 }
 
@@ -147,13 +76,13 @@ TEST(PluginAllocation, ProcessingAndParameterChangesNeverAllocate) {
 // detector; this count holds in every build.
 TEST(PluginAllocation, CreateAndCloseCyclesGiveBackEveryBlock) {
     constexpr int kCycles = 1000;
-    arm();
-    for (int cycle = 0; cycle < kCycles; ++cycle) {
-        LocalEffect effect;
-    }
-    counting = false;
-    EXPECT_GE(allocations, static_cast<std::size_t>(kCycles)) << "the cycles were not seen";
-    EXPECT_EQ(liveBlocks, 0);
+    const test::AllocationTally tally = test::allocationsDuring([] {
+        for (int cycle = 0; cycle < kCycles; ++cycle) {
+            LocalEffect effect;
+        }
+    });
+    EXPECT_GE(tally.allocations, static_cast<std::size_t>(kCycles)) << "the cycles were not seen";
+    EXPECT_EQ(tally.liveBlocks, 0);
 }
 
 } // namespace

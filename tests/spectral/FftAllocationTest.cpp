@@ -4,51 +4,15 @@
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
-#include "tests/RawAllocation.h"
+#include "tests/AllocationCounter.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <new>
-
-namespace {
-std::atomic<long> allocationCount{0};
-
-void* allocate(std::size_t size, std::size_t alignment) {
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = calderine::test::rawAllocate(size, alignment)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-} // namespace
-
-void* operator new(std::size_t size) {
-    return allocate(size, alignof(std::max_align_t));
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return allocate(size, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* p) noexcept {
-    calderine::test::rawRelease(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    calderine::test::rawRelease(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    calderine::test::rawRelease(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    calderine::test::rawRelease(p);
-}
 
 namespace calderine {
 namespace {
 
-long allocationsDuring(const auto& action) {
-    const long before = allocationCount.load();
-    action();
-    return allocationCount.load() - before;
+std::size_t allocationsDuring(const auto& action) {
+    return test::allocationsDuring(action).allocations;
 }
 
 TEST(FftAllocation, TransformWithWorkArrayAllocatesNothing) {
@@ -65,7 +29,7 @@ TEST(FftAllocation, TransformWithWorkArrayAllocatesNothing) {
                               fftTransform(*plan, output.data(), output.data(), work.data(),
                                            direction, ordered);
                           }),
-                          0)
+                          0u)
                     << "N=" << n;
             }
         }
@@ -80,13 +44,13 @@ TEST(FftAllocation, SmallTransformWithoutWorkArrayAllocatesNothing) {
                   fftTransform(*plan, input.data(), output.data(), nullptr, FftDirection::Forward,
                                true);
               }),
-              0);
+              0u);
 }
 
 TEST(FftAllocation, CountingSeesAllocations) {
     // Guards the two tests above against a replacement that never counts.
-    EXPECT_GE(allocationsDuring([] { AlignedBuffer buffer(16); }), 1);
-    EXPECT_GE(allocationsDuring([] { FftPlanPtr plan(createFftPlan(32)); }), 2);
+    EXPECT_GE(allocationsDuring([] { AlignedBuffer buffer(16); }), 1u);
+    EXPECT_GE(allocationsDuring([] { FftPlanPtr plan(createFftPlan(32)); }), 2u);
 }
 
 } // namespace

@@ -3,82 +3,25 @@
 // the global allocation functions to count every allocation made while counting is armed.
 
 #include "spectral/SpectralSeparator.h"
-#include "tests/RawAllocation.h"
+#include "tests/AllocationCounter.h"
 
-#include <cstdlib>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <new>
 #include <random>
-
-namespace {
-
-using calderine::test::rawAllocate;
-using calderine::test::rawRelease;
-
-bool counting = false;
-std::size_t allocations = 0;
-
-void* allocate(std::size_t size, std::size_t alignment) {
-    if (counting) {
-        ++allocations;
-    }
-    void* memory = rawAllocate(size, alignment);
-    if (memory == nullptr) {
-        throw std::bad_alloc();
-    }
-    return memory;
-}
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    return allocate(size, alignof(std::max_align_t));
-}
-void* operator new[](std::size_t size) {
-    return allocate(size, alignof(std::max_align_t));
-}
-void* operator new(std::size_t size, std::align_val_t alignment) {
-    return allocate(size, static_cast<std::size_t>(alignment));
-}
-void* operator new[](std::size_t size, std::align_val_t alignment) {
-    return allocate(size, static_cast<std::size_t>(alignment));
-}
-void operator delete(void* memory) noexcept {
-    rawRelease(memory);
-}
-void operator delete[](void* memory) noexcept {
-    rawRelease(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-    rawRelease(memory);
-}
-void operator delete[](void* memory, std::size_t) noexcept {
-    rawRelease(memory);
-}
-void operator delete(void* memory, std::align_val_t) noexcept {
-    rawRelease(memory);
-}
-void operator delete[](void* memory, std::align_val_t) noexcept {
-    rawRelease(memory);
-}
-void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
-    rawRelease(memory);
-}
-void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept {
-    rawRelease(memory);
-}
 
 namespace calderine {
 namespace {
 
 TEST(SeparatorAllocation, CountingSeesAllocations) {
-    counting = true;
-    allocations = 0;
-    delete new double(1.0);
-    auto* aligned = new (std::align_val_t{64}) double[8];
-    operator delete[](aligned, std::align_val_t{64});
-    counting = false;
-    EXPECT_EQ(allocations, 2u);
+    const test::AllocationTally tally = test::allocationsDuring([] {
+        // Volatile, so that the compiler cannot drop the unused allocations.
+        double* volatile plain = new double(1.0);
+        delete plain;
+        double* volatile aligned = new (std::align_val_t{64}) double[8];
+        operator delete[](aligned, std::align_val_t{64});
+    });
+    EXPECT_EQ(tally.allocations, 2u);
 }
 
 TEST(SeparatorAllocation, ProcessingAndResetNeverAllocate) {
@@ -88,8 +31,7 @@ TEST(SeparatorAllocation, ProcessingAndResetNeverAllocate) {
         std::mt19937_64 engine(7);
         std::normal_distribution<double> normal(0.0, 0.3);
 
-        counting = true;
-        allocations = 0;
+        test::startCountingAllocations();
         // Twelve frames per slot, through every slope setting the plugin can write.
         for (std::size_t t = 0; t < 12 * n; ++t) {
             separator.separationSlope = static_cast<double>(t % 5) * 0.25;
@@ -99,8 +41,7 @@ TEST(SeparatorAllocation, ProcessingAndResetNeverAllocate) {
         for (std::size_t t = 0; t < 2 * n; ++t) {
             separator.processSample(normal(engine));
         }
-        counting = false;
-        EXPECT_EQ(allocations, 0u) << rate << " Hz";
+        EXPECT_EQ(test::stopCountingAllocations().allocations, 0u) << rate << " Hz";
     }
 }
 
