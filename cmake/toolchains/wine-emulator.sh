@@ -20,12 +20,14 @@ case "${1:-}" in
 --start-server)
     # One persistent wineserver for a whole test run: otherwise each program pays for a server
     # start and the prefix's services. A server left over from discovery or from an aborted run
-    # would refuse the new one, so it goes first. The daemon must not keep ctest's output
-    # pipes open, or the fixture test would never finish.
-    [ -e "$WINEPREFIX/system.reg" ] || wine wineboot --init
+    # would refuse the new one, so it goes first. The server and the services that wineboot
+    # starts outlive this call: they must not inherit ctest's output pipes, or ctest would wait
+    # for them to close until the test timed out.
+    [ -e "$WINEPREFIX/system.reg" ] || wine wineboot --init </dev/null >/dev/null 2>&1
     wineserver -k 2>/dev/null || true
     wineserver -w
     wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1
     ;;
 --stop-server)
     wineserver -k

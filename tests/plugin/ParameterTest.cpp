@@ -199,8 +199,10 @@ TEST(Parameter, ChangeIsTakenOnce) {
 TEST(Parameter, DisplayIgnoresLocale) {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous != nullptr ? previous : "C";
+    // The last name is how the Windows C runtime spells a German locale.
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
-        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
+        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr &&
+        std::setlocale(LC_NUMERIC, "German_Germany.1252") == nullptr) {
         GTEST_SKIP() << "no locale with a comma decimal separator installed";
     }
     const auto parameter = createParameter(kParameterTable[toneGain]);

@@ -13,7 +13,11 @@
 #define CALDERINE_FAKE_CHATTY 4
 #define CALDERINE_FAKE_DELAY 5
 
+#if defined(_WIN32)
+#define CALDERINE_FAKE_EXPORT extern "C" __declspec(dllexport)
+#else
 #define CALDERINE_FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 
