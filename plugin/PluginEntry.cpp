@@ -9,7 +9,27 @@
 #define CALDERINE_EXPORT __attribute__((visibility("default")))
 #endif
 
+#if defined(_WIN32)
+#include <windows.h>
+
+namespace {
+// The module's own handle, kept from the load notification; nothing else runs at load time, and
+// no processing depends on it.
+HINSTANCE moduleHandle = nullptr;
+} // namespace
+#endif
+
 extern "C" {
+
+#if defined(_WIN32)
+// Loader lock held: store the handle and report success, nothing more.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        moduleHandle = instance;
+    }
+    return TRUE;
+}
+#endif
 
 // Any host thread: one new, independent instance per call, or null when the host answers 0 to
 // the version query or the instance cannot be built.

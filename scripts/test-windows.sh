@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows job: calderine.dll for 64-bit Windows cross-built with mingw-w64 and its tests run
-# under wine, then the 32-bit DLL built and its export and import tables checked.
+# under wine, after the 32-bit DLL is built and its export and import tables checked.
 #   scripts/test-windows.sh [LINUX_BUILD_DIR]
 # LINUX_BUILD_DIR: a native build tree (e.g. build/release) whose module the DLL's renders are
 # compared with; without it the test configures and builds one inside build/windows.
@@ -33,11 +33,11 @@ WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/calderine-wine.XXXXXX")
 export WINEPREFIX
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 
-cmake --preset windows "${reference[@]}" >/dev/null
-cmake --build --preset windows --parallel "$(nproc)"
-ctest --preset windows --parallel "$(nproc)"
-
 cmake --preset windows32 >/dev/null
 cmake --build --preset windows32 --parallel "$(nproc)"
 cmake -DOBJDUMP=i686-w64-mingw32-objdump -DMODULE=build/windows32/plugin/calderine.dll \
       -DFORMAT=pei-i386 -P tests/host/CheckDllTables.cmake
+
+cmake --preset windows "${reference[@]}" >/dev/null
+cmake --build --preset windows --parallel "$(nproc)"
+ctest --preset windows --parallel "$(nproc)"
