@@ -1,3 +1,4 @@
+#include "tests/host/SentinelBuffer.h"
 #include "tests/host/TestEffect.h"
 
 #include <algorithm>
@@ -15,15 +16,8 @@ namespace {
 
 using testing::TestEffect;
 
-constexpr char kSentinel = 0x5A;
-constexpr std::size_t kBufferBytes = 128;
-using Buffer = std::array<char, kBufferBytes>;
-
-Buffer sentinelBuffer() {
-    Buffer buffer;
-    buffer.fill(kSentinel);
-    return buffer;
-}
+using testing::Buffer;
+using testing::sentinelBuffer;
 
 // Base answers that differ from 0; every other opcode, valid or not, answers 0.
 const std::map<std::int32_t, std::intptr_t> kNonZeroAnswers = {

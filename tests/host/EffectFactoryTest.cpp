@@ -46,13 +46,7 @@ TEST_F(EffectFactoryTest, AsksTheHostItsVersionOnceThenBuildsOneInstance) {
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(factoryCalls, 1);
     ASSERT_EQ(RecordingHost::calls.size(), 1u);
-    const testing::HostCall& call = RecordingHost::calls.front();
-    EXPECT_EQ(call.effect, nullptr);
-    EXPECT_EQ(call.opcode, audioMasterVersion);
-    EXPECT_EQ(call.index, 0);
-    EXPECT_EQ(call.value, 0);
-    EXPECT_EQ(call.ptr, nullptr);
-    EXPECT_EQ(call.opt, 0.0f);
+    testing::expectVersionQuery(RecordingHost::calls.front());
 
     auto* instance = static_cast<AudioEffect*>(effect->object);
     EXPECT_EQ(instance->getAeffect(), effect);

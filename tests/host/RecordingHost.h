@@ -4,8 +4,10 @@
 #pragma once
 
 #include "host/AEffect.h"
+#include "host/VstConstants.h"
 
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace calderine::testing {
@@ -35,5 +37,16 @@ struct RecordingHost {
         return opcode == audioMasterVersion ? versionAnswer : 0;
     }
 };
+
+// The one request an effect may make: the version query at creation, with a null record and
+// all other arguments zero.
+inline void expectVersionQuery(const HostCall& call) {
+    EXPECT_EQ(call.effect, nullptr);
+    EXPECT_EQ(call.opcode, audioMasterVersion);
+    EXPECT_EQ(call.index, 0);
+    EXPECT_EQ(call.value, 0);
+    EXPECT_EQ(call.ptr, nullptr);
+    EXPECT_EQ(call.opt, 0.0f);
+}
 
 } // namespace calderine::testing

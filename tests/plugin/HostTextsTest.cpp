@@ -1,6 +1,7 @@
 // What a host reads from the built module: parameter names, units, values and display texts,
 // the program and the identity, with every text kept inside its buffer.
 #include "plugin/ParameterTable.h"
+#include "tests/host/SentinelBuffer.h"
 #include "tests/tools/BuiltModule.h"
 #include "tools/HostedEffect.h"
 
@@ -17,19 +18,10 @@ namespace {
 
 namespace param = parameterIndex;
 
-constexpr char kSentinel = '#';
-constexpr std::size_t kBufferBytes = 128;
-using Buffer = std::array<char, kBufferBytes>;
-
-Buffer sentinelBuffer() {
-    Buffer buffer;
-    buffer.fill(kSentinel);
-    return buffer;
-}
-
-bool untouched(const Buffer& buffer) {
-    return std::all_of(buffer.begin(), buffer.end(), [](char c) { return c == kSentinel; });
-}
+using testing::Buffer;
+using testing::kSentinel;
+using testing::sentinelBuffer;
+using testing::untouched;
 
 TEST(HostTexts, AFreshInstanceShowsEveryDefault) {
     struct Row {

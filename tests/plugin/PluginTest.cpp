@@ -75,13 +75,7 @@ TEST_F(PluginTest, WholeLifeMakesExactlyOneHostCall) {
     EXPECT_EQ(dispatch(effect, effClose), 1);
 
     ASSERT_EQ(RecordingHost::calls.size(), 1u);
-    const testing::HostCall& call = RecordingHost::calls.front();
-    EXPECT_EQ(call.effect, nullptr);
-    EXPECT_EQ(call.opcode, audioMasterVersion);
-    EXPECT_EQ(call.index, 0);
-    EXPECT_EQ(call.value, 0);
-    EXPECT_EQ(call.ptr, nullptr);
-    EXPECT_EQ(call.opt, 0.0f);
+    testing::expectVersionQuery(RecordingHost::calls.front());
 }
 
 TEST_F(PluginTest, TwoInstancesAreIndependent) {

@@ -3,6 +3,7 @@
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
+#include "tests/spectral/RandomSignal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,16 +88,8 @@ std::vector<Real> toLayout(const HalfSpectrum& X, int n, bool ordered) {
     return out;
 }
 
-std::vector<double> randomSignal(int n, unsigned seed) {
-    std::mt19937_64 engine(seed);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    std::vector<double> x(n);
-    std::generate(x.begin(), x.end(), [&] { return uniform(engine); });
-    return x;
-}
-
 HalfSpectrum randomSpectrum(int n, unsigned seed) {
-    const std::vector<double> values = randomSignal(n + 2, seed);
+    const std::vector<double> values = testing::randomSignal(n + 2, seed);
     HalfSpectrum X{std::vector<Real>(n / 2 + 1), std::vector<Real>(n / 2 + 1)};
     for (int k = 0; k <= n / 2; ++k) {
         X.re[k] = values[2 * k];
@@ -135,7 +128,7 @@ Real transformError(const FftPlan& plan, const std::vector<Real>& input,
     return error;
 }
 
-class FftAccuracy : public testing::TestWithParam<std::tuple<int, FftDirection>> {};
+class FftAccuracy : public ::testing::TestWithParam<std::tuple<int, FftDirection>> {};
 
 // Rounding error of a mixed-radix transform grows like log N per element; the bar of
 // 1e-13 * N * max|input| is far above it and still catches any wrong butterfly, twiddle or
@@ -149,7 +142,7 @@ TEST_P(FftAccuracy, MatchesDirectDftInBothLayouts) {
     HalfSpectrum spectrum;
     std::vector<Real> signal;
     if (direction == FftDirection::Forward) {
-        const std::vector<double> x = randomSignal(n, 1234u + n);
+        const std::vector<double> x = testing::randomSignal(n, 1234u + n);
         input.assign(x.begin(), x.end());
         spectrum = directForward(x);
     } else {
@@ -168,11 +161,11 @@ TEST_P(FftAccuracy, MatchesDirectDftInBothLayouts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameSizesAndOddFactorisations, FftAccuracy,
-                         testing::Combine(testing::Values(32, 96, 480, 1152, 1600, 2304, 2400, 3200,
+                         ::testing::Combine(::testing::Values(32, 96, 480, 1152, 1600, 2304, 2400, 3200,
                                                           4608, 4800, 9216, 9600),
-                                          testing::Values(FftDirection::Forward,
+                                          ::testing::Values(FftDirection::Forward,
                                                           FftDirection::Backward)),
-                         [](const testing::TestParamInfo<FftAccuracy::ParamType>& info) {
+                         [](const ::testing::TestParamInfo<FftAccuracy::ParamType>& info) {
                              return std::to_string(std::get<0>(info.param)) +
                                     (std::get<1>(info.param) == FftDirection::Forward ? "Forward"
                                                                                       : "Backward");

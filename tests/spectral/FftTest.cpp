@@ -1,6 +1,7 @@
 #include "spectral/Fft.h"
 
 #include "spectral/AlignedBuffer.h"
+#include "tests/spectral/RandomSignal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,14 +18,6 @@ namespace {
 constexpr double pi = 3.141592653589793;
 constexpr FftDirection directions[] = {FftDirection::Forward, FftDirection::Backward};
 constexpr bool layouts[] = {false, true};
-
-std::vector<double> randomValues(int n, unsigned seed) {
-    std::mt19937_64 engine(seed);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    std::vector<double> x(n);
-    std::generate(x.begin(), x.end(), [&] { return uniform(engine); });
-    return x;
-}
 
 std::vector<double> transformed(const FftPlan& plan, const std::vector<double>& input,
                                 FftDirection direction, bool ordered) {
@@ -135,7 +128,7 @@ TEST(FftForward, SizeFourIsTheClosedForm) {
 TEST(Fft, BackwardOfForwardScalesByN) {
     for (const int n : {32, 2304, 2400, 4608, 4800, 19200}) {
         const FftPlanPtr plan(createFftPlan(n));
-        const std::vector<double> x = randomValues(n, 99u + n);
+        const std::vector<double> x = testing::randomSignal(n, 99u + n);
         for (const bool ordered : layouts) {
             SCOPED_TRACE(describe(n, FftDirection::Forward, ordered));
             const std::vector<double> back =
@@ -153,7 +146,7 @@ TEST(Fft, BackwardOfForwardScalesByN) {
 TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
     for (const int n : {32, 2400, 4608}) {
         const FftPlanPtr plan(createFftPlan(n));
-        const std::vector<double> input = randomValues(n, 7u + n);
+        const std::vector<double> input = testing::randomSignal(n, 7u + n);
         for (const FftDirection direction : directions) {
             for (const bool ordered : layouts) {
                 SCOPED_TRACE(describe(n, direction, ordered));
