@@ -10,8 +10,7 @@ namespace calderine {
 
 namespace {
 
-constexpr double kDefaultSampleRate = 44100.0; // Hz, until the host sets its own
-constexpr double kFrameSeconds = 0.05;         // separator frame length
+constexpr double kFrameSeconds = 0.05; // separator frame length
 // Frame lengths above this are rejected before any size arithmetic; it corresponds to about
 // 1.3 GHz, far beyond any audio rate, and keeps the separator's sizes well inside 32 bits.
 constexpr double kMaxFrameLength = 67108864.0; // 2^26 samples

@@ -16,6 +16,9 @@ class SpectralSeparator;
 // them with the delayed dry input. The output lags the input by latency() samples.
 class ChannelEngine {
 public:
+    // Hz the constructor builds for, until the host sets its own rate.
+    static constexpr double kDefaultSampleRate = 44100.0;
+
     // Built for 44100 Hz with flat filters and the clipper branch off. Throws std::bad_alloc.
     ChannelEngine();
     ~ChannelEngine();

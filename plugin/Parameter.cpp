@@ -1,5 +1,7 @@
 #include "plugin/Parameter.h"
 
+#include "engine/ShapingLaws.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -8,11 +10,6 @@
 namespace calderine {
 
 namespace {
-
-// The one rounding rule of the plug-in: half up, also for negative numbers (-22.5 -> -22).
-double roundHalfUp(double x) noexcept {
-    return std::floor(x + 0.5);
-}
 
 void copyDisplay(const char* source, std::size_t length, char* text) noexcept {
     const std::size_t count = std::min(length, Parameter::kDisplayLength);
@@ -118,7 +115,7 @@ double Parameter::engineValue() const noexcept {
     const double s = scale();
     const double rounded = roundHalfUp(current() * s) / s;
     if (kind == ParameterKind::Decibel) {
-        return std::pow(10.0, rounded * 0.05);
+        return shaping::decibelsToGain(rounded);
     }
     return rounded;
 }

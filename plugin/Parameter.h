@@ -1,10 +1,17 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 namespace calderine {
+
+// The one rounding rule of the plug-in's control layer (display texts, engine values, stereo
+// mode, bypass): half up, also for negative numbers, so -22.5 becomes -22.
+inline double roundHalfUp(double x) noexcept {
+    return std::floor(x + 0.5);
+}
 
 // How a parameter maps the host's normalised value to its plain value and to engine units.
 // The codes are part of the parameter table's data and stay fixed.

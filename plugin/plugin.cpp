@@ -20,8 +20,8 @@ double gainOrMute(const Parameter& parameter, double value) noexcept {
     return value <= parameter.minimum ? 0.0 : parameter.engineValue();
 }
 
-std::int32_t roundHalfUp(double value) noexcept {
-    return static_cast<std::int32_t>(std::floor(value + 0.5));
+std::int32_t roundedToInt(double value) noexcept {
+    return static_cast<std::int32_t>(roundHalfUp(value));
 }
 
 // Largest input magnitude taken as audio: far above any signal, and small enough that even
@@ -190,7 +190,7 @@ void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
         router.forEachEngine([=](ChannelEngine& e) { e.dryMix = amount * kPercent; });
         break;
     case parameterIndex::stereoMode: {
-        const std::int32_t mode = roundHalfUp(value);
+        const std::int32_t mode = roundedToInt(value);
         // Delay lines and separators hold the previous mode's signals: start from silence.
         if (mode != router.mode) {
             router.reset();
@@ -199,7 +199,7 @@ void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
         break;
     }
     case parameterIndex::bypass: {
-        const bool bypass = roundHalfUp(value) != 0;
+        const bool bypass = roundedToInt(value) != 0;
         router.forEachEngine([bypass](ChannelEngine& e) { e.bypass = bypass; });
         break;
     }

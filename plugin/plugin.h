@@ -27,7 +27,9 @@ public:
     static constexpr const char* kVendorName = "pemberlow";
     static constexpr const char* kProductName = "calderine";
     static constexpr const char* kDefaultProgramName = "Default";
-    static constexpr double kDefaultSampleRate = 44100.0; // Hz
+    // Hz; the engines are built for it by their own constructors, and the base class reports it.
+    static constexpr double kDefaultSampleRate = ChannelEngine::kDefaultSampleRate;
+    static_assert(kDefaultSampleRate == AudioEffect::kDefaultSampleRate);
     // Sample rates served, in Hz. Outside, a new rate is ignored and the effect stays as it
     // was: below, the tilt corners crowd the Nyquist frequency; above, the frames (50 ms)
     // grow into megabytes with no benefit to any real session.
