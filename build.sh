@@ -15,7 +15,7 @@ cmake --build --preset "$preset" --parallel "$(nproc)"
 
 case "$job" in
 demo)
-    build/"$preset"/tools/calderine-render --demo
+    build/"$preset"/tools/render/calderine-render --demo
     ;;
 test)
     ctest --preset "$preset" --parallel "$(nproc)"

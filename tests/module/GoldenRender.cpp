@@ -1,7 +1,7 @@
 #include "tests/module/GoldenRender.h"
 
 #include "tests/support/TestSignal.h"
-#include "tools/HostedEffect.h"
+#include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
 #include <array>
@@ -192,8 +192,7 @@ void appendExcerpts(CaseRender& render, const char* precision,
         for (const std::size_t start : starts) {
             const auto first = output[channel].begin() + static_cast<std::ptrdiff_t>(start);
             render.excerpts.push_back(
-                {std::string(precision) + "/" + sides[channel] + "/" + std::to_string(start),
-                 start,
+                {std::string(precision) + "/" + sides[channel] + "/" + std::to_string(start), start,
                  std::vector<double>(first, first + static_cast<std::ptrdiff_t>(kExcerptFrames))});
         }
     }

@@ -7,7 +7,7 @@
 // excerpts depend on nothing but the module.
 #pragma once
 
-#include "tools/PluginModule.h"
+#include "tools/vsthost/PluginModule.h"
 
 #include <cstdint>
 #include <filesystem>

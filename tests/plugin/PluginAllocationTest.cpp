@@ -4,9 +4,9 @@
 // This binary replaces the global allocation functions to count every allocation, and every
 // block still live, while counting is armed.
 #include "plugin/ParameterTable.h"
-#include "tests/AllocationCounter.h"
-#include "tests/plugin/EffectSignals.h"
 #include "tests/plugin/LocalEffect.h"
+#include "tests/support/AllocationCounter.h"
+#include "tests/support/EffectSignals.h"
 
 #include <gtest/gtest.h>
 #include <new>

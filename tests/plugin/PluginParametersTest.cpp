@@ -1,7 +1,7 @@
 // What a parameter change does to the two engines, and when it gets there.
 #include "plugin/ParameterTable.h"
-#include "tests/plugin/EffectSignals.h"
 #include "tests/plugin/LocalEffect.h"
+#include "tests/support/EffectSignals.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // hand-over is lock-free; run under ThreadSanitizer, any unsynchronised access between the
 // two threads fails this test.
 #include "plugin/ParameterTable.h"
-#include "tests/plugin/EffectSignals.h"
 #include "tests/plugin/LocalEffect.h"
+#include "tests/support/EffectSignals.h"
 
 #include <atomic>
 #include <cmath>

@@ -4,7 +4,7 @@
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
-#include "tests/AllocationCounter.h"
+#include "tests/support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 

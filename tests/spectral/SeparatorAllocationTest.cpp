@@ -3,7 +3,7 @@
 // the global allocation functions to count every allocation made while counting is armed.
 
 #include "spectral/SpectralSeparator.h"
-#include "tests/AllocationCounter.h"
+#include "tests/support/AllocationCounter.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

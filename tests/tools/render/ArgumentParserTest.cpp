@@ -1,0 +1,118 @@
+#include "tools/render/ArgumentParser.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace calderine {
+namespace {
+
+RenderOptions parse(const std::vector<std::string_view>& arguments) {
+    return ArgumentParser{}.parse(arguments);
+}
+
+TEST(ArgumentParser, AcceptsTheDocumentedForms) {
+    struct Case {
+        std::vector<std::string_view> arguments;
+        RenderAction action;
+        std::optional<std::string> module;
+    };
+    const Case cases[] = {
+        {{"--info"}, RenderAction::Info, std::nullopt},
+        {{"--info", "some/effect.so"}, RenderAction::Info, "some/effect.so"},
+        {{"some/effect.so", "--info"}, RenderAction::Info, "some/effect.so"},
+        {{"--info", "--plugin", "some/effect.so"}, RenderAction::Info, "some/effect.so"},
+        {{"in.wav", "out.wav"}, RenderAction::Render, std::nullopt},
+        {{"in.wav", "out.wav", "--plugin=x.so"}, RenderAction::Render, "x.so"},
+        {{"--demo"}, RenderAction::Demo, std::nullopt},
+        {{"--help"}, RenderAction::Help, std::nullopt},
+        {{"-h"}, RenderAction::Help, std::nullopt},
+        // Asking for help wins over everything else on the line, even mistakes.
+        {{"--info", "--bogus", "--help"}, RenderAction::Help, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const RenderOptions options = parse(c.arguments);
+        EXPECT_EQ(options.action, c.action);
+        EXPECT_EQ(options.modulePath.has_value(), c.module.has_value());
+        if (c.module) {
+            EXPECT_EQ(options.modulePath->string(), *c.module);
+        }
+    }
+}
+
+TEST(ArgumentParser, ReadsEveryRenderOption) {
+    const RenderOptions options =
+        parse({"--set", "Tone_Gain=-6", "in.flac", "--block", "64", "--precision=double",
+               "--set-normalized", "3=0.25", "--stems", "--keep-latency", "--format", "wav",
+               "--set", "StereoMode=M/S", "--", "-out.wav"});
+    EXPECT_EQ(options.action, RenderAction::Render);
+    EXPECT_EQ(options.input, "in.flac");
+    EXPECT_EQ(options.output, "-out.wav");
+    EXPECT_EQ(options.blockFrames, 64);
+    EXPECT_EQ(options.precision, SamplePrecision::Double);
+    EXPECT_TRUE(options.stems);
+    EXPECT_TRUE(options.keepLatency);
+    EXPECT_EQ(options.format, "wav");
+    ASSERT_EQ(options.assignments.size(), 3u);
+    const ParameterAssignment expected[] = {
+        {"Tone_Gain", "-6", false}, {"3", "0.25", true}, {"StereoMode", "M/S", false}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(options.assignments[i].parameter, expected[i].parameter);
+        EXPECT_EQ(options.assignments[i].value, expected[i].value);
+        EXPECT_EQ(options.assignments[i].normalised, expected[i].normalised);
+    }
+
+    const RenderOptions defaults = parse({"in.wav", "out.wav"});
+    EXPECT_EQ(defaults.blockFrames, 512);
+    EXPECT_EQ(defaults.precision, SamplePrecision::Float);
+    EXPECT_FALSE(defaults.stems || defaults.keepLatency || defaults.format);
+
+    EXPECT_EQ(parse({"--demo"}).demoFolder, "demo-out");
+    EXPECT_EQ(parse({"--demo", "elsewhere"}).demoFolder, "elsewhere");
+}
+
+TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
+    struct Case {
+        std::vector<std::string_view> arguments;
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {{}, "nothing to do"},
+        {{"effect.so"}, "takes INPUT and OUTPUT"},
+        {{"a.wav", "b.wav", "c.wav"}, "takes INPUT and OUTPUT"},
+        {{"--info", "a.so", "b.so"}, "one module"},
+        {{"--info", "--plugin", "a.so", "b.so"}, "a module twice"},
+        {{"--info", "--info"}, "twice"},
+        {{"--info", "--stems"}, "--stems does not go with --info"},
+        {{"--info", "--demo"}, "do not go together"},
+        {{"--demo", "a", "b"}, "one folder"},
+        {{"a.wav", "b.wav", "--bogus"}, "unknown option '--bogus'"},
+        {{"a.wav", "b.wav", "--stems=yes"}, "--stems takes no value"},
+        {{"a.wav", "b.wav", "--block"}, "--block needs a value"},
+        {{"a.wav", "b.wav", "--block", "0"}, "from 1 to"},
+        {{"a.wav", "b.wav", "--block", "2000000"}, "from 1 to"},
+        {{"a.wav", "b.wav", "--block", "12k"}, "from 1 to"},
+        {{"a.wav", "b.wav", "--block", "8", "--block", "8"}, "--block given twice"},
+        {{"a.wav", "b.wav", "--precision", "half"}, "float or double"},
+        {{"a.wav", "b.wav", "--format", "mp9"}, "--format takes one of wav"},
+        {{"a.wav", "b.wav", "--set", "Tone_Gain"}, "NAME=VALUE"},
+        {{"a.wav", "b.wav", "--set", "=3"}, "NAME=VALUE"},
+        {{"a.wav", "b.wav", "--plugin", "a.so", "--plugin", "b.so"}, "--plugin given twice"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        try {
+            parse(c.arguments);
+            ADD_FAILURE() << "accepted";
+        } catch (const UsageError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.fragment), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
+} // namespace
+} // namespace calderine

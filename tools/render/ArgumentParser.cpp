@@ -1,0 +1,241 @@
+#include "tools/render/ArgumentParser.h"
+
+#include "tools/render/NumberText.h"
+#include "tools/render/OutputFormat.h"
+
+#include <vector>
+
+namespace calderine {
+
+namespace {
+
+constexpr std::string_view kHelpOption = "--help";
+constexpr std::string_view kShortHelpOption = "-h";
+constexpr std::string_view kEndOfOptions = "--";
+
+bool isOption(std::string_view argument) {
+    return argument.size() > 1 && argument[0] == '-';
+}
+
+// What the options seen so far ask for, before the operands are matched to an action.
+struct Collected {
+    RenderOptions options;
+    bool info = false;
+    bool demo = false;
+    std::vector<std::string_view> renderOnly; // options that make no sense with --info
+    std::vector<std::string_view> given;      // options that take a value, to refuse repeats
+    std::vector<std::string_view> operands;
+};
+
+ParameterAssignment assignment(std::string_view option, std::string_view text, bool normalised) {
+    const auto equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0) {
+        throw UsageError(std::string(option) + " takes NAME=VALUE, got '" + std::string(text) +
+                         "'");
+    }
+    return {std::string(text.substr(0, equals)), std::string(text.substr(equals + 1)), normalised};
+}
+
+void once(Collected& collected, std::string_view option) {
+    for (const std::string_view seen : collected.given) {
+        if (seen == option) {
+            throw UsageError(std::string(option) + " given twice");
+        }
+    }
+    collected.given.push_back(option);
+}
+
+// Options of the form --name VALUE (or --name=VALUE), as takesValue() lists them.
+void takeValued(Collected& collected, std::string_view option, std::string_view value) {
+    RenderOptions& options = collected.options;
+    if (option == "--plugin") {
+        once(collected, option);
+        options.modulePath = std::filesystem::path(value);
+        return;
+    }
+    if (option == "--set" || option == "--set-normalized") {
+        options.assignments.push_back(assignment(option, value, option == "--set-normalized"));
+    } else if (option == "--block") {
+        once(collected, option);
+        const auto frames = parseCount(value, kMaxBlockFrames);
+        if (!frames || *frames < 1) {
+            throw UsageError("--block takes a number of frames from 1 to " +
+                             std::to_string(kMaxBlockFrames) + ", got '" + std::string(value) +
+                             "'");
+        }
+        options.blockFrames = static_cast<int>(*frames);
+    } else if (option == "--precision") {
+        once(collected, option);
+        if (value == "float") {
+            options.precision = SamplePrecision::Float;
+        } else if (value == "double") {
+            options.precision = SamplePrecision::Double;
+        } else {
+            throw UsageError("--precision takes float or double, got '" + std::string(value) + "'");
+        }
+    } else if (option == "--format") {
+        once(collected, option);
+        if (!OutputFormat::isKnown(value)) {
+            throw UsageError("--format takes one of " + OutputFormat::knownNames() + ", got '" +
+                             std::string(value) + "'");
+        }
+        options.format = std::string(value);
+    }
+    collected.renderOnly.push_back(option);
+}
+
+bool takesValue(std::string_view option) {
+    return option == "--plugin" || option == "--set" || option == "--set-normalized" ||
+           option == "--block" || option == "--precision" || option == "--format";
+}
+
+void takeFlag(Collected& collected, std::string_view option) {
+    if (option == "--info") {
+        once(collected, option);
+        collected.info = true;
+    } else if (option == "--demo") {
+        once(collected, option);
+        collected.demo = true;
+    } else if (option == "--stems") {
+        collected.options.stems = true;
+        collected.renderOnly.push_back(option);
+    } else if (option == "--keep-latency") {
+        collected.options.keepLatency = true;
+        collected.renderOnly.push_back(option);
+    } else {
+        throw UsageError("unknown option '" + std::string(option) + "'");
+    }
+}
+
+RenderOptions finishInfo(Collected& collected) {
+    if (!collected.renderOnly.empty()) {
+        throw UsageError(std::string(collected.renderOnly.front()) + " does not go with --info");
+    }
+    if (collected.operands.size() > 1) {
+        throw UsageError("--info takes one module, got " +
+                         std::to_string(collected.operands.size()));
+    }
+    RenderOptions& options = collected.options;
+    if (!collected.operands.empty()) {
+        if (options.modulePath) {
+            throw UsageError("--info got a module twice: as --plugin and as an argument");
+        }
+        options.modulePath = std::filesystem::path(collected.operands.front());
+    }
+    options.action = RenderAction::Info;
+    return options;
+}
+
+RenderOptions finishDemo(Collected& collected) {
+    if (collected.operands.size() > 1) {
+        throw UsageError("--demo takes one folder, got " +
+                         std::to_string(collected.operands.size()));
+    }
+    RenderOptions& options = collected.options;
+    if (!collected.operands.empty()) {
+        options.demoFolder = std::filesystem::path(collected.operands.front());
+    }
+    options.action = RenderAction::Demo;
+    return options;
+}
+
+RenderOptions finishRender(Collected& collected) {
+    if (collected.operands.empty()) {
+        throw UsageError("nothing to do: give INPUT OUTPUT, --demo or --info");
+    }
+    if (collected.operands.size() != 2) {
+        throw UsageError("a render takes INPUT and OUTPUT, got " +
+                         std::to_string(collected.operands.size()) + " files");
+    }
+    RenderOptions& options = collected.options;
+    options.input = std::filesystem::path(collected.operands[0]);
+    options.output = std::filesystem::path(collected.operands[1]);
+    options.action = RenderAction::Render;
+    return options;
+}
+
+} // namespace
+
+std::string ArgumentParser::usage() {
+    return "usage: calderine-render INPUT OUTPUT [options]\n"
+           "       calderine-render --demo [DIR] [options]\n"
+           "       calderine-render --info [PLUGIN]\n"
+           "       calderine-render --help\n"
+           "\n"
+           "Renders the sound file INPUT through a VST 2.4 effect into OUTPUT, aligned with\n"
+           "INPUT sample for sample and of the same length, format and sample rate.\n"
+           "\n"
+           "  --set NAME=VALUE          set a parameter in its own unit or choice text\n"
+           "                            (Tone_Gain=-6, DryMix=25, StereoMode=M/S, Bypass=On)\n"
+           "  --set-normalized NAME=V   set a parameter, by name or index, to V in 0..1\n"
+           "  --stems                   also write OUTPUT's tone and noise parts, named\n"
+           "                            after OUTPUT (out.tone.wav, out.noise.wav)\n"
+           "  --block N                 frames per processing block (default 512)\n"
+           "  --precision float|double  sample type handed to the effect (default float)\n"
+           "  --format NAME             output format: " +
+           OutputFormat::knownNames() +
+           "\n"
+           "                            (default: OUTPUT's extension, else INPUT's format)\n"
+           "  --keep-latency            write the effect's output as it comes, latency and all\n"
+           "  --plugin PATH             load the VST 2.4 module PATH instead of calderine\n"
+           "  --demo [DIR]              render built-in test material into DIR (default " +
+           kDefaultDemoFolder +
+           ")\n"
+           "  --info [PLUGIN]           print what a host sees of the module\n"
+           "  --help, -h                print this text\n";
+}
+
+RenderOptions ArgumentParser::parse(std::span<const std::string_view> arguments) const {
+    // Whoever asks for help gets it, whatever else is wrong with the line.
+    for (const std::string_view argument : arguments) {
+        if (argument == kEndOfOptions) {
+            break;
+        }
+        if (argument == kHelpOption || argument == kShortHelpOption) {
+            return RenderOptions{};
+        }
+    }
+    Collected collected;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (optionsEnded || !isOption(argument)) {
+            collected.operands.push_back(argument);
+            continue;
+        }
+        if (argument == kEndOfOptions) {
+            optionsEnded = true;
+            continue;
+        }
+        const auto equals = argument.find('=');
+        const std::string_view name = argument.substr(0, equals);
+        if (!takesValue(name)) {
+            if (equals != std::string_view::npos) {
+                throw UsageError(std::string(name) + " takes no value");
+            }
+            takeFlag(collected, name);
+            continue;
+        }
+        std::string_view value;
+        if (equals != std::string_view::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            throw UsageError(std::string(name) + " needs a value");
+        }
+        takeValued(collected, name, value);
+    }
+    if (collected.info && collected.demo) {
+        throw UsageError("--info and --demo do not go together");
+    }
+    if (collected.info) {
+        return finishInfo(collected);
+    }
+    if (collected.demo) {
+        return finishDemo(collected);
+    }
+    return finishRender(collected);
+}
+
+} // namespace calderine

@@ -1,0 +1,31 @@
+// Turns calderine-render's command line into RenderOptions.
+#pragma once
+
+#include "tools/render/RenderOptions.h"
+
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace calderine {
+
+// A command line that cannot be understood; the message says what to change.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Upper bound of --block: far above what any host uses, low enough that the buffers of three
+// instances stay small.
+inline constexpr int kMaxBlockFrames = 1 << 20;
+
+class ArgumentParser {
+public:
+    // The arguments after the program name.
+    RenderOptions parse(std::span<const std::string_view> arguments) const;
+
+    static std::string usage();
+};
+
+} // namespace calderine

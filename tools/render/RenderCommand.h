@@ -1,0 +1,38 @@
+// One render of calderine-render: INPUT through the effect into OUTPUT and, with --stems,
+// into its tone and noise parts. Every output appears under its name only once all of them
+// are complete.
+#pragma once
+
+#include "tools/render/RenderOptions.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace calderine {
+
+struct RenderedFile {
+    std::filesystem::path path;
+    double processSeconds = 0.0; // inside the effect
+};
+
+struct RenderSummary {
+    double inputSeconds = 0.0;
+    std::vector<RenderedFile> files; // the mix first, then the stems
+};
+
+class RenderCommand {
+public:
+    // module: the VST 2.4 module to load.
+    RenderCommand(const RenderOptions& options, std::filesystem::path module);
+
+    RenderSummary run() const;
+
+    // out.wav -> out.tone.wav
+    static std::filesystem::path stemPath(const std::filesystem::path& output, const char* part);
+
+private:
+    RenderOptions options;
+    std::filesystem::path modulePath;
+};
+
+} // namespace calderine

@@ -1,0 +1,78 @@
+// calderine-render: a command-line host for VST 2.4 modules.
+
+#include "tools/render/ArgumentParser.h"
+#include "tools/render/DemoCommand.h"
+#include "tools/render/EffectInfo.h"
+#include "tools/vsthost/HostedEffect.h"
+#include "tools/render/InfoWriter.h"
+#include "tools/render/ModuleLocator.h"
+#include "tools/render/ParameterResolver.h"
+#include "tools/vsthost/PluginModule.h"
+#include "tools/render/RenderCommand.h"
+
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr const char* kProgramName = "calderine-render";
+
+int fail(int code, const std::string& message) {
+    std::cerr << kProgramName << ": " << message << '\n';
+    return code;
+}
+
+int printInfo(const std::filesystem::path& module) {
+    using namespace calderine;
+    HostedEffect effect(std::make_shared<const PluginModule>(module));
+    writeEffectInfo(std::cout, collectEffectInfo(effect));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace calderine;
+    try {
+        const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+        const RenderOptions options = ArgumentParser{}.parse(arguments);
+        if (options.action == RenderAction::Help) {
+            std::cout << ArgumentParser::usage();
+            return 0;
+        }
+        const auto module =
+            options.modulePath
+                ? *options.modulePath
+                : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
+                      .locate();
+        switch (options.action) {
+        case RenderAction::Info:
+            printInfo(module);
+            break;
+        case RenderAction::Demo:
+            DemoCommand(options, module).run(std::cout);
+            break;
+        case RenderAction::Render:
+        case RenderAction::Help:
+            RenderCommand(options, module).run();
+            break;
+        }
+        std::cout.flush();
+        if (!std::cout) {
+            return fail(kExitFailure, "cannot write to standard output");
+        }
+        return 0;
+    } catch (const UsageError& error) {
+        return fail(kExitUsage, std::string(error.what()) + " (try --help)");
+    } catch (const ParameterError& error) {
+        return fail(kExitUsage, error.what());
+    } catch (const std::exception& error) {
+        return fail(kExitFailure, error.what());
+    }
+}
