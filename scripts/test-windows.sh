@@ -41,3 +41,12 @@ cmake -DOBJDUMP=i686-w64-mingw32-objdump -DMODULE=build/windows32/plugin/calderi
 cmake --preset windows "${reference[@]}" >/dev/null
 cmake --build --preset windows --parallel "$(nproc)"
 ctest --preset windows --parallel "$(nproc)"
+
+# The archive users download: both DLLs, the README and the licence.
+(cd build/windows && rm -f calderine-*-win64.zip && cpack -G ZIP >/dev/null)
+archive=$(ls build/windows/calderine-*-win64.zip)
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$archive")
+for f in calderine.dll x86/calderine.dll README.md LICENSE CHANGELOG.md; do
+    grep -qx "$f" <<<"$listing" || { echo "FAIL: $archive lacks $f" >&2; exit 1; }
+done
+echo "archive $archive: $(wc -l <<<"$listing") files checked"

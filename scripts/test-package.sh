@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a release build tree, checks its contents and control fields,
+# installs it, renders a file with the installed tool and module, and removes it again.
+#   scripts/test-package.sh [build tree]      (default build/release; needs root or sudo)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/release}
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+# dpkg-shlibdeps (dpkg-dev) computes the package's dependencies from its binaries.
+for p in dpkg-dev file; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$p"
+    fi
+done
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+arch=$(dpkg --print-architecture)
+deb="calderine_${version}_${arch}.deb"
+(cd "$build" && rm -f "$deb" && cpack -G DEB >/dev/null)
+[ -f "$build/$deb" ] || { echo "FAIL: cpack made no $deb" >&2; exit 1; }
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+contents=$(dpkg-deb -c "$build/$deb" | awk '{print $NF}')
+for f in ./usr/lib/vst/calderine.so ./usr/bin/calderine-render \
+         ./usr/share/doc/calderine/copyright ./usr/share/doc/calderine/CHANGELOG.md \
+         ./usr/share/doc/calderine/README.md; do
+    grep -qx "$f" <<<"$contents" || fail "$deb lacks $f"
+done
+# Nothing of the build or test machinery may ship.
+if grep -E 'gtest|benchmark|fake|golden|\.a$|include/' <<<"$contents"; then
+    fail "$deb ships files it should not"
+fi
+[ "$(dpkg-deb -f "$build/$deb" Package)" = calderine ] || fail "package name"
+[ "$(dpkg-deb -f "$build/$deb" Version)" = "$version" ] || fail "package version"
+[ "$(dpkg-deb -f "$build/$deb" Architecture)" = "$arch" ] || fail "package architecture"
+depends=$(dpkg-deb -f "$build/$deb" Depends)
+grep -q 'libsndfile1' <<<"$depends" || fail "Depends lacks libsndfile1: $depends"
+
+# Installed for real, the tool must find the module where DAWs look for it.
+scratch=$(mktemp -d)
+trap '$sudo dpkg -P calderine >/dev/null 2>&1 || true; rm -rf "$scratch"' EXIT
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "./$build/$deb" >/dev/null
+/usr/bin/calderine-render --info | grep -q 'module: *\/usr\/lib\/vst\/calderine.so ' ||
+    fail "the installed tool does not load /usr/lib/vst/calderine.so"
+/usr/bin/calderine-render --demo "$scratch/demo" >/dev/null
+/usr/bin/calderine-render "$scratch/demo/input.wav" "$scratch/installed.wav" --set Tone_Gain=-6
+"$build/tools/render/calderine-render" "$scratch/demo/input.wav" "$scratch/built.wav" --set Tone_Gain=-6
+[ -s "$scratch/installed.wav" ] || fail "the installed tool rendered nothing"
+cmp -s "$scratch/installed.wav" "$scratch/built.wav" ||
+    fail "the installed tool and module render differently from the build tree's"
+echo "package $deb: contents, control fields, install and render checked"
+echo "Depends: $depends"
