@@ -20,9 +20,13 @@ if [ -z "$tool" ]; then
         tool=calderine-render
     fi
 fi
-for t in "$tool" sox montage; do
+if ! command -v "$tool" >/dev/null; then
+    echo "$0: no $tool: build it (./build.sh demo) or give its path" >&2
+    exit 1
+fi
+for t in sox montage; do
     if ! command -v "$t" >/dev/null; then
-        echo "$0: $t not found (sox and montage come with: apt-get install sox imagemagick)" >&2
+        echo "$0: $t not found; Debian: apt-get install sox imagemagick" >&2
         exit 1
     fi
 done
