@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace calderine {
 
@@ -34,6 +36,21 @@ constexpr double kLargestUsableInput = 1e150;
 // zero costs one click at most.
 double usableOrZero(double sample) noexcept {
     return std::fabs(sample) <= kLargestUsableInput ? sample : 0.0; // false for NaN too
+}
+
+// The output sample for a result. Doubles pass unchanged. For the float path, a finite result
+// beyond the float range would round to an infinity: it becomes the largest finite float of its
+// sign instead (every result within the range narrows exactly as a plain cast). A NaN cannot
+// arise, unusable inputs being silenced on the way in; were one to, it would leave as silence.
+template <typename Sample>
+Sample toOutputSample(double result) noexcept {
+    if constexpr (std::is_same_v<Sample, float>) {
+        constexpr double largest = std::numeric_limits<float>::max();
+        if (!(std::fabs(result) <= largest)) { // beyond the range, or NaN
+            result = result > 0.0 ? largest : result < 0.0 ? -largest : 0.0;
+        }
+    }
+    return static_cast<Sample>(result);
 }
 
 } // namespace
@@ -123,8 +140,8 @@ void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count)
         const double left = usableOrZero(static_cast<double>(inLeft[n]));
         const double right = usableOrZero(static_cast<double>(inRight[n]));
         const StereoSample out = router.processSample(left, right);
-        outLeft[n] = static_cast<Sample>(out.left);
-        outRight[n] = static_cast<Sample>(out.right);
+        outLeft[n] = toOutputSample<Sample>(out.left);
+        outRight[n] = toOutputSample<Sample>(out.right);
     }
 }
 
