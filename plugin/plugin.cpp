@@ -87,6 +87,9 @@ void plugin::suspend() {
 }
 
 void plugin::resume() {
+    // Changes stored while suspended reach the engines here, on the thread that owns them, and
+    // before the reset, as if each had been applied when it was set.
+    applyParameterChanges();
     router.reset();
     resumed.store(true, std::memory_order_release);
 }
@@ -111,6 +114,8 @@ void plugin::setSampleRate(float rate) {
     // Stored only: this effect sends the host nothing after creation.
     setInitialDelay(static_cast<std::int32_t>(router.latency()));
     sampleRate = rate;
+    // The caller owns the engines now: the rebuilt ones get every pending change at once.
+    applyParameterChanges();
 }
 
 void plugin::processReplacing(float** inputs, float** outputs, std::int32_t count) {
@@ -151,12 +156,10 @@ Parameter* plugin::findParameter(std::int32_t index) const noexcept {
 }
 
 void plugin::setParameter(std::int32_t index, float normalized) {
+    // Never touches the engines: another thread may own them (the audio thread while resumed,
+    // the host's main thread while suspended). Whoever owns them applies the change.
     if (Parameter* p = findParameter(index)) {
         p->store(p->fromNormalized(normalized));
-    }
-    if (!resumed.load(std::memory_order_acquire) &&
-        !loadingProgram.load(std::memory_order_acquire)) {
-        applyParameterChanges();
     }
 }
 
@@ -245,13 +248,12 @@ void plugin::setProgram(std::int32_t program) {
     }
     saveProgramValues();
     currentProgram = program;
-    loadingProgram.store(true, std::memory_order_release);
     const auto& values = programValues[static_cast<std::size_t>(currentProgram)];
     for (std::size_t index = 0; index < kParameterCount; ++index) {
         setParameter(static_cast<std::int32_t>(index), values[index]);
     }
     curProgram = program;
-    loadingProgram.store(false, std::memory_order_release);
+    // Suspended, the caller owns the engines; resumed, the next processing call applies.
     if (!resumed.load(std::memory_order_acquire)) {
         applyParameterChanges();
     }
