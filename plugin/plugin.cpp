@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace calderine {
 
@@ -34,6 +36,21 @@ constexpr double kLargestUsableInput = 1e150;
 // zero costs one click at most.
 double usableOrZero(double sample) noexcept {
     return std::fabs(sample) <= kLargestUsableInput ? sample : 0.0; // false for NaN too
+}
+
+// The output sample for a result. Doubles pass unchanged. For the float path, a finite result
+// beyond the float range would round to an infinity: it becomes the largest finite float of its
+// sign instead (every result within the range narrows exactly as a plain cast). A NaN cannot
+// arise, unusable inputs being silenced on the way in; were one to, it would leave as silence.
+template <typename Sample>
+Sample toOutputSample(double result) noexcept {
+    if constexpr (std::is_same_v<Sample, float>) {
+        constexpr double largest = std::numeric_limits<float>::max();
+        if (!(std::fabs(result) <= largest)) { // beyond the range, or NaN
+            result = result > 0.0 ? largest : result < 0.0 ? -largest : 0.0;
+        }
+    }
+    return static_cast<Sample>(result);
 }
 
 } // namespace
@@ -70,6 +87,9 @@ void plugin::suspend() {
 }
 
 void plugin::resume() {
+    // Changes stored while suspended reach the engines here, on the thread that owns them, and
+    // before the reset, as if each had been applied when it was set.
+    applyParameterChanges();
     router.reset();
     resumed.store(true, std::memory_order_release);
 }
@@ -94,6 +114,8 @@ void plugin::setSampleRate(float rate) {
     // Stored only: this effect sends the host nothing after creation.
     setInitialDelay(static_cast<std::int32_t>(router.latency()));
     sampleRate = rate;
+    // The caller owns the engines now: the rebuilt ones get every pending change at once.
+    applyParameterChanges();
 }
 
 void plugin::processReplacing(float** inputs, float** outputs, std::int32_t count) {
@@ -123,8 +145,8 @@ void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count)
         const double left = usableOrZero(static_cast<double>(inLeft[n]));
         const double right = usableOrZero(static_cast<double>(inRight[n]));
         const StereoSample out = router.processSample(left, right);
-        outLeft[n] = static_cast<Sample>(out.left);
-        outRight[n] = static_cast<Sample>(out.right);
+        outLeft[n] = toOutputSample<Sample>(out.left);
+        outRight[n] = toOutputSample<Sample>(out.right);
     }
 }
 
@@ -134,12 +156,10 @@ Parameter* plugin::findParameter(std::int32_t index) const noexcept {
 }
 
 void plugin::setParameter(std::int32_t index, float normalized) {
+    // Never touches the engines: another thread may own them (the audio thread while resumed,
+    // the host's main thread while suspended). Whoever owns them applies the change.
     if (Parameter* p = findParameter(index)) {
         p->store(p->fromNormalized(normalized));
-    }
-    if (!resumed.load(std::memory_order_acquire) &&
-        !loadingProgram.load(std::memory_order_acquire)) {
-        applyParameterChanges();
     }
 }
 
@@ -228,13 +248,12 @@ void plugin::setProgram(std::int32_t program) {
     }
     saveProgramValues();
     currentProgram = program;
-    loadingProgram.store(true, std::memory_order_release);
     const auto& values = programValues[static_cast<std::size_t>(currentProgram)];
     for (std::size_t index = 0; index < kParameterCount; ++index) {
         setParameter(static_cast<std::int32_t>(index), values[index]);
     }
     curProgram = program;
-    loadingProgram.store(false, std::memory_order_release);
+    // Suspended, the caller owns the engines; resumed, the next processing call applies.
     if (!resumed.load(std::memory_order_acquire)) {
         applyParameterChanges();
     }

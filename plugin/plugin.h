@@ -13,6 +13,10 @@
 
 namespace calderine {
 
+// Engine ownership: exactly one thread at a time touches the engines. While resumed that is
+// the audio thread (in its processing calls); while suspended, the host's main thread (in
+// resume, setSampleRate and setProgram). setParameter, from any thread, only stores the value
+// and raises its changed flag; the owner applies pending changes (Parameter's hand-over).
 class plugin : public AudioEffectX {
 public:
     static constexpr std::int32_t kNumPrograms = 1;
@@ -39,42 +43,53 @@ public:
     // Entry point, any host thread: a new, independent instance, suspended, built for 44100 Hz
     // with every parameter at its default and applied. Throws std::bad_alloc.
     explicit plugin(audioMasterCallback audioMaster);
-    // effClose, host thread, suspended.
+    // Main thread, suspended (effClose): no call may overlap it.
     ~plugin() override;
 
-    // Host thread: effMainsChanged. resume() clears all signal memory and defers parameter
-    // changes to the audio thread until suspend().
+    // Main thread, resumed (effMainsChanged 0): hands the engines back to the main thread.
     void suspend() override;
+    // Main thread, suspended (effMainsChanged 1): applies pending changes, clears all signal
+    // memory and hands the engines to the audio thread.
     void resume() override;
-    // Host thread, suspended: rebuilds both engines for the rate (Hz) and updates the
-    // reported latency; a rate that cannot be served leaves everything as it was.
+    // Main thread, suspended: rebuilds both engines for the rate (Hz), updates the reported
+    // latency and applies pending changes; a rate that cannot be served leaves all as it was.
     void setSampleRate(float rate) override;
 
-    // Audio thread, resumed (or suspended, for hosts that process offline): applies pending
-    // parameter changes, then replaces count samples of both output channels.
+    // Audio thread, resumed (or suspended, for hosts that process offline, never overlapping
+    // the main thread's calls): applies pending changes, then replaces count samples per channel.
     void processReplacing(float** inputs, float** outputs, std::int32_t count) override;
+    // Audio thread, as processReplacing.
     void processDoubleReplacing(double** inputs, double** outputs, std::int32_t count) override;
 
-    // Any host thread, any state: normalised values in [0, 1]. While suspended the change
-    // reaches the engines at once, while resumed at the start of the next processing call.
+    // Any thread, any state: stores the value (normalised, [0, 1]) and marks it changed only;
+    // it sounds from the next processing call, having reached the engines by then.
     void setParameter(std::int32_t index, float normalized) override;
+    // Any thread, any state: the stored value, new values included before they are applied.
     float getParameter(std::int32_t index) override;
 
-    // Host thread, suspended: program change and the program's name.
+    // Main thread, suspended (applies at once) or resumed (the next processing call applies).
     void setProgram(std::int32_t program) override;
+    // Main thread, any state: the current program's name.
     void setProgramName(char* name) override;
+    // Main thread, any state.
     void getProgramName(char* name) override;
 
-    // Host thread, any state: texts of parameter `index` into host buffers.
+    // Any thread, any state: the unit of parameter `index`.
     void getParameterLabel(std::int32_t index, char* label) override;
+    // Any thread, any state: the stored value's text, new values included.
     void getParameterDisplay(std::int32_t index, char* text) override;
+    // Any thread, any state.
     void getParameterName(std::int32_t index, char* text) override;
 
-    // Host thread, any state: identification.
+    // Main thread, any state: identification (these four and getVendorVersion).
     bool getProgramNameIndexed(std::int32_t category, std::int32_t index, char* text) override;
+    // Main thread, any state.
     bool getEffectName(char* name) override;
+    // Main thread, any state.
     bool getVendorString(char* text) override;
+    // Main thread, any state.
     bool getProductString(char* text) override;
+    // Main thread, any state.
     std::int32_t getVendorVersion() override;
 
     // Read access for tests and diagnostics.
@@ -99,9 +114,8 @@ private:
     std::int32_t currentProgram = 0;
     StereoRouter router;
     double engineSampleRate = kDefaultSampleRate; // Hz the engines and filters are built for
-    // Read by setParameter on whichever thread the host uses for automation.
+    // Written on the main thread; readable from any thread (isResumed).
     std::atomic<bool> resumed{false};
-    std::atomic<bool> loadingProgram{false};
 };
 
 // The construction the exported entry point hands to createEffect; tests build instances

@@ -51,8 +51,12 @@ struct PairLane {
     using V = double __attribute__((vector_size(16)));
     // The same vector at any double's alignment. Accessing memory through it (rather than
     // through memcpy, which may alias anything) tells the compiler that a store into the
-    // arrays cannot change the pass's indices and pointers.
-    using UnalignedV = double __attribute__((vector_size(16), aligned(8)));
+    // arrays cannot change the pass's indices and pointers. It must be a typedef: on an alias
+    // declaration (using) clang ignores the lowered alignment and emits aligned accesses, which
+    // fault on the 8-byte-aligned complex values; the typedef form is what both GCC's and
+    // clang's own unaligned intrinsic types use.
+    typedef double UnalignedV __attribute__((vector_size(16), aligned(8)));
+    static_assert(alignof(UnalignedV) == alignof(double), "unaligned vector type is aligned");
 
     PairSteps steps;
 

@@ -27,8 +27,9 @@ struct FftPassTable {
     Radix5 radb5;
 };
 
-// Reads the CPU's features for choosing the build (they are read at load time anyway; this makes
-// sure before the first plan exists). Afterwards the choice costs a plain load per transform.
+// Reads the CPU's features and chooses the build (the features are read at load time anyway;
+// this makes sure before the first plan exists). Afterwards the choice costs a plain load per
+// transform.
 void detectCpuFeatures() noexcept;
 
 const FftPassTable& baselineFftPasses() noexcept;
@@ -37,8 +38,12 @@ const FftPassTable* avx2FftPasses() noexcept;
 // The AVX2 build itself, present only where the library was built with it; callers go through
 // avx2FftPasses(), which checks the CPU first.
 const FftPassTable& avx2FftPassesUnchecked() noexcept;
-// The fastest build this CPU runs.
+// The build that fftTransform runs: the fastest this CPU runs, or the baseline build where the
+// diagnostic switch CALDERINE_FFT_BASELINE=1 was in the environment when the choice was made (see
+// FftPassTable.cpp). Fixed on the first call.
 const FftPassTable& activeFftPasses() noexcept;
+// "avx2" or "baseline": which build activeFftPasses() chose, for tests and diagnostics.
+const char* activeFftPassesName() noexcept;
 
 // fftTransform with a given build of the passes (fftTransform uses activeFftPasses()).
 void fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,

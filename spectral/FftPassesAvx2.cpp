@@ -11,7 +11,10 @@ namespace calderine::fftpass {
 namespace {
 
 using Quad = double __attribute__((vector_size(32)));
-using UnalignedQuad = double __attribute__((vector_size(32), aligned(8)));
+// A typedef, not an alias declaration: clang honours the lowered alignment only there (see
+// PairLane::UnalignedV).
+typedef double UnalignedQuad __attribute__((vector_size(32), aligned(8)));
+static_assert(alignof(UnalignedQuad) == alignof(double), "unaligned vector type is aligned");
 Quad loadQuad(const double* p) noexcept {
     return *reinterpret_cast<const UnalignedQuad*>(p);
 }

@@ -5,6 +5,7 @@
 #include "tests/support/BuiltModule.h"
 #include "tools/vsthost/HostedEffect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -154,6 +155,39 @@ TEST(Precision, TheFloatPathIsTheDoublePathRoundedToFloat) {
         }
     }
     EXPECT_EQ(mismatches, 0u);
+}
+
+// A finite float input near the top of the float range, raised by the tone gain, gives a result
+// beyond it: the float path answers with the largest finite float, never an infinity.
+TEST(Precision, TheFloatPathNeverTurnsFiniteInputIntoInfinity) {
+    constexpr double kNearTheTop = 1e38; // FLT_MAX is 3.4e38; +18 dB is a factor of 7.9
+    constexpr double kStep = 0.031;      // radians per sample: a steady tone
+    HostedEffect effect(builtModule());
+    setParameter(effect, param::toneGain, 1.0f); // +18 dB
+    effect.resume();
+    const std::size_t frames = 4 * latencyOf(effect);
+    Channels<float> input(kStereo, std::vector<float>(frames));
+    for (std::size_t n = 0; n < frames; ++n) {
+        const auto sample =
+            static_cast<float>(kNearTheTop * std::sin(kStep * static_cast<double>(n)));
+        input[kLeft][n] = sample;
+        input[kRight][n] = -sample;
+    }
+    const auto output = testing::render(effect.record(), input);
+    std::size_t infinite = 0;
+    std::size_t notANumber = 0;
+    float loudest = 0.0f;
+    for (std::size_t c = 0; c < kStereo; ++c) {
+        for (const float y : output[c]) {
+            infinite += std::isinf(y) ? 1 : 0;
+            notANumber += std::isnan(y) ? 1 : 0;
+            loudest = std::isfinite(y) ? std::max(loudest, std::fabs(y)) : loudest;
+        }
+    }
+    EXPECT_EQ(infinite, 0u);
+    EXPECT_EQ(notANumber, 0u);
+    // The test means something only if the results really left the float range.
+    EXPECT_EQ(loudest, std::numeric_limits<float>::max());
 }
 
 // Hosts hand over output buffers full of old audio, or the input buffers themselves.

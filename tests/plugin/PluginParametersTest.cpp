@@ -26,13 +26,25 @@ void emptyDoubleBlock(AEffect& record) {
     record.processDoubleReplacing(&record, none, none, 0);
 }
 
-TEST(ParameterApplication, SuspendedAtOnceResumedAtTheNextBlockEvenAnEmptyOne) {
+// setParameter never touches the engines (another thread may own them): while suspended the
+// change is applied by resume, while resumed by the next block.
+TEST(ParameterApplication, SuspendedAtResumeResumedAtTheNextBlockEvenAnEmptyOne) {
     for (const EmptyBlock emptyBlock : {&emptyFloatBlock, &emptyDoubleBlock}) {
         LocalEffect effect;
         effect.setParameter(param::toneGain, 0.0f);
+        // The host sees the new value and its text at once.
+        EXPECT_EQ(effect.parameter(param::toneGain), 0.0f);
+        char text[64] = {}; // above every host text limit
+        effect.dispatch(effGetParamDisplay, static_cast<std::int32_t>(param::toneGain), 0, text);
+        EXPECT_STREQ(text, "mute");
         for (std::size_t e = 0; e < kEngineCount; ++e) {
-            EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "suspended, engine " << e;
+            EXPECT_EQ(effect.engine(e).toneGain, 1.0) << "suspended, engine " << e;
         }
+        effect.resume();
+        for (std::size_t e = 0; e < kEngineCount; ++e) {
+            EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "resumed, engine " << e;
+        }
+        effect.suspend();
         effect.setParameter(param::toneGain, 0.5f);
         effect.resume();
         effect.setParameter(param::toneGain, 0.0f);
@@ -44,6 +56,41 @@ TEST(ParameterApplication, SuspendedAtOnceResumedAtTheNextBlockEvenAnEmptyOne) {
             EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "after an empty block, engine " << e;
         }
     }
+}
+
+// The suspended-state operations that own the engines apply what is pending: a new sample rate
+// and a program change (resume is above).
+TEST(ParameterApplication, SampleRateAndProgramChangesApplyPendingChanges) {
+    LocalEffect effect;
+    effect.setParameter(param::toneGain, 0.0f);
+    effect.setSampleRate(48000.0f);
+    for (std::size_t e = 0; e < kEngineCount; ++e) {
+        EXPECT_EQ(effect.engine(e).toneGain, 0.0) << "after the rate, engine " << e;
+    }
+    effect.setParameter(param::toneGain, 0.5f);
+    effect.dispatch(effSetProgram, 0, 0);
+    for (std::size_t e = 0; e < kEngineCount; ++e) {
+        EXPECT_EQ(effect.engine(e).toneGain, 1.0) << "after the program, engine " << e;
+    }
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        EXPECT_FALSE(effect.instance().parameter(i).changed.load()) << i;
+    }
+}
+
+// A stereo-mode change set while suspended still clears the signal memory: resume clears it
+// anyway, and the mode is the new one from the first block.
+TEST(ParameterApplication, StereoModeSetWhileSuspendedHoldsFromTheFirstBlock) {
+    LocalEffect effect;
+    effect.setParameter(param::stereoMode, 2 * kStereoModeStep); // "M/S"
+    effect.setParameter(param::bypass, 1.0f);
+    EXPECT_EQ(effect.instance().stereoRouter().mode, 1);
+    effect.resume();
+    EXPECT_EQ(effect.instance().stereoRouter().mode, 2);
+    for (std::size_t e = 0; e < kEngineCount; ++e) {
+        EXPECT_TRUE(effect.engine(e).bypass) << "engine " << e;
+    }
+    EXPECT_EQ(static_cast<std::uint32_t>(effect.record().initialDelay),
+              effect.instance().stereoRouter().latency());
 }
 
 // Mute and off are decided on the unrounded value; the amount applied is the rounded one.
@@ -81,6 +128,7 @@ TEST(ParameterApplication, EngineValuesAtTheEdgesOfTheRanges) {
         SCOPED_TRACE(c.what);
         LocalEffect effect;
         effect.setParameter(c.parameter, c.normalised);
+        effect.resume(); // applies the change
         for (std::size_t e = 0; e < kEngineCount; ++e) {
             EXPECT_NEAR(c.reading(effect.engine(e)), c.expected, kTolerance) << "engine " << e;
         }

@@ -7,8 +7,11 @@
 
 #include "spectral/Fft.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace calderine {
@@ -30,9 +33,66 @@ std::vector<int> evenSmoothSizes(int limit) {
     return sizes;
 }
 
-TEST(FftPassTable, ActiveBuildIsTheWidestTheCpuRuns) {
+bool baselineSwitchSet() {
+    const char* value = std::getenv("CALDERINE_FFT_BASELINE");
+    return value != nullptr && std::string_view(value) == "1";
+}
+
+// The widest build the CPU runs, unless the diagnostic switch asks for the baseline build.
+TEST(FftPassTable, ActiveBuildIsTheWidestTheCpuRunsUnlessTheBaselineIsForced) {
     const fftpass::FftPassTable* wide = fftpass::avx2FftPasses();
-    EXPECT_EQ(&fftpass::activeFftPasses(), wide != nullptr ? wide : &fftpass::baselineFftPasses());
+    const bool baseline = baselineSwitchSet() || wide == nullptr;
+    EXPECT_EQ(&fftpass::activeFftPasses(), baseline ? &fftpass::baselineFftPasses() : wide);
+    EXPECT_STREQ(fftpass::activeFftPassesName(), baseline ? "baseline" : "avx2");
+}
+
+// The ctest entries that set the switch also say which build they expect (CALDERINE_EXPECT_FFT:
+// "baseline", or "widest" for the widest the CPU runs), so that a switch that is not read fails
+// there instead of passing unnoticed.
+TEST(FftPassTable, TheSwitchChoosesTheExpectedBuild) {
+    const char* expected = std::getenv("CALDERINE_EXPECT_FFT");
+    if (expected == nullptr) {
+        GTEST_SKIP() << "run by the ctest entries that set CALDERINE_FFT_BASELINE";
+    }
+    const std::string_view wanted(expected);
+    ASSERT_TRUE(wanted == "baseline" || wanted == "widest") << wanted;
+    const fftpass::FftPassTable* wide = fftpass::avx2FftPasses();
+    const fftpass::FftPassTable& build =
+        wanted == "widest" && wide != nullptr ? *wide : fftpass::baselineFftPasses();
+    EXPECT_EQ(&fftpass::activeFftPasses(), &build);
+}
+
+// Whichever build the switch chose, the public transform gives exactly what both builds give.
+TEST(FftPassTable, ThePublicTransformMatchesBothBuildsBitForBit) {
+    const fftpass::FftPassTable* wide = fftpass::avx2FftPasses();
+    std::mt19937_64 engine(7);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    for (const int n : {480, 1152, 2304, 2400, 4608, 4800, 9600}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        std::vector<double> input(n);
+        for (double& x : input) {
+            x = uniform(engine);
+        }
+        std::vector<double> work(n);
+        std::vector<double> publicOut(n);
+        std::vector<double> narrow(n);
+        std::vector<double> wideOut(n);
+        for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
+            for (const bool ordered : {false, true}) {
+                fftTransform(*plan, input.data(), publicOut.data(), work.data(), direction,
+                             ordered);
+                fftpass::fftTransformWith(fftpass::baselineFftPasses(), *plan, input.data(),
+                                          narrow.data(), work.data(), direction, ordered);
+                ASSERT_EQ(publicOut, narrow) << "N=" << n;
+                if (wide != nullptr) {
+                    fftpass::fftTransformWith(*wide, *plan, input.data(), wideOut.data(),
+                                              work.data(), direction, ordered);
+                    ASSERT_EQ(publicOut, wideOut) << "N=" << n;
+                }
+            }
+        }
+    }
 }
 
 TEST(FftPassTable, Avx2BuildMatchesBaselineBitForBit) {
