@@ -2,7 +2,7 @@
 # Builds what the job needs and runs it.
 #   ./build.sh demo [preset]   build the module and calderine-render, render the demo
 #   ./build.sh test [preset]   build everything, run every test
-# preset: release (default), debug, asan, tsan
+# preset: release (default), debug, asan, tsan, clang-release, clang-asan
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -24,7 +24,7 @@ test)
     ctest --preset "$preset" --parallel "$(nproc)"
     ;;
 *)
-    echo "usage: $0 demo|test [release|debug|asan|tsan]" >&2
+    echo "usage: $0 demo|test [release|debug|asan|tsan|clang-release|clang-asan]" >&2
     exit 2
     ;;
 esac
