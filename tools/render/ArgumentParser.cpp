@@ -1,8 +1,13 @@
 #include "tools/render/ArgumentParser.h"
 
+#include "tools/render/ExitStatus.h"
 #include "tools/render/NumberText.h"
 #include "tools/render/OutputFormat.h"
+#include "tools/render/ProgramName.h"
+#include "tools/render/SampleEncoding.h"
 
+#include <csignal>
+#include <optional>
 #include <vector>
 
 namespace calderine {
@@ -11,7 +16,26 @@ namespace {
 
 constexpr std::string_view kHelpOption = "--help";
 constexpr std::string_view kShortHelpOption = "-h";
+constexpr std::string_view kVersionOption = "--version";
 constexpr std::string_view kEndOfOptions = "--";
+
+// Whoever asks for help or the version gets it, whatever else is wrong with the line; help
+// first, as it says more.
+std::optional<RenderAction> standaloneQuery(std::span<const std::string_view> arguments) {
+    std::optional<RenderAction> query;
+    for (const std::string_view argument : arguments) {
+        if (argument == kEndOfOptions) {
+            break;
+        }
+        if (argument == kHelpOption || argument == kShortHelpOption) {
+            return RenderAction::Help;
+        }
+        if (argument == kVersionOption) {
+            query = RenderAction::Version;
+        }
+    }
+    return query;
+}
 
 bool isOption(std::string_view argument) {
     return argument.size() > 1 && argument[0] == '-';
@@ -75,18 +99,31 @@ void takeValued(Collected& collected, std::string_view option, std::string_view 
         }
     } else if (option == "--format") {
         once(collected, option);
-        if (!OutputFormat::isKnown(value)) {
-            throw UsageError("--format takes one of " + OutputFormat::knownNames() + ", got '" +
-                             std::string(value) + "'");
+        if (const auto why = OutputFormat::problem(std::string(value), {})) {
+            throw UsageError(*why);
         }
         options.format = std::string(value);
+    } else if (option == "--encoding") {
+        once(collected, option);
+        options.encoding = SampleEncoding::byName(value);
+        if (!options.encoding) {
+            throw UsageError("--encoding takes one of " + SampleEncoding::knownNames() + ", got '" +
+                             std::string(value) + "'");
+        }
+    } else if (option == "--channels") {
+        once(collected, option);
+        if (value != "1" && value != "2") {
+            throw UsageError("--channels takes 1 or 2, got '" + std::string(value) + "'");
+        }
+        options.channels = value == "1" ? 1 : 2;
     }
     collected.renderOnly.push_back(option);
 }
 
 bool takesValue(std::string_view option) {
     return option == "--plugin" || option == "--set" || option == "--set-normalized" ||
-           option == "--block" || option == "--precision" || option == "--format";
+           option == "--block" || option == "--precision" || option == "--format" ||
+           option == "--encoding" || option == "--channels";
 }
 
 void takeFlag(Collected& collected, std::string_view option) {
@@ -99,6 +136,8 @@ void takeFlag(Collected& collected, std::string_view option) {
     } else if (option == "--stems") {
         collected.options.stems = true;
         collected.renderOnly.push_back(option);
+    } else if (option == "--quiet" || option == "-q") {
+        collected.options.quiet = true;
     } else if (option == "--keep-latency") {
         collected.options.keepLatency = true;
         collected.renderOnly.push_back(option);
@@ -150,6 +189,12 @@ RenderOptions finishRender(Collected& collected) {
     RenderOptions& options = collected.options;
     options.input = std::filesystem::path(collected.operands[0]);
     options.output = std::filesystem::path(collected.operands[1]);
+    if (const auto why = OutputFormat::problem(options.format, options.output)) {
+        throw UsageError(*why);
+    }
+    if (options.stems && OutputFormat::isStandardStream(options.output)) {
+        throw UsageError("--stems needs an OUTPUT file to name the stems after, not '-'");
+    }
     options.action = RenderAction::Render;
     return options;
 }
@@ -160,10 +205,11 @@ std::string ArgumentParser::usage() {
     return "usage: calderine-render INPUT OUTPUT [options]\n"
            "       calderine-render --demo [DIR] [options]\n"
            "       calderine-render --info [PLUGIN]\n"
-           "       calderine-render --help\n"
+           "       calderine-render --help | --version\n"
            "\n"
            "Renders the sound file INPUT through a VST 2.4 effect into OUTPUT, aligned with\n"
-           "INPUT sample for sample and of the same length, format and sample rate.\n"
+           "INPUT sample for sample and of the same length and sample rate. '-' as INPUT\n"
+           "reads standard input; '-' as OUTPUT writes standard output (needs --format).\n"
            "\n"
            "  --set NAME=VALUE          set a parameter in its own unit or choice text\n"
            "                            (Tone_Gain=-6, DryMix=25, StereoMode=M/S, Bypass=On)\n"
@@ -176,24 +222,46 @@ std::string ArgumentParser::usage() {
            OutputFormat::knownNames() +
            "\n"
            "                            (default: OUTPUT's extension, else INPUT's format)\n"
+           "  --encoding NAME           output samples: " +
+           SampleEncoding::knownNames() +
+           "\n"
+           "                            (default: INPUT's bit depth, else pcm24)\n"
+           "  --channels 1|2            output channels (default: 1 for a mono INPUT, else 2)\n"
            "  --keep-latency            write the effect's output as it comes, latency and all\n"
            "  --plugin PATH             load the VST 2.4 module PATH instead of calderine\n"
            "  --demo [DIR]              render built-in test material into DIR (default " +
            kDefaultDemoFolder +
            ")\n"
            "  --info [PLUGIN]           print what a host sees of the module\n"
-           "  --help, -h                print this text\n";
+           "  --quiet, -q               print no warnings and no progress\n"
+           "  --version                 print the version\n"
+           "  --help, -h                print this text\n"
+           "\n"
+           "Exit status:\n"
+           "  " +
+           std::to_string(kExitSuccess) +
+           "        success\n"
+           "  " +
+           std::to_string(kExitFailure) +
+           "        the run failed: a file, the module or the effect\n"
+           "  " +
+           std::to_string(kExitUsage) +
+           "        a mistake on the command line\n"
+           "  " +
+           std::to_string(kExitSignalBase) + "+N    stopped by signal N (" +
+           std::to_string(kExitSignalBase + SIGINT) + " interrupted, " +
+           std::to_string(kExitSignalBase + SIGTERM) + " terminated)\n";
+}
+
+std::string ArgumentParser::versionText() {
+    return std::string(kProgramName) + " " + CALDERINE_VERSION + "\n";
 }
 
 RenderOptions ArgumentParser::parse(std::span<const std::string_view> arguments) const {
-    // Whoever asks for help gets it, whatever else is wrong with the line.
-    for (const std::string_view argument : arguments) {
-        if (argument == kEndOfOptions) {
-            break;
-        }
-        if (argument == kHelpOption || argument == kShortHelpOption) {
-            return RenderOptions{};
-        }
+    if (const auto query = standaloneQuery(arguments)) {
+        RenderOptions answer;
+        answer.action = *query;
+        return answer;
     }
     Collected collected;
     bool optionsEnded = false;

@@ -26,6 +26,8 @@ public:
     RenderOptions parse(std::span<const std::string_view> arguments) const;
 
     static std::string usage();
+    // "calderine-render 1.2.3" and a newline.
+    static std::string versionText();
 };
 
 } // namespace calderine

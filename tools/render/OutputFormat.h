@@ -1,5 +1,6 @@
-// Chooses the libsndfile format of an output file: the --format name if one was given, else
-// the format the output's extension names, else the input's own format.
+// Chooses the libsndfile format of an output file: the container the --format name or the
+// output's extension names (else the input's own), and an encoding that container really
+// writes, keeping the input's precision where it can.
 #pragma once
 
 #include <filesystem>
@@ -16,14 +17,25 @@ struct StreamShape {
 
 class OutputFormat {
 public:
-    // The names --format accepts, separated by ", ", for usage and error texts.
+    // The names of the formats this libsndfile writes, separated by ", ", for usage and error
+    // texts; isKnown() accepts exactly these, in any case.
     static std::string knownNames();
     static bool isKnown(std::string_view name);
 
-    // A libsndfile format code that can hold a stream of the given shape; throws
-    // AudioFileError when none can.
+    // Why OUTPUT cannot be written as asked, or nothing when it can: an unknown or unwritable
+    // format, an extension that names none, or standard output ("-") without a format that
+    // streams. Needs no input, so a command line can be refused before any work.
+    static std::optional<std::string> problem(const std::optional<std::string>& name,
+                                              const std::filesystem::path& output);
+
+    // A libsndfile format code that can hold a stream of the given shape. encoding: a subtype
+    // the user asked for (see SampleEncoding). Throws AudioFileError when none can.
     static int choose(int inputFormat, const StreamShape& shape,
-                      const std::optional<std::string>& name, const std::filesystem::path& output);
+                      const std::optional<std::string>& name, const std::filesystem::path& output,
+                      std::optional<int> encoding = std::nullopt);
+
+    // "-": standard output.
+    static bool isStandardStream(const std::filesystem::path& path);
 };
 
 } // namespace calderine

@@ -1,13 +1,16 @@
 #include "tools/render/RenderCommand.h"
 
-#include "tools/vsthost/HostedEffect.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/ParameterResolver.h"
-#include "tools/vsthost/PluginModule.h"
+#include "tools/render/ProgramName.h"
 #include "tools/render/ProgressBar.h"
+#include "tools/render/RenderOutput.h"
 #include "tools/render/SoundFileReader.h"
-#include "tools/render/SoundFileWriter.h"
 #include "tools/render/StreamRenderer.h"
+#include "tools/vsthost/EffectStartup.h"
+#include "tools/vsthost/HostError.h"
+#include "tools/vsthost/HostedEffect.h"
+#include "tools/vsthost/PluginModule.h"
 
 #include <array>
 #include <iostream>
@@ -41,17 +44,28 @@ std::vector<ParameterChange> resolveAll(ParameterResolver& resolver,
     return changes;
 }
 
-// The order of a careful host: open, then rate and block size, then the parameters, so that
-// nothing the effect designs from its parameters is left at a stale rate.
+// Parameters follow only after this, so that nothing the effect designs from them is left at
+// a stale rate.
 std::unique_ptr<HostedEffect> openEffect(const std::shared_ptr<const PluginModule>& module,
                                          const SoundFileReader& input,
                                          const RenderOptions& options) {
-    auto effect = std::make_unique<HostedEffect>(module);
+    auto effect = startEffect(module, {static_cast<float>(input.sampleRate()),
+                                       static_cast<std::int32_t>(options.blockFrames)});
     StreamRenderer::checkFits(*effect, input.channels(), options.precision);
-    effect->dispatch(effOpen);
-    effect->setSampleRate(static_cast<float>(input.sampleRate()));
-    effect->setBlockSize(options.blockFrames);
     return effect;
+}
+
+// Every stereo mode gives a mono input identical channels, so a mono input keeps one.
+int outputChannels(const RenderOptions& options, const SoundFileReader& input, int effectChannels) {
+    if (options.channels == 1 || (!options.channels && input.channels() == 1)) {
+        return 1;
+    }
+    if (options.channels && *options.channels != effectChannels) {
+        throw HostError("--channels " + std::to_string(*options.channels) +
+                        " does not fit an effect with " + std::to_string(effectChannels) +
+                        " outputs; it takes 1 or " + std::to_string(effectChannels));
+    }
+    return effectChannels;
 }
 
 void applyChanges(HostedEffect& effect, const std::vector<ParameterChange>& changes) {
@@ -111,19 +125,22 @@ RenderSummary RenderCommand::run() const {
         effects.push_back(openEffect(module, input, options));
     }
 
-    const StreamShape shape{effects.front()->record().numOutputs, input.sampleRate()};
-    const int format = OutputFormat::choose(input.format(), shape, options.format, options.output);
-    std::vector<std::unique_ptr<SoundFileWriter>> writers;
+    const int effectChannels = effects.front()->record().numOutputs;
+    const StreamShape shape{outputChannels(options, input, effectChannels), input.sampleRate()};
+    const int format = OutputFormat::choose(input.format(), shape, options.format, options.output,
+                                            options.encoding);
+    std::vector<std::unique_ptr<RenderOutput>> writers;
     std::vector<RenderTarget> targets;
     for (std::size_t p = 0; p < passCount; ++p) {
         applyChanges(*effects[p], passChanges[p]);
         const auto path =
             kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
-        writers.push_back(std::make_unique<SoundFileWriter>(path, format, shape));
-        targets.push_back({effects[p].get(), writers.back().get()});
+        writers.push_back(std::make_unique<RenderOutput>(path, format, shape, effectChannels));
+        targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 
-    ProgressBar progress(std::cerr, ProgressBar::standardErrorIsTerminal(), input.frames());
+    ProgressBar progress(std::cerr, !options.quiet && ProgressBar::standardErrorIsTerminal(),
+                         input.frames(), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
     const RenderReport report = StreamRenderer(settings).render(input, targets, progress);
 
@@ -137,6 +154,9 @@ RenderSummary RenderCommand::run() const {
     for (std::size_t p = 0; p < passCount; ++p) {
         writers[p]->commit();
         summary.files.push_back({writers[p]->path(), report.processSeconds[p]});
+        if (const auto warning = writers[p]->clipWarning(); warning && !options.quiet) {
+            std::cerr << kProgramName << ": " << *warning << '\n';
+        }
     }
     return summary;
 }

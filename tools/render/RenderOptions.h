@@ -8,7 +8,7 @@
 
 namespace calderine {
 
-enum class RenderAction { Help, Info, Render, Demo };
+enum class RenderAction { Help, Version, Info, Render, Demo };
 
 // The sample type handed to the effect: processReplacing or processDoubleReplacing.
 enum class SamplePrecision { Float, Double };
@@ -32,6 +32,11 @@ struct RenderOptions {
     std::filesystem::path output;
     // A format name such as "wav" or "flac"; absent: the output's extension, else the input's.
     std::optional<std::string> format;
+    // A libsndfile subtype asked for with --encoding; absent: chosen from the input.
+    std::optional<int> encoding;
+    // Channels of the output; absent: one for a mono input, else as many as the effect has.
+    std::optional<int> channels;
+    bool quiet = false; // no warnings, no progress bar
     int blockFrames = kDefaultBlockFrames;
     SamplePrecision precision = SamplePrecision::Float;
     bool keepLatency = false;

@@ -4,11 +4,14 @@
 #include "tools/render/SoundFileOpen.h"
 
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace calderine {
 
 namespace {
+
+constexpr std::string_view kStandardInput = "-";
 
 std::string quoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
@@ -18,7 +21,9 @@ std::string quoted(const std::filesystem::path& path) {
 
 SoundFileReader::SoundFileReader(const std::filesystem::path& path) : filePath(path) {
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    // "-" is standard input, which libsndfile opens by that name.
+    const bool standardInput = path.native() == kStandardInput;
+    if (!standardInput && !std::filesystem::exists(path, error)) {
         throw AudioFileError("no input file at " + quoted(path));
     }
     if (std::filesystem::is_directory(path, error)) {

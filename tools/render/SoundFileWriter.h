@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tools/render/OutputFormat.h"
+#include "tools/render/SampleSink.h"
 
 #include <filesystem>
 #include <span>
@@ -11,13 +12,13 @@ struct sf_private_tag;
 
 namespace calderine {
 
-class SoundFileWriter {
+class SoundFileWriter final : public SampleSink {
 public:
     // format: a libsndfile format code (see OutputFormat). Throws AudioFileError when the
     // destination cannot be created.
     SoundFileWriter(const std::filesystem::path& path, int format, const StreamShape& shape);
     // Removes the temporary file unless commit() succeeded.
-    ~SoundFileWriter();
+    ~SoundFileWriter() override;
 
     SoundFileWriter(const SoundFileWriter&) = delete;
     SoundFileWriter& operator=(const SoundFileWriter&) = delete;
@@ -26,8 +27,8 @@ public:
     int channels() const noexcept { return channelCount; }
 
     // Whole interleaved frames; throws AudioFileError when the disk refuses them.
-    void write(std::span<const float> frames);
-    void write(std::span<const double> frames);
+    void write(std::span<const float> frames) override;
+    void write(std::span<const double> frames) override;
 
     // Completes the file (header and all) under its temporary name.
     void finish();

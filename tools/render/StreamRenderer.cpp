@@ -1,10 +1,10 @@
 #include "tools/render/StreamRenderer.h"
 
+#include "tools/render/ProgressBar.h"
+#include "tools/render/SampleSink.h"
+#include "tools/render/SoundFileReader.h"
 #include "tools/vsthost/HostError.h"
 #include "tools/vsthost/HostedEffect.h"
-#include "tools/render/ProgressBar.h"
-#include "tools/render/SoundFileReader.h"
-#include "tools/render/SoundFileWriter.h"
 
 #include <algorithm>
 #include <chrono>

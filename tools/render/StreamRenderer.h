@@ -15,11 +15,11 @@ namespace calderine {
 class HostedEffect;
 class ProgressBar;
 class SoundFileReader;
-class SoundFileWriter;
+class SampleSink;
 
 struct RenderTarget {
     HostedEffect* effect = nullptr;
-    SoundFileWriter* writer = nullptr;
+    SampleSink* writer = nullptr;
 };
 
 struct RenderSettings {

@@ -3,12 +3,15 @@
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/DemoCommand.h"
 #include "tools/render/EffectInfo.h"
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/render/ExitStatus.h"
 #include "tools/render/InfoWriter.h"
 #include "tools/render/ModuleLocator.h"
 #include "tools/render/ParameterResolver.h"
-#include "tools/vsthost/PluginModule.h"
+#include "tools/render/ProgramName.h"
 #include "tools/render/RenderCommand.h"
+#include "tools/vsthost/EffectStartup.h"
+#include "tools/vsthost/HostedEffect.h"
+#include "tools/vsthost/PluginModule.h"
 
 #include <exception>
 #include <iostream>
@@ -19,19 +22,21 @@
 
 namespace {
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-constexpr const char* kProgramName = "calderine-render";
+// What --info announces to the effect: the rate most hosts start at.
+constexpr float kInfoSampleRate = 44100.0f;
 
 int fail(int code, const std::string& message) {
+    using calderine::kProgramName;
     std::cerr << kProgramName << ": " << message << '\n';
     return code;
 }
 
 int printInfo(const std::filesystem::path& module) {
     using namespace calderine;
-    HostedEffect effect(std::make_shared<const PluginModule>(module));
-    writeEffectInfo(std::cout, collectEffectInfo(effect));
+    // Started as a render starts it: many effects name themselves only once opened.
+    const auto effect = startEffect(std::make_shared<const PluginModule>(module),
+                                    {kInfoSampleRate, kDefaultBlockFrames});
+    writeEffectInfo(std::cout, collectEffectInfo(*effect));
     return 0;
 }
 
@@ -44,6 +49,10 @@ int main(int argc, char** argv) {
         const RenderOptions options = ArgumentParser{}.parse(arguments);
         if (options.action == RenderAction::Help) {
             std::cout << ArgumentParser::usage();
+            return 0;
+        }
+        if (options.action == RenderAction::Version) {
+            std::cout << ArgumentParser::versionText();
             return 0;
         }
         const auto module =
@@ -60,6 +69,7 @@ int main(int argc, char** argv) {
             break;
         case RenderAction::Render:
         case RenderAction::Help:
+        case RenderAction::Version:
             RenderCommand(options, module).run();
             break;
         }

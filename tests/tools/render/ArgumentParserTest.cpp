@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <sndfile.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,12 @@ TEST(ArgumentParser, AcceptsTheDocumentedForms) {
         {{"-h"}, RenderAction::Help, std::nullopt},
         // Asking for help wins over everything else on the line, even mistakes.
         {{"--info", "--bogus", "--help"}, RenderAction::Help, std::nullopt},
+        {{"--version"}, RenderAction::Version, std::nullopt},
+        {{"--bogus", "--version"}, RenderAction::Version, std::nullopt},
+        {{"--version", "-h"}, RenderAction::Help, std::nullopt},
+        {{"in.wav", "-", "--format", "flac"}, RenderAction::Render, std::nullopt},
+        {{"-", "out.wav"}, RenderAction::Render, std::nullopt},
+        {{"in.wav", "out"}, RenderAction::Render, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
@@ -65,7 +72,16 @@ TEST(ArgumentParser, ReadsEveryRenderOption) {
         EXPECT_EQ(options.assignments[i].normalised, expected[i].normalised);
     }
 
+    const RenderOptions conventions =
+        parse({"-q", "in.wav", "out.wav", "--channels", "1", "--encoding=pcm24"});
+    EXPECT_TRUE(conventions.quiet);
+    EXPECT_EQ(conventions.channels, 1);
+    EXPECT_EQ(conventions.encoding, SF_FORMAT_PCM_24);
+    EXPECT_TRUE(parse({"in.wav", "out.wav", "--quiet"}).quiet);
+    EXPECT_EQ(parse({"in.wav", "out.wav", "--encoding", "float"}).encoding, SF_FORMAT_FLOAT);
+
     const RenderOptions defaults = parse({"in.wav", "out.wav"});
+    EXPECT_FALSE(defaults.quiet || defaults.channels || defaults.encoding);
     EXPECT_EQ(defaults.blockFrames, 512);
     EXPECT_EQ(defaults.precision, SamplePrecision::Float);
     EXPECT_FALSE(defaults.stems || defaults.keepLatency || defaults.format);
@@ -101,6 +117,15 @@ TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
         {{"a.wav", "b.wav", "--set", "Tone_Gain"}, "NAME=VALUE"},
         {{"a.wav", "b.wav", "--set", "=3"}, "NAME=VALUE"},
         {{"a.wav", "b.wav", "--plugin", "a.so", "--plugin", "b.so"}, "--plugin given twice"},
+        {{"a.wav", "b.xyz"}, "cannot tell a format from the extension of 'b.xyz'"},
+        {{"a.wav", "b.mp9"}, "name one with --format (wav"},
+        {{"a.wav", "-"}, "standard output ('-') needs --format"},
+        {{"a.wav", "-", "--format", "wav"}, "wav cannot be written to standard output"},
+        {{"a.wav", "-", "--format", "flac", "--stems"}, "--stems needs an OUTPUT file"},
+        {{"a.wav", "b.wav", "--channels", "0"}, "--channels takes 1 or 2"},
+        {{"a.wav", "b.wav", "--channels", "stereo"}, "--channels takes 1 or 2"},
+        {{"a.wav", "b.wav", "--encoding", "pcm12"}, "--encoding takes one of pcm16"},
+        {{"a.wav", "b.wav", "-q=1"}, "-q takes no value"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));

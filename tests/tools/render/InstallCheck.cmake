@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and checks that the module lands where Linux
-# hosts look for VST 2.4 modules and that the installed tool loads it from there.
+# hosts look for VST 2.4 modules, that the installed tool loads it from there and that its
+# manual page is where man looks.
 #   cmake -DBUILD_DIR=<build tree> -DPREFIX=<scratch folder> -P InstallCheck.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -7,7 +8,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PR
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "cmake --install failed:\n${out}\n${err}")
 endif()
-foreach(installed lib/vst/calderine.so bin/calderine-render)
+foreach(installed lib/vst/calderine.so bin/calderine-render share/man/man1/calderine-render.1)
     if(NOT EXISTS "${PREFIX}/${installed}")
         message(FATAL_ERROR "cmake --install did not create <prefix>/${installed}")
     endif()

@@ -9,6 +9,7 @@ namespace calderine {
 namespace {
 
 constexpr StreamShape kStereo{2, 44100};
+constexpr int kMp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
 
 TEST(OutputFormat, FollowsTheNameThenTheExtensionThenTheInput) {
     struct Case {
@@ -24,7 +25,6 @@ TEST(OutputFormat, FollowsTheNameThenTheExtensionThenTheInput) {
         {SF_FORMAT_AIFF | SF_FORMAT_PCM_24 | SF_ENDIAN_LITTLE, std::nullopt, "out.aif",
          SF_FORMAT_AIFF | SF_FORMAT_PCM_24 | SF_ENDIAN_LITTLE},
         {wav16, std::nullopt, "out", wav16},
-        {wav16, std::nullopt, "out.unknown", wav16},
         // Another container keeps the encoding where it fits.
         {wav16, std::nullopt, "out.FLAC", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
         {wav16, std::string("flac"), "out.wav", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
@@ -34,6 +34,26 @@ TEST(OutputFormat, FollowsTheNameThenTheExtensionThenTheInput) {
         {SF_FORMAT_OGG | SF_FORMAT_VORBIS, std::nullopt, "out.wav",
          SF_FORMAT_WAV | SF_FORMAT_PCM_24},
         {wav16, std::string("ogg"), "out.wav", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        // MPEG audio decodes to samples of no bit depth: 24 bits, never the MPEG encoding that
+        // sf_format_check() wrongly accepts inside WAV.
+        {kMp3, std::nullopt, "out.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        {kMp3, std::string("wav"), "out.mp3", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        {kMp3, std::nullopt, "out.aif", SF_FORMAT_AIFF | SF_FORMAT_PCM_24},
+        // Floating point stays floating point wherever the container has it.
+        {SF_FORMAT_WAV | SF_FORMAT_FLOAT, std::nullopt, "out.aiff",
+         SF_FORMAT_AIFF | SF_FORMAT_FLOAT},
+        {SF_FORMAT_WAV | SF_FORMAT_DOUBLE, std::nullopt, "out.caf",
+         SF_FORMAT_CAF | SF_FORMAT_DOUBLE},
+        {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, std::nullopt, "out.au",
+         SF_FORMAT_AU | SF_FORMAT_PCM_16},
+        // 8 bits stay 8 bits, in the sign the container has.
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_U8, std::nullopt, "out.aiff",
+         SF_FORMAT_AIFF | SF_FORMAT_PCM_S8},
+        // 32 bits where FLAC has no more than 24.
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_32, std::nullopt, "out.flac",
+         SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        // G.721 in WAV holds mono only; stereo takes the default encoding of the same container.
+        {SF_FORMAT_WAV | SF_FORMAT_G721_32, std::nullopt, "out", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.output) + " " + c.name.value_or("-"));
@@ -50,11 +70,55 @@ TEST(OutputFormat, RefusesWhatNoFormatCanHold) {
     EXPECT_THROW(OutputFormat::choose(SF_FORMAT_WAV | SF_FORMAT_PCM_16, {9, 44100}, std::nullopt,
                                       "out.flac"),
                  AudioFileError);
+    // Opus takes 8, 12, 16, 24 and 48 kHz only.
     EXPECT_THROW(
-        OutputFormat::choose(SF_FORMAT_WAV | SF_FORMAT_G721_32, kStereo, std::nullopt, "out.snd"),
+        OutputFormat::choose(SF_FORMAT_WAV | SF_FORMAT_PCM_16, kStereo, std::nullopt, "out.opus"),
+        AudioFileError);
+    EXPECT_THROW(
+        OutputFormat::choose(SF_FORMAT_WAV | SF_FORMAT_PCM_16, kStereo, std::nullopt, "out.xyz"),
         AudioFileError);
     EXPECT_TRUE(OutputFormat::isKnown("WAV"));
-    EXPECT_FALSE(OutputFormat::isKnown("mp3"));
+    EXPECT_FALSE(OutputFormat::isKnown("mp9"));
+}
+
+TEST(OutputFormat, TakesTheEncodingAskedForWhereTheContainerHasIt) {
+    const int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    EXPECT_EQ(OutputFormat::choose(wav16, kStereo, std::nullopt, "out.wav", SF_FORMAT_FLOAT),
+              SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_EQ(OutputFormat::choose(wav16, kStereo, std::nullopt, "out.flac", SF_FORMAT_PCM_24),
+              SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_THROW(OutputFormat::choose(wav16, kStereo, std::nullopt, "out.flac", SF_FORMAT_FLOAT),
+                 AudioFileError);
+    EXPECT_THROW(OutputFormat::choose(wav16, kStereo, std::nullopt, "out.ogg", SF_FORMAT_PCM_16),
+                 AudioFileError);
+}
+
+TEST(OutputFormat, NamesTheProblemOfAnOutputBeforeAnyWork) {
+    struct Case {
+        std::optional<std::string> name;
+        const char* output;
+        const char* fragment; // null: no problem
+    };
+    const Case cases[] = {
+        {std::nullopt, "out.wav", nullptr},
+        {std::nullopt, "out.FLAC", nullptr},
+        {std::nullopt, "out", nullptr},
+        {std::string("au"), "-", nullptr},
+        {std::nullopt, "out.xyz", "cannot tell a format from the extension of 'out.xyz'"},
+        {std::nullopt, "-", "needs --format"},
+        {std::string("caf"), "-", "caf cannot be written to standard output"},
+        {std::string("mp9"), "out.wav", "--format takes one of wav"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.output) + " " + c.name.value_or("-"));
+        const auto problem = OutputFormat::problem(c.name, c.output);
+        if (c.fragment == nullptr) {
+            EXPECT_FALSE(problem) << *problem;
+        } else {
+            ASSERT_TRUE(problem);
+            EXPECT_NE(problem->find(c.fragment), std::string::npos) << *problem;
+        }
+    }
 }
 
 } // namespace

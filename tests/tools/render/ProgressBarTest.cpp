@@ -39,5 +39,40 @@ TEST(ProgressBar, RedrawsOnlyOnANewPercentageAndClearsItsLine) {
     EXPECT_EQ(out.str().size(), drawn.size() + cleared.size());
 }
 
+TEST(ProgressBar, ShowsTheSpeedInRealTimeAndTheTimeLeft) {
+    // Ten seconds of 48 kHz audio; the clock is moved by hand.
+    double now = 100.0;
+    std::ostringstream out;
+    ProgressBar bar(out, true, 480000, 48000.0, [&now] { return now; });
+    bar.update(0); // no time has passed: nothing to estimate from
+    EXPECT_EQ(out.str().find("real time"), std::string::npos) << out.str();
+    struct Step {
+        double seconds;
+        std::int64_t done;
+        const char* shown;
+    };
+    const Step steps[] = {
+        // 5 s of audio in 2 s: 2.5 times real time, 5 s of audio left at that pace.
+        {102.0, 240000, "] 50%  2.5x real time  0:02 left"},
+        // 9.6 s of audio in 160 s: 0.06 times real time, 0.4 s of audio take 6.67 s more.
+        {260.0, 460800, "] 96%  0.1x real time  0:07 left"},
+        // 100 hours for 97 per cent: 14400 frames at 1.29 frames a second take 11134 s.
+        {360100.0, 465600, "] 97%  0.0x real time  3:05:34 left"},
+    };
+    for (const Step& step : steps) {
+        now = step.seconds;
+        const std::size_t before = out.str().size();
+        bar.update(step.done);
+        EXPECT_NE(out.str().find(step.shown, before), std::string::npos) << out.str();
+    }
+    // The clearing covers the widest line drawn.
+    const std::size_t widest = std::string("[########################################] 97%  0.0x "
+                                           "real time  3:05:34 left")
+                                   .size();
+    const std::size_t before = out.str().size();
+    bar.finish();
+    EXPECT_EQ(out.str().substr(before), "\r" + std::string(widest, ' ') + "\r");
+}
+
 } // namespace
 } // namespace calderine

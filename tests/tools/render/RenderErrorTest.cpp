@@ -46,6 +46,14 @@ TEST(RenderErrors, FailCleanlyWithOneLine) {
          "--stems needs the parameters Tone_Gain, Noise_Gain and DryMix"},
         {"missing output folder", {"@/in.wav", "@/absent/out.wav"}, "cannot write '"},
         {"output is a folder", {"@/in.wav", "@"}, "is a folder"},
+        {"extension of no format", {"@/in.wav", "@/out.xyz"}, "cannot tell a format from the"},
+        {"opus at 44.1 kHz", {"@/in.wav", "@/out.opus"}, "the opus format cannot hold 2 channels"},
+        {"no float in flac",
+         {"@/in.wav", "@/out.flac", "--encoding", "float"},
+         "with that --encoding"},
+        {"wav on standard output",
+         {"@/in.wav", "-", "--format", "wav"},
+         "cannot be written to standard output"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -4,8 +4,8 @@
 #include "tests/tools/render/TempFolder.h"
 #include "tests/tools/render/TestAudio.h"
 #include "tests/tools/render/ToolRun.h"
-#include "tools/vsthost/HostedEffect.h"
 #include "tools/render/ParameterResolver.h"
+#include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,7 +101,8 @@ TEST(RenderTool, RendersExactlyWhatTheRecordGives) {
         {2, 44100, "double", false, {}, {}},
         {2, 44100, "float", true, {}, {}},
         {2, 44100, "double", true, {}, {}},
-        {1, 44100, "float", false, {}, {}},
+        // Both of the effect's channels, as asked; by default a mono input gives one.
+        {1, 44100, "float", false, {"--channels", "2"}, {}},
         {2, 96000, "float", false, {}, {}},
         {2, 96000, "double", true, {}, {}},
         // -6 dB lies at 12/36 of Tone_Gain's range; "M/S" at the middle of StereoMode's.
@@ -121,6 +122,39 @@ TEST(RenderTool, RendersExactlyWhatTheRecordGives) {
         } else {
             expectRenderMatchesRecord<double>(c, SF_FORMAT_WAV | SF_FORMAT_DOUBLE);
         }
+    }
+}
+
+TEST(RenderTool, AMonoInputGivesEqualChannelsInEveryStereoModeAndSoOneChannel) {
+    const TempFolder folder;
+    const int rate = 44100;
+    writeSound(folder / "in.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, rate,
+               testSignal(static_cast<std::size_t>(kTestSeconds * rate), 1, rate));
+    for (const char* mode : {"Mono", "Stereo", "M/S", "M", "S"}) {
+        SCOPED_TRACE(mode);
+        const std::string setting = std::string("StereoMode=") + mode;
+        const ToolResult both =
+            runTool({(folder / "in.wav").string(), (folder / "both.wav").string(), "--channels",
+                     "2", "--set", setting});
+        ASSERT_EQ(both.status, 0) << both.err;
+        const ToolResult one = runTool(
+            {(folder / "in.wav").string(), (folder / "one.wav").string(), "--set", setting});
+        ASSERT_EQ(one.status, 0) << one.err;
+
+        const auto stereo = readSound<float>(folder / "both.wav");
+        const auto mono = readSound<float>(folder / "one.wav");
+        ASSERT_EQ(stereo.channels, 2);
+        ASSERT_EQ(mono.channels, 1);
+        ASSERT_EQ(mono.frames(), stereo.frames());
+        std::vector<float> left;
+        std::vector<float> right;
+        for (std::size_t n = 0; n < stereo.frames(); ++n) {
+            left.push_back(stereo.samples[2 * n]);
+            right.push_back(stereo.samples[2 * n + 1]);
+        }
+        EXPECT_TRUE(left == right);
+        EXPECT_TRUE(mono.samples == left);
+        EXPECT_GT(rms(mono.samples), 0.01);
     }
 }
 

@@ -59,6 +59,14 @@ inline void writeSound(const std::filesystem::path& path, int format, int channe
     sf_close(file);
 }
 
+inline sf_count_t readFrames(SNDFILE* file, float* frames, sf_count_t count) {
+    return sf_readf_float(file, frames, count);
+}
+
+inline sf_count_t readFrames(SNDFILE* file, double* frames, sf_count_t count) {
+    return sf_readf_double(file, frames, count);
+}
+
 template <typename Sample>
 TestSound<Sample> readSound(const std::filesystem::path& path) {
     SF_INFO info{};
@@ -67,11 +75,13 @@ TestSound<Sample> readSound(const std::filesystem::path& path) {
         throw std::runtime_error("cannot read " + path.string() + ": " + sf_strerror(nullptr));
     }
     TestSound<Sample> sound{info.channels, info.samplerate, info.format, {}};
-    sound.samples.resize(static_cast<std::size_t>(info.frames * info.channels));
-    if constexpr (std::is_same_v<Sample, float>) {
-        sf_readf_float(file, sound.samples.data(), info.frames);
-    } else {
-        sf_readf_double(file, sound.samples.data(), info.frames);
+    // Read to the end rather than trusting the header: a file written to a pipe cannot state
+    // its length.
+    constexpr sf_count_t kBlockFrames = 4096;
+    std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames * info.channels));
+    for (sf_count_t got; (got = readFrames(file, block.data(), kBlockFrames)) > 0;) {
+        sound.samples.insert(sound.samples.end(), block.begin(),
+                             block.begin() + static_cast<std::ptrdiff_t>(got * info.channels));
     }
     sf_close(file);
     return sound;

@@ -37,7 +37,9 @@ inline std::string slurp(const std::string& path) {
     return text.str();
 }
 
-inline ToolResult runTool(const std::vector<std::string>& arguments) {
+// input: a file to connect to the tool's standard input; empty for none.
+inline ToolResult runTool(const std::vector<std::string>& arguments,
+                          const std::string& input = "") {
     const std::string base = "/tmp/calderine-tool-run-" + std::to_string(::getpid());
     const std::string outPath = base + ".out";
     const std::string errPath = base + ".err";
@@ -47,6 +49,9 @@ inline ToolResult runTool(const std::vector<std::string>& arguments) {
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!input.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
+    }
     std::vector<std::string> words{CALDERINE_RENDER_TOOL};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;

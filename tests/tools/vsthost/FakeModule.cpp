@@ -12,6 +12,7 @@
 #define CALDERINE_FAKE_BAD_MAGIC 3
 #define CALDERINE_FAKE_CHATTY 4
 #define CALDERINE_FAKE_DELAY 5
+#define CALDERINE_FAKE_OPEN_LATE 6
 
 #if defined(_WIN32)
 #define CALDERINE_FAKE_EXPORT extern "C" __declspec(dllexport)
@@ -130,6 +131,85 @@ void CALDERINE_VST_CALL delayDouble(AEffect* effect, double** in, double** out, 
 }
 #endif
 
+#if CALDERINE_FAKE_KIND == CALDERINE_FAKE_OPEN_LATE
+// An effect that, like many built on frameworks, sets itself up only when opened: until
+// effOpen its texts are empty and its parameters 0, afterwards they have their real values.
+constexpr std::int32_t kLateParameters = 2;
+constexpr float kLateDefault = 0.75f;
+
+struct LateEffect {
+    AEffect record{};
+    bool opened = false;
+    float values[kLateParameters] = {};
+};
+
+LateEffect& lateOf(AEffect* effect) {
+    return *static_cast<LateEffect*>(effect->object);
+}
+
+void copyText(void* destination, const char* text, bool shown) {
+    std::strcpy(static_cast<char*>(destination), shown ? text : "");
+}
+
+std::intptr_t CALDERINE_VST_CALL lateDispatcher(AEffect* effect, std::int32_t opcode,
+                                                std::int32_t index, std::intptr_t /*value*/,
+                                                void* ptr, float /*opt*/) {
+    LateEffect& late = lateOf(effect);
+    static const char* const names[kLateParameters] = {"Depth", "Rate"};
+    const bool known = index >= 0 && index < kLateParameters;
+    switch (opcode) {
+    case effOpen:
+        late.opened = true;
+        for (float& value : late.values) {
+            value = kLateDefault;
+        }
+        return 0;
+    case effClose:
+        delete &late;
+        return 1;
+    case effGetEffectName:
+        copyText(ptr, "Late Opener", late.opened);
+        return 1;
+    case effGetVendorString:
+        copyText(ptr, "Fake Works", late.opened);
+        return 1;
+    case effGetProductString:
+        copyText(ptr, "Late Opener Deluxe", late.opened);
+        return 1;
+    case effGetParamName:
+        copyText(ptr, known ? names[index] : "", late.opened);
+        return 0;
+    case effGetParamLabel:
+        copyText(ptr, "%", late.opened);
+        return 0;
+    case effGetParamDisplay:
+        if (known) {
+            std::snprintf(static_cast<char*>(ptr), kMaxParamStrChars + 1, "%.0f",
+                          100.0 * late.values[index]);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void CALDERINE_VST_CALL lateSet(AEffect* effect, std::int32_t index, float value) {
+    if (index >= 0 && index < kLateParameters) {
+        lateOf(effect).values[index] = value;
+    }
+}
+
+float CALDERINE_VST_CALL lateGet(AEffect* effect, std::int32_t index) {
+    return index >= 0 && index < kLateParameters ? lateOf(effect).values[index] : 0.0f;
+}
+
+void CALDERINE_VST_CALL lateCopy(AEffect* /*effect*/, float** in, float** out, std::int32_t n) {
+    for (int c = 0; c < 2; ++c) {
+        std::memcpy(out[c], in[c], static_cast<std::size_t>(n) * sizeof(float));
+    }
+}
+#endif
+
 } // namespace
 
 #if CALDERINE_FAKE_KIND == CALDERINE_FAKE_NO_ENTRY
@@ -183,6 +263,24 @@ CALDERINE_FAKE_EXPORT AEffect* VSTPluginMain(audioMasterCallback /*host*/) {
     record.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
     record.initialDelay = kDelayFrames;
     record.object = delay;
+    return &record;
+}
+
+#elif CALDERINE_FAKE_KIND == CALDERINE_FAKE_OPEN_LATE
+
+CALDERINE_FAKE_EXPORT AEffect* VSTPluginMain(audioMasterCallback /*host*/) {
+    auto* late = new LateEffect;
+    AEffect& record = late->record;
+    record.magic = kEffectMagic;
+    record.dispatcher = &lateDispatcher;
+    record.setParameter = &lateSet;
+    record.getParameter = &lateGet;
+    record.processReplacing = &lateCopy;
+    record.numParams = kLateParameters;
+    record.numInputs = 2;
+    record.numOutputs = 2;
+    record.flags = effFlagsCanReplacing;
+    record.object = late;
     return &record;
 }
 

@@ -1,0 +1,48 @@
+// One output of a render: the file (or standard output) it goes to, the fold to mono when the
+// file has fewer channels than the effect, and the count of samples its encoding clips.
+#pragma once
+
+#include "tools/render/ClipCounter.h"
+#include "tools/render/MonoFold.h"
+#include "tools/render/OutputFormat.h"
+#include "tools/render/SoundFileWriter.h"
+#include "tools/render/StandardOutputWriter.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace calderine {
+
+class RenderOutput {
+public:
+    // shape: of the file; effectChannels: per frame of what sink() receives. A file of one
+    // channel takes the mean of the effect's channels.
+    RenderOutput(const std::filesystem::path& path, int format, const StreamShape& shape,
+                 int effectChannels);
+
+    RenderOutput(const RenderOutput&) = delete;
+    RenderOutput& operator=(const RenderOutput&) = delete;
+
+    SampleSink& sink() noexcept { return fold ? static_cast<SampleSink&>(*fold) : counter; }
+    const std::filesystem::path& path() const noexcept { return destination; }
+
+    // As SoundFileWriter's: complete everything first, then give the files their names.
+    void finish();
+    void commit();
+
+    // A line for standard error when the encoding clipped samples the effect produced.
+    std::optional<std::string> clipWarning() const;
+
+private:
+    std::filesystem::path destination;
+    int format;
+    StreamShape shape;
+    std::unique_ptr<SoundFileWriter> file;
+    std::unique_ptr<StandardOutputWriter> stream;
+    ClipCounter counter;
+    std::optional<MonoFold> fold;
+};
+
+} // namespace calderine

@@ -1,0 +1,16 @@
+#include "tools/vsthost/EffectStartup.h"
+
+namespace calderine {
+
+std::unique_ptr<HostedEffect> startEffect(const std::shared_ptr<const PluginModule>& module,
+                                          const StreamSetup& setup, EffectHost& host) {
+    auto effect = std::make_unique<HostedEffect>(module, host);
+    effect->dispatch(effOpen);
+    // Rate and block size before any parameter, so that nothing the effect designs from its
+    // parameters is built for a stale rate.
+    effect->setSampleRate(setup.sampleRate);
+    effect->setBlockSize(setup.blockFrames);
+    return effect;
+}
+
+} // namespace calderine
