@@ -1,13 +1,13 @@
 #include "tools/render/RenderCommand.h"
 
-#include "tools/vsthost/HostedEffect.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/ParameterResolver.h"
-#include "tools/vsthost/PluginModule.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/SoundFileReader.h"
 #include "tools/render/SoundFileWriter.h"
 #include "tools/render/StreamRenderer.h"
+#include "tools/vsthost/HostedEffect.h"
+#include "tools/vsthost/PluginModule.h"
 
 #include <array>
 #include <iostream>
@@ -99,6 +99,19 @@ std::filesystem::path RenderCommand::stemPath(const std::filesystem::path& outpu
     return stem;
 }
 
+std::vector<std::filesystem::path> RenderCommand::writtenFiles(const std::filesystem::path& output,
+                                                               bool stems) {
+    std::vector<std::filesystem::path> files;
+    for (const Pass& pass : kPasses) {
+        if (pass.part == nullptr) {
+            files.push_back(output);
+        } else if (stems) {
+            files.push_back(stemPath(output, pass.part));
+        }
+    }
+    return files;
+}
+
 RenderSummary RenderCommand::run() const {
     const auto module = std::make_shared<const PluginModule>(modulePath);
     SoundFileReader input(options.input);
@@ -123,7 +136,8 @@ RenderSummary RenderCommand::run() const {
         targets.push_back({effects[p].get(), writers.back().get()});
     }
 
-    ProgressBar progress(std::cerr, ProgressBar::standardErrorIsTerminal(), input.frames());
+    ProgressBar progress(std::cerr, options.showProgress && ProgressBar::standardErrorIsTerminal(),
+                         input.frames());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
     const RenderReport report = StreamRenderer(settings).render(input, targets, progress);
 
