@@ -2,6 +2,7 @@
 
 #include "tools/render/NumberText.h"
 #include "tools/render/OutputFormat.h"
+#include "tools/render/PresetFile.h"
 
 #include <vector>
 
@@ -22,6 +23,8 @@ struct Collected {
     RenderOptions options;
     bool info = false;
     bool demo = false;
+    bool listPlugins = false;
+    std::vector<PresetLine> presetLines;      // applied before every --set
     std::vector<std::string_view> renderOnly; // options that make no sense with --info
     std::vector<std::string_view> given;      // options that take a value, to refuse repeats
     std::vector<std::string_view> operands;
@@ -80,19 +83,41 @@ void takeValued(Collected& collected, std::string_view option, std::string_view 
                              std::string(value) + "'");
         }
         options.format = std::string(value);
+    } else if (option == "--preset") {
+        const auto read = PresetFile::read(std::filesystem::path(value));
+        collected.presetLines.insert(collected.presetLines.end(), read.begin(), read.end());
+    } else if (option == "--save-preset") {
+        once(collected, option);
+        options.savePreset = std::filesystem::path(value);
+    } else if (option == "--output-dir") {
+        once(collected, option);
+        options.outputFolder = std::filesystem::path(value);
+    } else if (option == "--jobs") {
+        once(collected, option);
+        const auto jobs = parseCount(value, kMaxJobs);
+        if (!jobs || *jobs < 1) {
+            throw UsageError("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) +
+                             ", got '" + std::string(value) + "'");
+        }
+        options.jobs = static_cast<int>(*jobs);
     }
     collected.renderOnly.push_back(option);
 }
 
 bool takesValue(std::string_view option) {
     return option == "--plugin" || option == "--set" || option == "--set-normalized" ||
-           option == "--block" || option == "--precision" || option == "--format";
+           option == "--block" || option == "--precision" || option == "--format" ||
+           option == "--preset" || option == "--save-preset" || option == "--output-dir" ||
+           option == "--jobs";
 }
 
 void takeFlag(Collected& collected, std::string_view option) {
     if (option == "--info") {
         once(collected, option);
         collected.info = true;
+    } else if (option == "--list-plugins") {
+        once(collected, option);
+        collected.listPlugins = true;
     } else if (option == "--demo") {
         once(collected, option);
         collected.demo = true;
@@ -139,13 +164,44 @@ RenderOptions finishDemo(Collected& collected) {
     return options;
 }
 
+RenderOptions finishListPlugins(const Collected& collected) {
+    if (!collected.operands.empty() || !collected.renderOnly.empty() || collected.info ||
+        collected.demo || collected.options.modulePath) {
+        throw UsageError("--list-plugins takes no other option or argument");
+    }
+    RenderOptions options;
+    options.action = RenderAction::ListPlugins;
+    return options;
+}
+
+RenderOptions finishBatch(Collected& collected) {
+    if (collected.operands.empty()) {
+        throw UsageError("--output-dir needs at least one INPUT");
+    }
+    RenderOptions& options = collected.options;
+    options.inputs.assign(collected.operands.begin(), collected.operands.end());
+    options.action = RenderAction::Batch;
+    return options;
+}
+
 RenderOptions finishRender(Collected& collected) {
+    if (collected.options.outputFolder) {
+        return finishBatch(collected);
+    }
+    if (collected.options.jobs != 0) {
+        throw UsageError("--jobs goes with --output-dir");
+    }
+    if (collected.operands.empty() && collected.options.savePreset) {
+        collected.options.action = RenderAction::SavePreset;
+        return collected.options;
+    }
     if (collected.operands.empty()) {
         throw UsageError("nothing to do: give INPUT OUTPUT, --demo or --info");
     }
     if (collected.operands.size() != 2) {
         throw UsageError("a render takes INPUT and OUTPUT, got " +
-                         std::to_string(collected.operands.size()) + " files");
+                         std::to_string(collected.operands.size()) +
+                         " files (many inputs go with --output-dir)");
     }
     RenderOptions& options = collected.options;
     options.input = std::filesystem::path(collected.operands[0]);
@@ -158,8 +214,10 @@ RenderOptions finishRender(Collected& collected) {
 
 std::string ArgumentParser::usage() {
     return "usage: calderine-render INPUT OUTPUT [options]\n"
+           "       calderine-render INPUT... --output-dir DIR [options]\n"
            "       calderine-render --demo [DIR] [options]\n"
            "       calderine-render --info [PLUGIN]\n"
+           "       calderine-render --list-plugins\n"
            "       calderine-render --help\n"
            "\n"
            "Renders the sound file INPUT through a VST 2.4 effect into OUTPUT, aligned with\n"
@@ -168,6 +226,12 @@ std::string ArgumentParser::usage() {
            "  --set NAME=VALUE          set a parameter in its own unit or choice text\n"
            "                            (Tone_Gain=-6, DryMix=25, StereoMode=M/S, Bypass=On)\n"
            "  --set-normalized NAME=V   set a parameter, by name or index, to V in 0..1\n"
+           "  --preset FILE             NAME=VALUE lines as for --set, applied before --set\n"
+           "  --save-preset FILE        write the settings in force as a preset (alone: only\n"
+           "                            that)\n"
+           "  --output-dir DIR          render every INPUT into DIR under its own name\n"
+           "  --jobs N                  files rendered at once with --output-dir (default:\n"
+           "                            one per core)\n"
            "  --stems                   also write OUTPUT's tone and noise parts, named\n"
            "                            after OUTPUT (out.tone.wav, out.noise.wav)\n"
            "  --block N                 frames per processing block (default 512)\n"
@@ -177,7 +241,10 @@ std::string ArgumentParser::usage() {
            "\n"
            "                            (default: OUTPUT's extension, else INPUT's format)\n"
            "  --keep-latency            write the effect's output as it comes, latency and all\n"
-           "  --plugin PATH             load the VST 2.4 module PATH instead of calderine\n"
+           "  --plugin PATH|NAME        load the VST 2.4 module PATH instead of calderine; a\n"
+           "                            NAME without '/' is looked up in VST_PATH, ~/.vst,\n"
+           "                            ~/.lxvst, /usr/local/lib/vst, /usr/lib/vst\n"
+           "  --list-plugins            list the modules found there\n"
            "  --demo [DIR]              render built-in test material into DIR (default " +
            kDefaultDemoFolder +
            ")\n"
@@ -225,6 +292,16 @@ RenderOptions ArgumentParser::parse(std::span<const std::string_view> arguments)
             throw UsageError(std::string(name) + " needs a value");
         }
         takeValued(collected, name, value);
+    }
+    if (collected.listPlugins) {
+        return finishListPlugins(collected);
+    }
+    // Presets first, so that --set adjusts what a preset gives.
+    RenderOptions& options = collected.options;
+    options.assignmentOrigins.assign(options.assignments.size(), std::string());
+    for (auto line = collected.presetLines.rbegin(); line != collected.presetLines.rend(); ++line) {
+        options.assignments.insert(options.assignments.begin(), line->assignment);
+        options.assignmentOrigins.insert(options.assignmentOrigins.begin(), line->origin);
     }
     if (collected.info && collected.demo) {
         throw UsageError("--info and --demo do not go together");
