@@ -5,6 +5,7 @@
 #include "tools/render/OutputFormat.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/SampleEncoding.h"
+#include "tools/render/PresetFile.h"
 
 #include <csignal>
 #include <optional>
@@ -46,6 +47,8 @@ struct Collected {
     RenderOptions options;
     bool info = false;
     bool demo = false;
+    bool listPlugins = false;
+    std::vector<PresetLine> presetLines;      // applied before every --set
     std::vector<std::string_view> renderOnly; // options that make no sense with --info
     std::vector<std::string_view> given;      // options that take a value, to refuse repeats
     std::vector<std::string_view> operands;
@@ -116,6 +119,23 @@ void takeValued(Collected& collected, std::string_view option, std::string_view 
             throw UsageError("--channels takes 1 or 2, got '" + std::string(value) + "'");
         }
         options.channels = value == "1" ? 1 : 2;
+    } else if (option == "--preset") {
+        const auto read = PresetFile::read(std::filesystem::path(value));
+        collected.presetLines.insert(collected.presetLines.end(), read.begin(), read.end());
+    } else if (option == "--save-preset") {
+        once(collected, option);
+        options.savePreset = std::filesystem::path(value);
+    } else if (option == "--output-dir") {
+        once(collected, option);
+        options.outputFolder = std::filesystem::path(value);
+    } else if (option == "--jobs") {
+        once(collected, option);
+        const auto jobs = parseCount(value, kMaxJobs);
+        if (!jobs || *jobs < 1) {
+            throw UsageError("--jobs takes a number from 1 to " + std::to_string(kMaxJobs) +
+                             ", got '" + std::string(value) + "'");
+        }
+        options.jobs = static_cast<int>(*jobs);
     }
     collected.renderOnly.push_back(option);
 }
@@ -123,13 +143,17 @@ void takeValued(Collected& collected, std::string_view option, std::string_view 
 bool takesValue(std::string_view option) {
     return option == "--plugin" || option == "--set" || option == "--set-normalized" ||
            option == "--block" || option == "--precision" || option == "--format" ||
-           option == "--encoding" || option == "--channels";
+           option == "--encoding" || option == "--channels" || option == "--preset" ||
+           option == "--save-preset" || option == "--output-dir" || option == "--jobs";
 }
 
 void takeFlag(Collected& collected, std::string_view option) {
     if (option == "--info") {
         once(collected, option);
         collected.info = true;
+    } else if (option == "--list-plugins") {
+        once(collected, option);
+        collected.listPlugins = true;
     } else if (option == "--demo") {
         once(collected, option);
         collected.demo = true;
@@ -178,13 +202,44 @@ RenderOptions finishDemo(Collected& collected) {
     return options;
 }
 
+RenderOptions finishListPlugins(const Collected& collected) {
+    if (!collected.operands.empty() || !collected.renderOnly.empty() || collected.info ||
+        collected.demo || collected.options.modulePath) {
+        throw UsageError("--list-plugins takes no other option or argument");
+    }
+    RenderOptions options;
+    options.action = RenderAction::ListPlugins;
+    return options;
+}
+
+RenderOptions finishBatch(Collected& collected) {
+    if (collected.operands.empty()) {
+        throw UsageError("--output-dir needs at least one INPUT");
+    }
+    RenderOptions& options = collected.options;
+    options.inputs.assign(collected.operands.begin(), collected.operands.end());
+    options.action = RenderAction::Batch;
+    return options;
+}
+
 RenderOptions finishRender(Collected& collected) {
+    if (collected.options.outputFolder) {
+        return finishBatch(collected);
+    }
+    if (collected.options.jobs != 0) {
+        throw UsageError("--jobs goes with --output-dir");
+    }
+    if (collected.operands.empty() && collected.options.savePreset) {
+        collected.options.action = RenderAction::SavePreset;
+        return collected.options;
+    }
     if (collected.operands.empty()) {
         throw UsageError("nothing to do: give INPUT OUTPUT, --demo or --info");
     }
     if (collected.operands.size() != 2) {
         throw UsageError("a render takes INPUT and OUTPUT, got " +
-                         std::to_string(collected.operands.size()) + " files");
+                         std::to_string(collected.operands.size()) +
+                         " files (many inputs go with --output-dir)");
     }
     RenderOptions& options = collected.options;
     options.input = std::filesystem::path(collected.operands[0]);
@@ -203,8 +258,10 @@ RenderOptions finishRender(Collected& collected) {
 
 std::string ArgumentParser::usage() {
     return "usage: calderine-render INPUT OUTPUT [options]\n"
+           "       calderine-render INPUT... --output-dir DIR [options]\n"
            "       calderine-render --demo [DIR] [options]\n"
            "       calderine-render --info [PLUGIN]\n"
+           "       calderine-render --list-plugins\n"
            "       calderine-render --help | --version\n"
            "\n"
            "Renders the sound file INPUT through a VST 2.4 effect into OUTPUT, aligned with\n"
@@ -214,6 +271,12 @@ std::string ArgumentParser::usage() {
            "  --set NAME=VALUE          set a parameter in its own unit or choice text\n"
            "                            (Tone_Gain=-6, DryMix=25, StereoMode=M/S, Bypass=On)\n"
            "  --set-normalized NAME=V   set a parameter, by name or index, to V in 0..1\n"
+           "  --preset FILE             NAME=VALUE lines as for --set, applied before --set\n"
+           "  --save-preset FILE        write the settings in force as a preset (alone: only\n"
+           "                            that)\n"
+           "  --output-dir DIR          render every INPUT into DIR under its own name\n"
+           "  --jobs N                  files rendered at once with --output-dir (default:\n"
+           "                            one per core)\n"
            "  --stems                   also write OUTPUT's tone and noise parts, named\n"
            "                            after OUTPUT (out.tone.wav, out.noise.wav)\n"
            "  --block N                 frames per processing block (default 512)\n"
@@ -228,7 +291,10 @@ std::string ArgumentParser::usage() {
            "                            (default: INPUT's bit depth, else pcm24)\n"
            "  --channels 1|2            output channels (default: 1 for a mono INPUT, else 2)\n"
            "  --keep-latency            write the effect's output as it comes, latency and all\n"
-           "  --plugin PATH             load the VST 2.4 module PATH instead of calderine\n"
+           "  --plugin PATH|NAME        load the VST 2.4 module PATH instead of calderine; a\n"
+           "                            NAME without '/' is looked up in VST_PATH, ~/.vst,\n"
+           "                            ~/.lxvst, /usr/local/lib/vst, /usr/lib/vst\n"
+           "  --list-plugins            list the modules found there\n"
            "  --demo [DIR]              render built-in test material into DIR (default " +
            kDefaultDemoFolder +
            ")\n"
@@ -293,6 +359,16 @@ RenderOptions ArgumentParser::parse(std::span<const std::string_view> arguments)
             throw UsageError(std::string(name) + " needs a value");
         }
         takeValued(collected, name, value);
+    }
+    if (collected.listPlugins) {
+        return finishListPlugins(collected);
+    }
+    // Presets first, so that --set adjusts what a preset gives.
+    RenderOptions& options = collected.options;
+    options.assignmentOrigins.assign(options.assignments.size(), std::string());
+    for (auto line = collected.presetLines.rbegin(); line != collected.presetLines.rend(); ++line) {
+        options.assignments.insert(options.assignments.begin(), line->assignment);
+        options.assignmentOrigins.insert(options.assignmentOrigins.begin(), line->origin);
     }
     if (collected.info && collected.demo) {
         throw UsageError("--info and --demo do not go together");

@@ -19,6 +19,8 @@ public:
 // Upper bound of --block: far above what any host uses, low enough that the buffers of three
 // instances stay small.
 inline constexpr int kMaxBlockFrames = 1 << 20;
+// Upper bound of --jobs: far beyond any core count, low enough to refuse a typo.
+inline constexpr int kMaxJobs = 1024;
 
 class ArgumentParser {
 public:

@@ -1,6 +1,7 @@
 #include "tools/render/InfoWriter.h"
 
 #include "host/VstConstants.h"
+#include "tools/render/PresetFile.h"
 
 #include <array>
 #include <cstdio>
@@ -29,6 +30,8 @@ constexpr int kShortColumn = 11;
 constexpr int kIndexColumn = 5;
 constexpr int kFieldColumn = 16;
 constexpr int kNormalisedDecimals = 6;
+// Starts each settings line, so that the block is found and cut out with one pattern.
+constexpr const char* kSettingPrefix = "preset: ";
 
 std::string hex32(std::uint32_t value) {
     std::array<char, 11> text{};
@@ -108,6 +111,11 @@ void writeEffectInfo(std::ostream& out, const EffectInfo& info) {
             << std::fixed << std::setprecision(kNormalisedDecimals) << parameter.normalised << '\n';
     }
     out << std::defaultfloat;
+    field(out, "settings") << "as a preset: the lines below after \"" << kSettingPrefix << "\"\n";
+    for (const ParameterInfo& parameter : info.parameters) {
+        out << kSettingPrefix
+            << PresetFile::line({parameter.name, parameter.display, parameter.label}) << '\n';
+    }
 }
 
 } // namespace calderine

@@ -1,7 +1,7 @@
 #include "tools/render/ParameterResolver.h"
 
-#include "tools/vsthost/HostedEffect.h"
 #include "tools/render/NumberText.h"
+#include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,6 +63,17 @@ private:
     std::int32_t index;
     float original;
 };
+
+// "-6 dB" or "-6dB" where the parameter's unit is dB, as saved settings write numbers.
+std::optional<double> numberInUnit(std::string_view text, std::string_view unit) {
+    if (const auto plain = parseNumber(text)) {
+        return plain;
+    }
+    if (unit.empty() || !text.ends_with(unit)) {
+        return std::nullopt;
+    }
+    return parseNumber(text.substr(0, text.size() - unit.size()));
+}
 
 } // namespace
 
@@ -253,7 +264,7 @@ ParameterChange ParameterResolver::resolve(const ParameterAssignment& assignment
 
     const ParameterRestorer restorer(effect, index);
     const Sweep probe = sweep(index);
-    const auto number = parseNumber(assignment.value);
+    const auto number = numberInUnit(assignment.value, effect.parameterLabel(index));
     if (number && probe.showsNumbers()) {
         return {index, byNumber(index, probe, *number, assignment)};
     }

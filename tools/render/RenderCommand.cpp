@@ -113,6 +113,19 @@ std::filesystem::path RenderCommand::stemPath(const std::filesystem::path& outpu
     return stem;
 }
 
+std::vector<std::filesystem::path> RenderCommand::writtenFiles(const std::filesystem::path& output,
+                                                               bool stems) {
+    std::vector<std::filesystem::path> files;
+    for (const Pass& pass : kPasses) {
+        if (pass.part == nullptr) {
+            files.push_back(output);
+        } else if (stems) {
+            files.push_back(stemPath(output, pass.part));
+        }
+    }
+    return files;
+}
+
 RenderSummary RenderCommand::run() const {
     const auto module = std::make_shared<const PluginModule>(modulePath);
     SoundFileReader input(options.input);
@@ -139,7 +152,9 @@ RenderSummary RenderCommand::run() const {
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 
-    ProgressBar progress(std::cerr, !options.quiet && ProgressBar::standardErrorIsTerminal(),
+    ProgressBar progress(std::cerr,
+                         !options.quiet && options.showProgress &&
+                             ProgressBar::standardErrorIsTerminal(),
                          input.frames(), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
     const RenderReport report = StreamRenderer(settings).render(input, targets, progress);

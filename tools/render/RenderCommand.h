@@ -29,6 +29,9 @@ public:
 
     // out.wav -> out.tone.wav
     static std::filesystem::path stemPath(const std::filesystem::path& output, const char* part);
+    // Every file a render into `output` writes: the mix, then the stems when asked for.
+    static std::vector<std::filesystem::path> writtenFiles(const std::filesystem::path& output,
+                                                           bool stems);
 
 private:
     RenderOptions options;

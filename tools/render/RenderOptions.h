@@ -8,7 +8,7 @@
 
 namespace calderine {
 
-enum class RenderAction { Help, Version, Info, Render, Demo };
+enum class RenderAction { Help, Version, Info, Render, Demo, Batch, ListPlugins, SavePreset };
 
 // The sample type handed to the effect: processReplacing or processDoubleReplacing.
 enum class SamplePrecision { Float, Double };
@@ -42,8 +42,21 @@ struct RenderOptions {
     bool keepLatency = false;
     bool stems = false;
     std::vector<ParameterAssignment> assignments;
+    // Where each assignment came from: "FILE:LINE" for a line of a --preset file, empty for
+    // --set. As long as `assignments`, or empty when none came from a file.
+    std::vector<std::string> assignmentOrigins;
 
     std::filesystem::path demoFolder = kDefaultDemoFolder;
+
+    // Many files: each input rendered into outputFolder, `jobs` at a time (0: one per core).
+    std::vector<std::filesystem::path> inputs;
+    std::optional<std::filesystem::path> outputFolder;
+    int jobs = 0;
+    // False where the caller shows progress of its own.
+    bool showProgress = true;
+
+    // Where to save the settings in force, after the --preset files and --set.
+    std::optional<std::filesystem::path> savePreset;
 };
 
 } // namespace calderine

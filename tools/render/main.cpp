@@ -1,12 +1,15 @@
 // calderine-render: a command-line host for VST 2.4 modules.
 
 #include "tools/render/ArgumentParser.h"
+#include "tools/render/BatchCommand.h"
 #include "tools/render/DemoCommand.h"
 #include "tools/render/EffectInfo.h"
 #include "tools/render/ExitStatus.h"
 #include "tools/render/InfoWriter.h"
 #include "tools/render/ModuleLocator.h"
 #include "tools/render/ParameterResolver.h"
+#include "tools/render/PluginSearch.h"
+#include "tools/render/PresetSaver.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/RenderCommand.h"
 #include "tools/vsthost/EffectStartup.h"
@@ -55,11 +58,20 @@ int main(int argc, char** argv) {
             std::cout << ArgumentParser::versionText();
             return 0;
         }
+        if (options.action == RenderAction::ListPlugins) {
+            PluginSearch::fromEnvironment().writeList(std::cout);
+            std::cout.flush();
+            return std::cout ? 0 : fail(kExitFailure, "cannot write to standard output");
+        }
         const auto module =
             options.modulePath
-                ? *options.modulePath
+                ? (PluginSearch::isName(options.modulePath->string())
+                       ? PluginSearch::fromEnvironment().find(options.modulePath->string())
+                       : *options.modulePath)
                 : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
                       .locate();
+        // Every setting is tried before any file is touched.
+        PresetSaver preset(options, module);
         switch (options.action) {
         case RenderAction::Info:
             printInfo(module);
@@ -68,11 +80,20 @@ int main(int argc, char** argv) {
             DemoCommand(options, module).run(std::cout);
             break;
         case RenderAction::Render:
-        case RenderAction::Help:
-        case RenderAction::Version:
             RenderCommand(options, module).run();
             break;
+        case RenderAction::Batch:
+            if (BatchCommand(options, module).run(std::cerr, kProgramName) > 0) {
+                return kExitFailure;
+            }
+            break;
+        case RenderAction::SavePreset:
+        case RenderAction::ListPlugins:
+        case RenderAction::Help:
+        case RenderAction::Version:
+            break;
         }
+        preset.commit();
         std::cout.flush();
         if (!std::cout) {
             return fail(kExitFailure, "cannot write to standard output");

@@ -8,7 +8,9 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PR
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "cmake --install failed:\n${out}\n${err}")
 endif()
-foreach(installed lib/vst/calderine.so bin/calderine-render share/man/man1/calderine-render.1)
+foreach(installed lib/vst/calderine.so bin/calderine-render share/man/man1/calderine-render.1
+        share/calderine/presets/transparent-split.preset
+        share/calderine/presets/breath-and-hiss.preset share/calderine/presets/tones-only.preset)
     if(NOT EXISTS "${PREFIX}/${installed}")
         message(FATAL_ERROR "cmake --install did not create <prefix>/${installed}")
     endif()

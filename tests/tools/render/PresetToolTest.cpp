@@ -1,0 +1,219 @@
+// --preset, --save-preset and the settings block of --info against the built module, and the
+// presets shipped in presets/, each checked by what it does to a render.
+#include "tests/tools/render/TempFolder.h"
+#include "tests/tools/render/TestAudio.h"
+#include "tests/tools/render/ToolRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace calderine {
+namespace {
+
+constexpr int kRate = 44100;
+constexpr std::size_t kFrames = 17640; // 0.4 s
+
+std::vector<std::string> settingLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.front() != '#') {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+std::string shipped(const char* name) {
+    return (std::filesystem::path(CALDERINE_PRESET_FOLDER) / name).string();
+}
+
+void writeInput(const std::filesystem::path& path) {
+    writeSound(path, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate, testSignal(kFrames, 2, kRate));
+}
+
+double largestDifference(const std::vector<float>& a, const std::vector<float>& b) {
+    EXPECT_EQ(a.size(), b.size());
+    double worst = 0.0;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        worst = std::max(worst, std::abs(static_cast<double>(a[i]) - b[i]));
+    }
+    return worst;
+}
+
+TEST(PresetTool, SavedSettingsReadBackIdentically) {
+    const struct {
+        std::vector<std::string> settings;
+        std::vector<std::string> lines; // some of the lines the file must hold
+    } cases[] = {
+        {{}, {"Tone_Gain=0.0 dB", "Noise_Tilt=0.50", "StereoMode=Stereo", "DryMix=0.0 %"}},
+        {{"--set", "Tone_Gain=-6.3", "--set", "StereoMode=M/S", "--set",
+          "NoiseClipper_Threshold=-12.5", "--set", "DryMix=25"},
+         {"Tone_Gain=-6.3 dB", "StereoMode=M/S", "NoiseClipper_Threshold=-12.5", "DryMix=25.0 %"}},
+        {{"--set", "Noise_Gain=mute", "--set-normalized", "Noise_Tilt=1", "--set", "Bypass=On"},
+         {"Noise_Gain=mute", "Noise_Tilt=1.00", "Bypass=On", "NoiseClipper_Threshold=off"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.settings));
+        const TempFolder folder;
+        writeInput(folder / "in.wav");
+        std::vector<std::string> save = c.settings;
+        save.insert(save.end(), {"--save-preset", (folder / "a.preset").string()});
+        const ToolResult saved = runTool(save);
+        ASSERT_EQ(saved.status, 0) << saved.err;
+        EXPECT_EQ(saved.out + saved.err, "");
+        const std::vector<std::string> lines = settingLines(slurp(folder / "a.preset"));
+        EXPECT_EQ(lines.size(), 10u);
+        for (const std::string& line : c.lines) {
+            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+        }
+
+        const ToolResult again = runTool({"--preset", (folder / "a.preset").string(),
+                                          "--save-preset", (folder / "b.preset").string()});
+        ASSERT_EQ(again.status, 0) << again.err;
+        EXPECT_EQ(slurp(folder / "b.preset"), slurp(folder / "a.preset"));
+
+        // The preset gives the very sound the settings give.
+        std::vector<std::string> direct = c.settings;
+        direct.insert(direct.begin(),
+                      {(folder / "in.wav").string(), (folder / "set.wav").string()});
+        ASSERT_EQ(runTool(direct).status, 0);
+        ASSERT_EQ(runTool({(folder / "in.wav").string(), (folder / "preset.wav").string(),
+                           "--preset", (folder / "a.preset").string()})
+                      .status,
+                  0);
+        EXPECT_TRUE(readSound<float>(folder / "set.wav").samples ==
+                    readSound<float>(folder / "preset.wav").samples);
+    }
+}
+
+TEST(PresetTool, SetAdjustsWhatAPresetGives) {
+    const TempFolder folder;
+    std::ofstream(folder / "p.preset") << "Tone_Gain=-3\nDryMix=10 %\n";
+    const ToolResult result =
+        runTool({"--set", "Tone_Gain=4.5", "--preset", (folder / "p.preset").string(),
+                 "--save-preset", (folder / "out.preset").string()});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto lines = settingLines(slurp(folder / "out.preset"));
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Tone_Gain=4.5 dB"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "DryMix=10.0 %"), lines.end());
+}
+
+TEST(PresetTool, InfoSettingsBlockReadsBackAsAPreset) {
+    const TempFolder folder;
+    const ToolResult info = runTool({"--info"});
+    ASSERT_EQ(info.status, 0) << info.err;
+    // What `sed -n 's/^preset: //p'` cuts out of the --info text.
+    std::ostringstream block;
+    std::vector<std::string> lines;
+    std::istringstream in(info.out);
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("preset: ")) {
+            lines.push_back(line.substr(8));
+            block << lines.back() << '\n';
+        }
+    }
+    ASSERT_EQ(lines.size(), 10u) << info.out;
+    EXPECT_EQ(lines[3], "Noise_Tilt=0.50");
+    std::ofstream(folder / "info.preset") << block.str();
+    const ToolResult saved = runTool({"--preset", (folder / "info.preset").string(),
+                                      "--save-preset", (folder / "saved.preset").string()});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(settingLines(slurp(folder / "saved.preset")), lines);
+}
+
+TEST(PresetTool, BadPresetsStopEverythingNamingTheLine) {
+    const struct {
+        const char* what;
+        const char* text; // null: no file at all
+        const char* fragment;
+        int status;
+    } cases[] = {
+        {"not an assignment", "# ok\nTone_Gain=1\nloud\n", "bad.preset:3: expected NAME=VALUE", 2},
+        {"unknown parameter", "\n\nLoudness=3\n", "bad.preset:3: Loudness=3: unknown parameter", 2},
+        {"out of range", "Tone_Gain=0\nDryMix=150 %\n", "bad.preset:2: DryMix=150 %: out of range",
+         2},
+        {"a unit of another parameter", "Tone_Gain=3 %\n", "bad.preset:1: Tone_Gain=3 %: not a", 2},
+        {"missing file", nullptr, "cannot read the preset '", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder;
+        writeInput(folder / "in.wav");
+        const std::string preset = (folder / "bad.preset").string();
+        if (c.text != nullptr) {
+            std::ofstream(preset) << c.text;
+        }
+        const auto before = folder.names();
+        const ToolResult result =
+            runTool({(folder / "in.wav").string(), (folder / "out.wav").string(), "--preset",
+                     preset, "--save-preset", (folder / "saved.preset").string()});
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.errLines(), 1) << result.err;
+        EXPECT_TRUE(result.err.starts_with("calderine-render: ")) << result.err;
+        EXPECT_NE(result.err.find(c.fragment), std::string::npos) << result.err;
+        EXPECT_EQ(folder.names(), before) << "something was written";
+    }
+}
+
+TEST(PresetTool, APresetIsSavedOnlyWhenTheRenderSucceeds) {
+    const TempFolder folder;
+    const std::string saved = (folder / "saved.preset").string();
+    const ToolResult missingInput = runTool(
+        {(folder / "absent.wav").string(), (folder / "out.wav").string(), "--save-preset", saved});
+    EXPECT_EQ(missingInput.status, 1);
+    const ToolResult missingFolder =
+        runTool({"--save-preset", (folder / "absent" / "x.preset").string()});
+    EXPECT_EQ(missingFolder.status, 1);
+    EXPECT_EQ(missingFolder.errLines(), 1) << missingFolder.err;
+    EXPECT_TRUE(folder.names().empty()) << testing::PrintToString(folder.names());
+}
+
+// Renders in.wav through a shipped preset into NAME.wav, with the stems beside it.
+void renderThrough(const TempFolder& folder, const char* preset, const std::string& name) {
+    const ToolResult result = runTool({(folder / "in.wav").string(), (folder / name).string(),
+                                       "--preset", shipped(preset), "--stems"});
+    ASSERT_EQ(result.status, 0) << result.err;
+}
+
+TEST(ShippedPresets, EachDoesWhatItsCommentSays) {
+    const TempFolder folder;
+    writeInput(folder / "in.wav");
+    renderThrough(folder, "transparent-split.preset", "split.wav");
+    renderThrough(folder, "breath-and-hiss.preset", "breath.wav");
+    renderThrough(folder, "tones-only.preset", "tones.wav");
+    const auto input = readSound<float>(folder / "in.wav").samples;
+    const auto tone = readSound<float>(folder / "split.tone.wav").samples;
+    const auto noise = readSound<float>(folder / "split.noise.wav").samples;
+    ASSERT_EQ(tone.size(), input.size());
+    ASSERT_EQ(noise.size(), input.size());
+    // Both parts carry a real share, so their sum is no trivial copy of one of them.
+    EXPECT_GT(rms(tone), 0.1 * rms(input));
+    EXPECT_GT(rms(noise), 0.1 * rms(input));
+
+    std::vector<float> sum(input.size());
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        sum[i] = tone[i] + noise[i];
+    }
+    EXPECT_LT(largestDifference(sum, input), 1e-6) << "the parts do not add up to the input";
+    EXPECT_LT(largestDifference(readSound<float>(folder / "split.wav").samples, input), 1e-5);
+    EXPECT_LT(largestDifference(readSound<float>(folder / "breath.wav").samples, noise), 1e-6);
+    EXPECT_LT(largestDifference(readSound<float>(folder / "tones.wav").samples, tone), 1e-6);
+}
+
+TEST(ShippedPresets, EachOpensWithAComment) {
+    for (const char* name :
+         {"transparent-split.preset", "breath-and-hiss.preset", "tones-only.preset"}) {
+        SCOPED_TRACE(name);
+        const std::string text = slurp(shipped(name));
+        EXPECT_TRUE(text.starts_with("# ")) << text;
+    }
+}
+
+} // namespace
+} // namespace calderine

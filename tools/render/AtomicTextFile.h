@@ -1,0 +1,33 @@
+// A small text file written under a hidden temporary name beside its destination and renamed
+// into place only by commit(), so that a failed run leaves neither a partial file nor a
+// damaged old one behind.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+
+namespace calderine {
+
+class AtomicTextFile {
+public:
+    // Creates the temporary file at once, so that a destination that cannot be written is
+    // refused before any other work; throws std::runtime_error.
+    explicit AtomicTextFile(const std::filesystem::path& path);
+    // Removes the temporary file unless commit() succeeded.
+    ~AtomicTextFile();
+
+    AtomicTextFile(const AtomicTextFile&) = delete;
+    AtomicTextFile& operator=(const AtomicTextFile&) = delete;
+
+    std::ostream& stream() { return out; }
+    // Closes the file and gives it its real name, replacing what was there.
+    void commit();
+
+private:
+    std::filesystem::path destination;
+    std::filesystem::path temporary;
+    std::ofstream out;
+    bool committed = false;
+};
+
+} // namespace calderine
