@@ -67,11 +67,21 @@ TestSound<Sample> readSound(const std::filesystem::path& path) {
         throw std::runtime_error("cannot read " + path.string() + ": " + sf_strerror(nullptr));
     }
     TestSound<Sample> sound{info.channels, info.samplerate, info.format, {}};
-    sound.samples.resize(static_cast<std::size_t>(info.frames * info.channels));
-    if constexpr (std::is_same_v<Sample, float>) {
-        sf_readf_float(file, sound.samples.data(), info.frames);
-    } else {
-        sf_readf_double(file, sound.samples.data(), info.frames);
+    // Read to the end rather than trusting the header: a streamed file may not know its length.
+    constexpr sf_count_t kBlockFrames = 4096;
+    std::vector<Sample> block(static_cast<std::size_t>(kBlockFrames * info.channels));
+    for (;;) {
+        sf_count_t got = 0;
+        if constexpr (std::is_same_v<Sample, float>) {
+            got = sf_readf_float(file, block.data(), kBlockFrames);
+        } else {
+            got = sf_readf_double(file, block.data(), kBlockFrames);
+        }
+        if (got <= 0) {
+            break;
+        }
+        sound.samples.insert(sound.samples.end(), block.begin(),
+                             block.begin() + static_cast<std::ptrdiff_t>(got * info.channels));
     }
     sf_close(file);
     return sound;
