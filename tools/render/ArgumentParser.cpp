@@ -99,6 +99,9 @@ void takeFlag(Collected& collected, std::string_view option) {
     } else if (option == "--stems") {
         collected.options.stems = true;
         collected.renderOnly.push_back(option);
+    } else if (option == "--force") {
+        collected.options.force = true;
+        collected.renderOnly.push_back(option);
     } else if (option == "--keep-latency") {
         collected.options.keepLatency = true;
         collected.renderOnly.push_back(option);
@@ -177,6 +180,7 @@ std::string ArgumentParser::usage() {
            "\n"
            "                            (default: OUTPUT's extension, else INPUT's format)\n"
            "  --keep-latency            write the effect's output as it comes, latency and all\n"
+           "  --force                   replace read-only output files too\n"
            "  --plugin PATH             load the VST 2.4 module PATH instead of calderine\n"
            "  --demo [DIR]              render built-in test material into DIR (default " +
            kDefaultDemoFolder +

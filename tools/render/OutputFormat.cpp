@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <fcntl.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 namespace calderine {
 
@@ -69,6 +71,37 @@ bool writable(int format, const StreamShape& shape) {
 }
 
 } // namespace
+
+bool OutputFormat::streams(int format, const StreamShape& shape) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    SF_INFO info{};
+    info.format = format;
+    info.channels = shape.channels;
+    info.samplerate = shape.sampleRate;
+    // Whatever header bytes this writes stay in the pipe's buffer and go with it.
+    SNDFILE* file = sf_open_fd(ends[1], SFM_WRITE, &info, SF_FALSE);
+    const bool streaming = file != nullptr;
+    if (streaming) {
+        sf_close(file);
+    }
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return streaming;
+}
+
+std::string OutputFormat::streamingNames(const StreamShape& shape, std::string_view separator) {
+    std::string names;
+    for (const FormatEntry& entry : kFormats) {
+        if (streams(entry.major | entry.fallbackSubtype, shape)) {
+            names += names.empty() ? "" : separator;
+            names += entry.name;
+        }
+    }
+    return names;
+}
 
 std::string OutputFormat::knownNames() {
     std::string names;

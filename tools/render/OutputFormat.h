@@ -20,6 +20,12 @@ public:
     static std::string knownNames();
     static bool isKnown(std::string_view name);
 
+    // Whether libsndfile writes the format to a pipe, which cannot seek back to complete a
+    // header; tried on a scratch pipe, as libsndfile decides it per container.
+    static bool streams(int format, const StreamShape& shape);
+    // The names of the known formats that stream, separated by separator.
+    static std::string streamingNames(const StreamShape& shape, std::string_view separator);
+
     // A libsndfile format code that can hold a stream of the given shape; throws
     // AudioFileError when none can.
     static int choose(int inputFormat, const StreamShape& shape,

@@ -1,13 +1,15 @@
 #include "tools/render/RenderCommand.h"
 
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
+#include "tools/render/OutputGuard.h"
 #include "tools/render/ParameterResolver.h"
-#include "tools/vsthost/PluginModule.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/SoundFileReader.h"
 #include "tools/render/SoundFileWriter.h"
 #include "tools/render/StreamRenderer.h"
+#include "tools/vsthost/HostedEffect.h"
+#include "tools/vsthost/PluginModule.h"
 
 #include <array>
 #include <iostream>
@@ -100,9 +102,16 @@ std::filesystem::path RenderCommand::stemPath(const std::filesystem::path& outpu
 }
 
 RenderSummary RenderCommand::run() const {
+    const std::size_t passCount = options.stems ? kPasses.size() : 1;
+    std::vector<OutputDestination> destinations;
+    for (std::size_t p = 0; p < passCount; ++p) {
+        destinations.push_back(OutputDestination::inspect(
+            kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output));
+    }
+    OutputGuard::check(options.input, destinations, options.force);
+
     const auto module = std::make_shared<const PluginModule>(modulePath);
     SoundFileReader input(options.input);
-    const std::size_t passCount = options.stems ? kPasses.size() : 1;
 
     const std::vector<std::vector<ParameterChange>> passChanges =
         resolvePasses(module, input, options, passCount);
@@ -117,9 +126,7 @@ RenderSummary RenderCommand::run() const {
     std::vector<RenderTarget> targets;
     for (std::size_t p = 0; p < passCount; ++p) {
         applyChanges(*effects[p], passChanges[p]);
-        const auto path =
-            kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
-        writers.push_back(std::make_unique<SoundFileWriter>(path, format, shape));
+        writers.push_back(std::make_unique<SoundFileWriter>(destinations[p], format, shape));
         targets.push_back({effects[p].get(), writers.back().get()});
     }
 

@@ -36,6 +36,7 @@ struct RenderOptions {
     SamplePrecision precision = SamplePrecision::Float;
     bool keepLatency = false;
     bool stems = false;
+    bool force = false; // replace read-only outputs
     std::vector<ParameterAssignment> assignments;
 
     std::filesystem::path demoFolder = kDefaultDemoFolder;

@@ -3,12 +3,14 @@
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/DemoCommand.h"
 #include "tools/render/EffectInfo.h"
-#include "tools/vsthost/HostedEffect.h"
+#include "tools/render/FileClashError.h"
 #include "tools/render/InfoWriter.h"
 #include "tools/render/ModuleLocator.h"
 #include "tools/render/ParameterResolver.h"
-#include "tools/vsthost/PluginModule.h"
 #include "tools/render/RenderCommand.h"
+#include "tools/render/TemporaryFileTable.h"
+#include "tools/vsthost/HostedEffect.h"
+#include "tools/vsthost/PluginModule.h"
 
 #include <exception>
 #include <iostream>
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
                 ? *options.modulePath
                 : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
                       .locate();
+        if (options.action != RenderAction::Info) {
+            TemporaryFileTable::installSignalHandlers();
+        }
         switch (options.action) {
         case RenderAction::Info:
             printInfo(module);
@@ -71,6 +76,8 @@ int main(int argc, char** argv) {
     } catch (const UsageError& error) {
         return fail(kExitUsage, std::string(error.what()) + " (try --help)");
     } catch (const ParameterError& error) {
+        return fail(kExitUsage, error.what());
+    } catch (const FileClashError& error) {
         return fail(kExitUsage, error.what());
     } catch (const std::exception& error) {
         return fail(kExitFailure, error.what());

@@ -57,5 +57,24 @@ TEST(OutputFormat, RefusesWhatNoFormatCanHold) {
     EXPECT_FALSE(OutputFormat::isKnown("mp3"));
 }
 
+// Containers whose header holds lengths that are known only at the end must seek back to
+// complete it, which a pipe cannot; FLAC and Ogg are written front to back.
+TEST(OutputFormat, KnowsWhichFormatsStreamIntoAPipe) {
+    struct Case {
+        int format;
+        bool streams;
+    };
+    const Case cases[] = {
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_16, false},  {SF_FORMAT_W64 | SF_FORMAT_FLOAT, false},
+        {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, false}, {SF_FORMAT_CAF | SF_FORMAT_PCM_24, false},
+        {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, true},  {SF_FORMAT_OGG | SF_FORMAT_VORBIS, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        EXPECT_EQ(OutputFormat::streams(c.format, kStereo), c.streams);
+    }
+    EXPECT_EQ(OutputFormat::streamingNames(kStereo, " or "), "flac or ogg");
+}
+
 } // namespace
 } // namespace calderine
