@@ -5,6 +5,7 @@
 #include "tools/render/OutputGuard.h"
 #include "tools/render/ParameterResolver.h"
 #include "tools/render/ProgressBar.h"
+#include "tools/render/SampleRateProbe.h"
 #include "tools/render/SoundFileReader.h"
 #include "tools/render/SoundFileWriter.h"
 #include "tools/render/StreamRenderer.h"
@@ -112,6 +113,11 @@ RenderSummary RenderCommand::run() const {
 
     const auto module = std::make_shared<const PluginModule>(modulePath);
     SoundFileReader input(options.input);
+    {
+        HostedEffect probe(module);
+        probe.dispatch(effOpen);
+        SampleRateProbe::require(probe, input.sampleRate(), options.input);
+    }
 
     const std::vector<std::vector<ParameterChange>> passChanges =
         resolvePasses(module, input, options, passCount);
