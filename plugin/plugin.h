@@ -4,6 +4,7 @@
 #include "host/AudioEffectX.h"
 #include "host/VstConstants.h"
 #include "plugin/ParameterTable.h"
+#include "plugin/PublicFacts.h"
 #include "plugin/StereoRouter.h"
 
 #include <array>
@@ -22,7 +23,7 @@ public:
     static constexpr std::int32_t kNumPrograms = 1;
     static constexpr std::int32_t kNumParameters = static_cast<std::int32_t>(kParameterCount);
     static constexpr std::int32_t kNumChannels = 2; // inputs and outputs alike
-    static constexpr std::int32_t kUniqueId = fourCharCode("CLDR");
+    static constexpr std::int32_t kUniqueId = kCalderineUniqueId;
     // Both replacing precisions, and (deprecated) mono input accepted.
     static constexpr std::int32_t kFlags =
         effFlagsCanDoubleReplacing | effFlagsCanReplacing | effFlagsCanMono;
@@ -34,11 +35,9 @@ public:
     // Hz; the engines are built for it by their own constructors, and the base class reports it.
     static constexpr double kDefaultSampleRate = ChannelEngine::kDefaultSampleRate;
     static_assert(kDefaultSampleRate == AudioEffect::kDefaultSampleRate);
-    // Sample rates served, in Hz. Outside, a new rate is ignored and the effect stays as it
-    // was: below, the tilt corners crowd the Nyquist frequency; above, the frames (50 ms)
-    // grow into megabytes with no benefit to any real session.
-    static constexpr double kMinSampleRate = 8000.0;
-    static constexpr double kMaxSampleRate = 768000.0;
+    // Sample rates served, in Hz (see PublicFacts.h).
+    static constexpr double kMinSampleRate = kMinServedSampleRate;
+    static constexpr double kMaxSampleRate = kMaxServedSampleRate;
 
     // Entry point, any host thread: a new, independent instance, suspended, built for 44100 Hz
     // with every parameter at its default and applied. Throws std::bad_alloc.

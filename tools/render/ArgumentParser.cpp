@@ -162,6 +162,9 @@ void takeFlag(Collected& collected, std::string_view option) {
         collected.renderOnly.push_back(option);
     } else if (option == "--quiet" || option == "-q") {
         collected.options.quiet = true;
+    } else if (option == "--force") {
+        collected.options.force = true;
+        collected.renderOnly.push_back(option);
     } else if (option == "--keep-latency") {
         collected.options.keepLatency = true;
         collected.renderOnly.push_back(option);
@@ -291,6 +294,7 @@ std::string ArgumentParser::usage() {
            "                            (default: INPUT's bit depth, else pcm24)\n"
            "  --channels 1|2            output channels (default: 1 for a mono INPUT, else 2)\n"
            "  --keep-latency            write the effect's output as it comes, latency and all\n"
+           "  --force                   replace read-only output files too\n"
            "  --plugin PATH|NAME        load the VST 2.4 module PATH instead of calderine; a\n"
            "                            NAME without '/' is looked up in VST_PATH, ~/.vst,\n"
            "                            ~/.lxvst, /usr/local/lib/vst, /usr/lib/vst\n"

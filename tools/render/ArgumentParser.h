@@ -19,8 +19,9 @@ public:
 // Upper bound of --block: far above what any host uses, low enough that the buffers of three
 // instances stay small.
 inline constexpr int kMaxBlockFrames = 1 << 20;
-// Upper bound of --jobs: far beyond any core count, low enough to refuse a typo.
-inline constexpr int kMaxJobs = 1024;
+// Upper bound of --jobs: beyond the core count of the machines it runs on; every job may hold
+// three temporary files at once, which a fixed table keeps for the signal handler.
+inline constexpr int kMaxJobs = 64;
 
 class ArgumentParser {
 public:

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <fcntl.h>
 #include <sndfile.h>
 #include <vector>
+#include <unistd.h>
 
 namespace calderine {
 
@@ -128,6 +130,38 @@ std::string shapeText(const StreamShape& shape) {
 }
 
 } // namespace
+
+bool OutputFormat::streams(int format, const StreamShape& shape) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    SF_INFO info{};
+    info.format = format;
+    info.channels = shape.channels;
+    info.samplerate = shape.sampleRate;
+    // Whatever header bytes this writes stay in the pipe's buffer and go with it.
+    SNDFILE* file = sf_open_fd(ends[1], SFM_WRITE, &info, SF_FALSE);
+    const bool streaming = file != nullptr;
+    if (streaming) {
+        sf_close(file);
+    }
+    ::close(ends[0]);
+    ::close(ends[1]);
+    return streaming;
+}
+
+std::string OutputFormat::streamingNames(const StreamShape& shape, std::string_view separator) {
+    std::string names;
+    for (const FormatEntry& entry : kFormats) {
+        if (available(entry) &&
+            streams(entry.major | (entry.codec != 0 ? entry.codec : SF_FORMAT_PCM_16), shape)) {
+            names += names.empty() ? "" : separator;
+            names += entry.name;
+        }
+    }
+    return names;
+}
 
 std::string OutputFormat::knownNames() {
     return namesWhere(&any);

@@ -28,6 +28,12 @@ public:
     static std::optional<std::string> problem(const std::optional<std::string>& name,
                                               const std::filesystem::path& output);
 
+    // Whether libsndfile writes the format to a pipe, which cannot seek back to complete a
+    // header; tried on a scratch pipe, as libsndfile decides it per container.
+    static bool streams(int format, const StreamShape& shape);
+    // The names of the known formats that stream, separated by separator.
+    static std::string streamingNames(const StreamShape& shape, std::string_view separator);
+
     // A libsndfile format code that can hold a stream of the given shape. encoding: a subtype
     // the user asked for (see SampleEncoding). Throws AudioFileError when none can.
     static int choose(int inputFormat, const StreamShape& shape,

@@ -1,10 +1,13 @@
 #include "tools/render/RenderCommand.h"
 
+#include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
+#include "tools/render/OutputGuard.h"
 #include "tools/render/ParameterResolver.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/RenderOutput.h"
+#include "tools/render/SampleRateProbe.h"
 #include "tools/render/SoundFileReader.h"
 #include "tools/render/StreamRenderer.h"
 #include "tools/vsthost/EffectStartup.h"
@@ -127,9 +130,24 @@ std::vector<std::filesystem::path> RenderCommand::writtenFiles(const std::filesy
 }
 
 RenderSummary RenderCommand::run() const {
+    const std::size_t passCount = options.stems ? kPasses.size() : 1;
+    // Standard output is no file: nothing there can be harmed or coincide with the input.
+    std::vector<OutputDestination> destinations;
+    if (!OutputFormat::isStandardStream(options.output)) {
+        for (std::size_t p = 0; p < passCount; ++p) {
+            destinations.push_back(OutputDestination::inspect(
+                kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output));
+        }
+        OutputGuard::check(options.input, destinations, options.force);
+    }
+
     const auto module = std::make_shared<const PluginModule>(modulePath);
     SoundFileReader input(options.input);
-    const std::size_t passCount = options.stems ? kPasses.size() : 1;
+    {
+        HostedEffect probe(module);
+        probe.dispatch(effOpen);
+        SampleRateProbe::require(probe, input.sampleRate(), options.input);
+    }
 
     const std::vector<std::vector<ParameterChange>> passChanges =
         resolvePasses(module, input, options, passCount);
@@ -148,7 +166,9 @@ RenderSummary RenderCommand::run() const {
         applyChanges(*effects[p], passChanges[p]);
         const auto path =
             kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
-        writers.push_back(std::make_unique<RenderOutput>(path, format, shape, effectChannels));
+        writers.push_back(std::make_unique<RenderOutput>(
+            path, destinations.empty() ? nullptr : &destinations[p], format, shape,
+            effectChannels));
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 

@@ -1,6 +1,7 @@
 // One render of calderine-render: INPUT through the effect into OUTPUT and, with --stems,
-// into its tone and noise parts. Every output appears under its name only once all of them
-// are complete.
+// into its tone and noise parts. Every output file appears under its name only once all of
+// them are complete (devices and pipes are written as the render goes), and nothing starts
+// unless the outputs are safe to write and the effect serves INPUT's sample rate.
 #pragma once
 
 #include "tools/render/RenderOptions.h"

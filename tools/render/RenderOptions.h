@@ -41,6 +41,7 @@ struct RenderOptions {
     SamplePrecision precision = SamplePrecision::Float;
     bool keepLatency = false;
     bool stems = false;
+    bool force = false; // replace read-only outputs
     std::vector<ParameterAssignment> assignments;
     // Where each assignment came from: "FILE:LINE" for a line of a --preset file, empty for
     // --set. As long as `assignments`, or empty when none came from a file.

@@ -10,23 +10,25 @@ namespace calderine {
 
 namespace {
 
-SampleSink& openWriter(const std::filesystem::path& path, int format, const StreamShape& shape,
+SampleSink& openWriter(const std::filesystem::path& path, const OutputDestination* destination,
+                       int format, const StreamShape& shape,
                        std::unique_ptr<SoundFileWriter>& file,
                        std::unique_ptr<StandardOutputWriter>& stream) {
-    if (OutputFormat::isStandardStream(path)) {
+    if (destination == nullptr || OutputFormat::isStandardStream(path)) {
         stream = std::make_unique<StandardOutputWriter>(format, shape);
         return *stream;
     }
-    file = std::make_unique<SoundFileWriter>(path, format, shape);
+    file = std::make_unique<SoundFileWriter>(*destination, format, shape);
     return *file;
 }
 
 } // namespace
 
-RenderOutput::RenderOutput(const std::filesystem::path& path, int format, const StreamShape& shape,
-                           int effectChannels)
+RenderOutput::RenderOutput(const std::filesystem::path& path,
+                           const OutputDestination* destination, int format,
+                           const StreamShape& shape, int effectChannels)
     : destination(path), format(format), shape(shape),
-      counter(openWriter(path, format, shape, file, stream)) {
+      counter(openWriter(path, destination, format, shape, file, stream)) {
     if (shape.channels == 1 && effectChannels > 1) {
         fold.emplace(counter, effectChannels);
     }

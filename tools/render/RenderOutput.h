@@ -4,6 +4,7 @@
 
 #include "tools/render/ClipCounter.h"
 #include "tools/render/MonoFold.h"
+#include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/SoundFileWriter.h"
 #include "tools/render/StandardOutputWriter.h"
@@ -17,10 +18,11 @@ namespace calderine {
 
 class RenderOutput {
 public:
+    // destination: where a file lands, as inspected beforehand; null for standard output.
     // shape: of the file; effectChannels: per frame of what sink() receives. A file of one
     // channel takes the mean of the effect's channels.
-    RenderOutput(const std::filesystem::path& path, int format, const StreamShape& shape,
-                 int effectChannels);
+    RenderOutput(const std::filesystem::path& path, const OutputDestination* destination,
+                 int format, const StreamShape& shape, int effectChannels);
 
     RenderOutput(const RenderOutput&) = delete;
     RenderOutput& operator=(const RenderOutput&) = delete;

@@ -5,6 +5,7 @@
 #include "tools/render/DemoCommand.h"
 #include "tools/render/EffectInfo.h"
 #include "tools/render/ExitStatus.h"
+#include "tools/render/FileClashError.h"
 #include "tools/render/InfoWriter.h"
 #include "tools/render/ModuleLocator.h"
 #include "tools/render/ParameterResolver.h"
@@ -12,6 +13,7 @@
 #include "tools/render/PresetSaver.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/RenderCommand.h"
+#include "tools/render/TemporaryFileTable.h"
 #include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostedEffect.h"
 #include "tools/vsthost/PluginModule.h"
@@ -70,6 +72,9 @@ int main(int argc, char** argv) {
                        : *options.modulePath)
                 : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
                       .locate();
+        if (options.action != RenderAction::Info) {
+            TemporaryFileTable::installSignalHandlers();
+        }
         // Every setting is tried before any file is touched.
         PresetSaver preset(options, module);
         switch (options.action) {
@@ -102,6 +107,8 @@ int main(int argc, char** argv) {
     } catch (const UsageError& error) {
         return fail(kExitUsage, std::string(error.what()) + " (try --help)");
     } catch (const ParameterError& error) {
+        return fail(kExitUsage, error.what());
+    } catch (const FileClashError& error) {
         return fail(kExitUsage, error.what());
     } catch (const std::exception& error) {
         return fail(kExitFailure, error.what());

@@ -53,8 +53,8 @@ TEST(ArgumentParser, AcceptsTheDocumentedForms) {
 TEST(ArgumentParser, ReadsEveryRenderOption) {
     const RenderOptions options =
         parse({"--set", "Tone_Gain=-6", "in.flac", "--block", "64", "--precision=double",
-               "--set-normalized", "3=0.25", "--stems", "--keep-latency", "--format", "wav",
-               "--set", "StereoMode=M/S", "--", "-out.wav"});
+               "--set-normalized", "3=0.25", "--stems", "--keep-latency", "--force", "--format",
+               "wav", "--set", "StereoMode=M/S", "--", "-out.wav"});
     EXPECT_EQ(options.action, RenderAction::Render);
     EXPECT_EQ(options.input, "in.flac");
     EXPECT_EQ(options.output, "-out.wav");
@@ -62,6 +62,7 @@ TEST(ArgumentParser, ReadsEveryRenderOption) {
     EXPECT_EQ(options.precision, SamplePrecision::Double);
     EXPECT_TRUE(options.stems);
     EXPECT_TRUE(options.keepLatency);
+    EXPECT_TRUE(options.force);
     EXPECT_EQ(options.format, "wav");
     ASSERT_EQ(options.assignments.size(), 3u);
     const ParameterAssignment expected[] = {
@@ -84,7 +85,7 @@ TEST(ArgumentParser, ReadsEveryRenderOption) {
     EXPECT_FALSE(defaults.quiet || defaults.channels || defaults.encoding);
     EXPECT_EQ(defaults.blockFrames, 512);
     EXPECT_EQ(defaults.precision, SamplePrecision::Float);
-    EXPECT_FALSE(defaults.stems || defaults.keepLatency || defaults.format);
+    EXPECT_FALSE(defaults.stems || defaults.keepLatency || defaults.force || defaults.format);
 
     EXPECT_EQ(parse({"--demo"}).demoFolder, "demo-out");
     EXPECT_EQ(parse({"--demo", "elsewhere"}).demoFolder, "elsewhere");
@@ -103,6 +104,7 @@ TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
         {{"--info", "--plugin", "a.so", "b.so"}, "a module twice"},
         {{"--info", "--info"}, "twice"},
         {{"--info", "--stems"}, "--stems does not go with --info"},
+        {{"--info", "--force"}, "--force does not go with --info"},
         {{"--info", "--demo"}, "do not go together"},
         {{"--demo", "a", "b"}, "one folder"},
         {{"a.wav", "b.wav", "--bogus"}, "unknown option '--bogus'"},

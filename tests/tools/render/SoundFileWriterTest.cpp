@@ -4,7 +4,9 @@
 #include "tests/tools/render/TestAudio.h"
 #include "tools/render/AudioFileError.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sndfile.h>
 #include <vector>
 
@@ -38,6 +40,27 @@ TEST(SoundFileWriter, CommitReplacesTheDestinationWithTheCompleteFile) {
     EXPECT_EQ(written.channels, 2);
     EXPECT_EQ(written.sampleRate, 48000);
     EXPECT_EQ(written.samples, (std::vector<float>{0.5f, -0.5f, 0.25f, -0.25f}));
+}
+
+// The temporary file lies beside the link's target, not the link, so that renaming it into
+// place stays within one file system and leaves the link alone.
+TEST(SoundFileWriter, WritesThroughALinkIntoItsTargetsFolder) {
+    const TempFolder folder;
+    std::filesystem::create_directory(folder / "sub");
+    writeSound(folder / "sub" / "target.wav", kFloatWav, 1, 44100, {1.0});
+    std::filesystem::create_symlink("sub/target.wav", folder / "link.wav");
+    {
+        SoundFileWriter writer(folder / "link.wav", kFloatWav, kStereo);
+        writer.write(std::vector<float>{0.5f, -0.5f});
+        EXPECT_EQ(folder.names(), (std::vector<std::string>{"link.wav", "sub"}));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "sub"),
+                                std::filesystem::directory_iterator()),
+                  2);
+        writer.commit();
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.wav"));
+    EXPECT_EQ(readSound<float>(folder / "sub" / "target.wav").samples,
+              (std::vector<float>{0.5f, -0.5f}));
 }
 
 TEST(SoundFileWriter, ClipsOversInIntegerFilesInsteadOfWrappingThem) {

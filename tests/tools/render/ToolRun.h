@@ -2,6 +2,7 @@
 // captured and its exit status returned.
 #pragma once
 
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
@@ -37,41 +38,85 @@ inline std::string slurp(const std::string& path) {
     return text.str();
 }
 
+// The tool started and left running, for tests that act on it while it works; wait() collects
+// its result.
+class RunningTool {
+public:
+    // input: a file to connect to the tool's standard input; empty for none.
+    explicit RunningTool(const std::vector<std::string>& arguments, const std::string& input = "") {
+        static int serial = 0;
+        const std::string base = "/tmp/calderine-tool-run-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(serial++);
+        outPath = base + ".out";
+        errPath = base + ".err";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (!input.empty()) {
+            posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
+        }
+        // A test run from a background job inherits ignored interrupts; the tool must not.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGINT);
+        sigaddset(&defaults, SIGTERM);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        std::vector<std::string> words{CALDERINE_RENDER_TOOL};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (auto& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        if (posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ) != 0) {
+            child = -1;
+        }
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~RunningTool() {
+        if (child > 0) {
+            ::kill(child, SIGKILL);
+            wait();
+        }
+    }
+    RunningTool(const RunningTool&) = delete;
+    RunningTool& operator=(const RunningTool&) = delete;
+
+    pid_t pid() const { return child; }
+
+    ToolResult wait() {
+        ToolResult result;
+        if (child > 0) {
+            int status = 0;
+            waitpid(child, &status, 0);
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            child = -1;
+        }
+        result.out = slurp(outPath);
+        result.err = slurp(errPath);
+        std::remove(outPath.c_str());
+        std::remove(errPath.c_str());
+        return result;
+    }
+
+private:
+    pid_t child = -1;
+    std::string outPath;
+    std::string errPath;
+};
+
 // input: a file to connect to the tool's standard input; empty for none.
 inline ToolResult runTool(const std::vector<std::string>& arguments,
                           const std::string& input = "") {
-    const std::string base = "/tmp/calderine-tool-run-" + std::to_string(::getpid());
-    const std::string outPath = base + ".out";
-    const std::string errPath = base + ".err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (!input.empty()) {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
-    }
-    std::vector<std::string> words{CALDERINE_RENDER_TOOL};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    ToolResult result;
-    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int wait = 0;
-        waitpid(child, &wait, 0);
-        result.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    result.out = slurp(outPath);
-    result.err = slurp(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
-    return result;
+    return RunningTool(arguments, input).wait();
 }
 
 } // namespace calderine
