@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/NoiseClipper.h"
+#include "shaping/NoiseClipper.h"
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
 #include "spectral/FrameSlot.h"

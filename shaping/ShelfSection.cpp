@@ -1,4 +1,4 @@
-#include "engine/ShelfSection.h"
+#include "shaping/ShelfSection.h"
 
 #include <algorithm>
 #include <cmath>

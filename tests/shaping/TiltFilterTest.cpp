@@ -1,6 +1,6 @@
-#include "engine/TiltFilter.h"
+#include "shaping/TiltFilter.h"
 
-#include "engine/ShapingLaws.h"
+#include "shaping/ShapingLaws.h"
 
 #include <algorithm>
 #include <cmath>

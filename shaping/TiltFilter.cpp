@@ -1,4 +1,4 @@
-#include "engine/TiltFilter.h"
+#include "shaping/TiltFilter.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ShelfSection.h"
+#include "shaping/ShelfSection.h"
 
 #include <array>
 #include <cstddef>
