@@ -30,4 +30,12 @@ void TiltFilter::clearHistory() noexcept {
     }
 }
 
+double TiltFilter::magnitudeAt(double frequency) const noexcept {
+    double magnitude = std::fabs(outputScale_);
+    for (const auto& section : sections_) {
+        magnitude *= section.magnitudeAt(frequency);
+    }
+    return magnitude;
+}
+
 } // namespace calderine

@@ -23,6 +23,10 @@ public:
 
     void clearHistory() noexcept;
 
+    // |H(e^jw)| of the whole cascade, outputScale included, at a normalised frequency (cycles
+    // per sample, 0 to 0.5). For design-time inspection only, never on the audio path.
+    double magnitudeAt(double frequency) const noexcept;
+
     double processSample(double input) noexcept {
         double value = input;
         for (auto& section : sections_) {
