@@ -1,6 +1,6 @@
-#include "engine/NoiseClipper.h"
-#include "engine/ShapingLaws.h"
-#include "engine/TiltFilter.h"
+#include "shaping/NoiseClipper.h"
+#include "shaping/ShapingLaws.h"
+#include "shaping/TiltFilter.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>

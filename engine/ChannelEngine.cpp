@@ -1,6 +1,6 @@
 #include "engine/ChannelEngine.h"
 
-#include "engine/ShapingLaws.h"
+#include "shaping/ShapingLaws.h"
 #include "spectral/SpectralSeparator.h"
 
 #include <cmath>

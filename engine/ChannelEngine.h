@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/DelayLine.h"
-#include "engine/NoiseClipper.h"
-#include "engine/TiltFilter.h"
+#include "shaping/NoiseClipper.h"
+#include "shaping/TiltFilter.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "plugin/Parameter.h"
 
-#include "engine/ShapingLaws.h"
+#include "shaping/ShapingLaws.h"
 
 #include <algorithm>
 #include <charconv>

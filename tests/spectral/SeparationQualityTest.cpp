@@ -85,7 +85,7 @@ TEST(SeparationQuality, RemovesAStrongToneAndKeepsTheNoise) {
         // sigma * sqrt(sum(w^2)), w being the analysis window.
         double windowSum = 0.0;
         double windowEnergy = 0.0;
-        for (const double w : separator.analysisWindow()) {
+        for (const double w : separator.analysis().analysisWindow()) {
             windowSum += w;
             windowEnergy += w * w;
         }

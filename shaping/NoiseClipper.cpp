@@ -1,4 +1,4 @@
-#include "engine/NoiseClipper.h"
+#include "shaping/NoiseClipper.h"
 
 namespace calderine {
 

@@ -35,6 +35,10 @@ struct ShelfSection {
 
     void clearHistory() noexcept { x0 = x1 = x2 = y0 = y1 = y2 = 0.0; }
 
+    // |H(e^jw)| of the current coefficients at a normalised frequency (cycles per sample, 0 to
+    // 0.5). For design-time inspection only: it evaluates complex exponentials.
+    double magnitudeAt(double frequency) const noexcept;
+
     double processSample(double input) noexcept {
         x2 = x1;
         x1 = x0;

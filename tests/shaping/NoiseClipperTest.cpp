@@ -1,4 +1,4 @@
-#include "engine/NoiseClipper.h"
+#include "shaping/NoiseClipper.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +21,9 @@ void PrintTo(const ClipCase& c, std::ostream* os) {
 
 class NoiseClipperValues : public ::testing::TestWithParam<ClipCase> {};
 
-// All of these land on exact binary fractions, so they are compared exactly.
+// All of these land on exact binary fractions, so they are compared exactly. The knee values
+// were evaluated in exact rational arithmetic with the coefficients 89/512, 145/2048, 95/8192 and
+// 23/32768; 1.25 lies where the knee overshoots the ceiling.
 TEST_P(NoiseClipperValues, MatchesTransferCurve) {
     const ClipCase c = GetParam();
     NoiseClipper clipper;
@@ -33,7 +35,9 @@ TEST_P(NoiseClipperValues, MatchesTransferCurve) {
 INSTANTIATE_TEST_SUITE_P(UnitThreshold, NoiseClipperValues,
                          ::testing::Values(ClipCase{1.0, 0.0, 0.0}, ClipCase{1.0, 0.4, 0.4},
                                            ClipCase{1.0, 0.5, 0.5},
+                                           ClipCase{1.0, 0.75, 0.7475493475794792},
                                            ClipCase{1.0, 1.0, 0.9430389404296875},
+                                           ClipCase{1.0, 1.25, 1.0022940412163734},
                                            ClipCase{1.0, 1.5, 1.0}, ClipCase{1.0, 2.0, 1.0},
                                            ClipCase{1.0, 1e9, 1.0}));
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ShelfSection.h"
+#include "shaping/ShelfSection.h"
 
 #include <array>
 #include <cstddef>
@@ -22,6 +22,10 @@ public:
     void assignCoefficients(const TiltFilter& source) noexcept;
 
     void clearHistory() noexcept;
+
+    // |H(e^jw)| of the whole cascade, outputScale included, at a normalised frequency (cycles
+    // per sample, 0 to 0.5). For design-time inspection only, never on the audio path.
+    double magnitudeAt(double frequency) const noexcept;
 
     double processSample(double input) noexcept {
         double value = input;

@@ -1,7 +1,8 @@
-#include "engine/ShelfSection.h"
+#include "shaping/ShelfSection.h"
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 
 namespace calderine {
 
@@ -49,6 +50,14 @@ void ShelfSection::designHighShelf(double frequency, double gain) noexcept {
     a0 = 1.0;
     c1 = -2.0 * ((a - 1.0) - (a + 1.0) * cw) / norm;
     c2 = -((a + 1.0) - (a - 1.0) * cw - k) / norm;
+}
+
+double ShelfSection::magnitudeAt(double frequency) const noexcept {
+    const std::complex<double> delay1 = std::polar(1.0, -2.0 * kPi * frequency); // z^-1
+    const std::complex<double> delay2 = delay1 * delay1;
+    const std::complex<double> numerator = b0 + b1 * delay1 + b2 * delay2;
+    const std::complex<double> denominator = 1.0 - c1 * delay1 - c2 * delay2;
+    return std::abs(numerator / denominator);
 }
 
 } // namespace calderine

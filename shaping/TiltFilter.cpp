@@ -1,4 +1,4 @@
-#include "engine/TiltFilter.h"
+#include "shaping/TiltFilter.h"
 
 #include <cmath>
 
@@ -28,6 +28,14 @@ void TiltFilter::clearHistory() noexcept {
     for (auto& section : sections_) {
         section.clearHistory();
     }
+}
+
+double TiltFilter::magnitudeAt(double frequency) const noexcept {
+    double magnitude = std::fabs(outputScale_);
+    for (const auto& section : sections_) {
+        magnitude *= section.magnitudeAt(frequency);
+    }
+    return magnitude;
 }
 
 } // namespace calderine

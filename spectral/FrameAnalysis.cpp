@@ -1,0 +1,137 @@
+#include "spectral/FrameAnalysis.h"
+
+#include "spectral/AnalysisTables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+namespace calderine {
+
+namespace {
+
+// Modulus of one complex bin. The plain square root vectorises and costs a fraction of hypot;
+// hypot's scaling matters only where a square overflows, which no audio frame reaches and which
+// falls back to it. Underflowing squares only touch moduli far below lowFloor, whose gain is 1
+// whatever their exact size.
+double binMagnitude(double re, double im) noexcept {
+    const double modulus = std::sqrt(re * re + im * im);
+    return std::isfinite(modulus) ? modulus : std::hypot(re, im);
+}
+
+} // namespace
+
+FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate)
+    : analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
+      binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize / 2 + 1),
+      kernelSpectrum_(2 * std::size_t{frameSize}), kernelWindow_(makeKernelWindow(frameSize)),
+      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize) {
+    binLimiter_.setThreshold(1.0);
+    binLimiter_.setKneeRatio(binKneeRatio);
+}
+
+void FrameAnalysis::analyse(std::span<const double> frame, double separationSlope,
+                            FftWorkspace& workspace) noexcept {
+    const std::size_t size = analysisWindow_.size();
+    double* const input = workspace.input.data();
+    double* const output = workspace.output.data();
+
+    for (std::size_t i = 0; i < size; ++i) {
+        input[i] = analysisWindow_[i] * frame[i];
+    }
+    fftTransform(*workspace.planN, input, output, workspace.scratch.data(), FftDirection::Forward,
+                 true);
+    measureMagnitudes(output);
+    weightBySlope(separationSlope);
+    limitMagnitudes();
+    minimumPhase_.build(binGains_, minimumPhaseSpectrum_, workspace);
+    buildKernelSpectrum(workspace);
+}
+
+void FrameAnalysis::measureMagnitudes(const double* spectrum) noexcept {
+    const std::size_t half = magnitudes_.size() - 1;
+    // DC and Nyquist keep their sign: a negative one falls below lowFloor and is left alone.
+    magnitudes_[0] = spectrum[0];
+    magnitudes_[half] = spectrum[1];
+    for (std::size_t k = 1; k < half; ++k) {
+        magnitudes_[k] = binMagnitude(spectrum[2 * k], spectrum[2 * k + 1]);
+    }
+}
+
+void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
+    const double slope = separationSlope;
+    if (slope != 1.0) {
+        for (std::size_t k = 0; k < magnitudes_.size(); ++k) {
+            const double m = magnitudes_[k];
+            magnitudes_[k] = m * slope + (m / slopeCurve_[k]) * (1.0 - slope);
+        }
+    }
+}
+
+void FrameAnalysis::limitMagnitudes() noexcept {
+    // Two passes: the mean of everything above lowFloor, then the mean without the bins that
+    // stand more than peakRatio above it. The second mean is the frame's noise floor.
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (const double m : magnitudes_) {
+        if (m > lowFloor) {
+            sum += m;
+            ++count;
+        }
+    }
+    const double overallMean = count > 0 ? sum / static_cast<double>(count) : 0.0;
+    const double peakLevel = peakRatio * overallMean;
+    sum = 0.0;
+    count = 0;
+    for (const double m : magnitudes_) {
+        if (m > lowFloor && m < peakLevel) {
+            sum += m;
+            ++count;
+        }
+    }
+    const double floorMean = count > 0 ? sum / static_cast<double>(count) : 0.0;
+    const double reference = peakRatio * floorMean;
+
+    // Gain y(x)/x of the soft-knee curve, x being the magnitude relative to the reference: 1 up
+    // to the knee, then a smooth bend that lands every larger bin on the reference level. With a
+    // zero reference only a bin of exactly lowFloor gets here, and x = +inf gives gain 0.
+    const double kneeStart = binLimiter_.kneeStart();
+    for (std::size_t k = 0; k < magnitudes_.size(); ++k) {
+        const double m = magnitudes_[k];
+        double gain = 1.0;
+        if (!(m < lowFloor)) {
+            const double x = m / reference;
+            if (!(x < kneeStart)) {
+                gain = binLimiter_.processSample(x) / x;
+            }
+        }
+        binGains_[k] = gain;
+    }
+}
+
+void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
+    const std::size_t size = analysisWindow_.size();
+    const std::size_t half = size / 2;
+    double* const input = workspace.input.data();
+    double* const output = workspace.output.data();
+    double* const scratch = workspace.scratch.data();
+
+    // DC and Nyquist of a minimum-phase response are real and positive.
+    input[0] = std::abs(minimumPhaseSpectrum_[0]);
+    input[1] = std::abs(minimumPhaseSpectrum_[half]);
+    for (std::size_t k = 1; k < half; ++k) {
+        input[2 * k] = minimumPhaseSpectrum_[k].real();
+        input[2 * k + 1] = minimumPhaseSpectrum_[k].imag();
+    }
+    fftTransform(*workspace.planN, input, output, scratch, FftDirection::Backward, true);
+
+    const double transformSize = static_cast<double>(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        input[i] = (output[i] / transformSize) * kernelWindow_[i];
+    }
+    std::fill_n(input + size, size, 0.0);
+    fftTransform(*workspace.plan2N, input, kernelSpectrum_.data(), scratch, FftDirection::Forward,
+                 false);
+}
+
+} // namespace calderine

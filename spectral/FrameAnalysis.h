@@ -1,0 +1,79 @@
+#pragma once
+
+#include "shaping/NoiseClipper.h"
+#include "spectral/AlignedBuffer.h"
+#include "spectral/FftWorkspace.h"
+#include "spectral/MinimumPhase.h"
+
+#include <complex>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace calderine {
+
+// Decides, for one frame of N samples, how much of every frequency bin is tonal, and expresses
+// the decision as an N-tap minimum-phase kernel: bins that stand out above the frame's noise
+// floor are pulled down to a reference level 6 dB above it, the others pass. Each frame is
+// judged on its own; only the tables built at construction carry over.
+//
+// Real-time contract: analyse() allocates nothing, locks nothing and cannot throw; every buffer
+// it needs is a member or belongs to the workspace it is handed.
+class FrameAnalysis {
+public:
+    // Magnitudes at or below this (linear, unnormalised transform units) never count towards the
+    // floor; magnitudes below it always get gain 1.
+    static constexpr double lowFloor = 0.001;
+    // +6 dB: bins further than this above the overall mean are left out of the floor, and the
+    // reference level sits this far above the floor.
+    static constexpr double peakRatio = 1.9952623149688795;
+    // -3 dB: bins below this fraction of the reference pass untouched.
+    static constexpr double binKneeRatio = 0.7079457843841379;
+
+    // frameSize: N, even and at least 2; sampleRate in Hz, for the slope weighting. Throws
+    // std::bad_alloc.
+    FrameAnalysis(std::uint32_t frameSize, double sampleRate);
+
+    // frame: N samples, left unchanged. separationSlope 0..1: at 1 every bin is judged against
+    // the same level; towards 0 the level a bin must exceed to count as tonal rises by 3 dB per
+    // octave (up to 12 kHz). workspace: transforms of sizes N and 2N; its buffers are
+    // overwritten. Leaves the packed-order 2N-point spectrum of the kernel, followed by N zeros,
+    // in kernelSpectrum(), and the intermediate results in magnitudes() (after the slope
+    // weighting), binGains() and minimumPhaseSpectrum().
+    void analyse(std::span<const double> frame, double separationSlope,
+                 FftWorkspace& workspace) noexcept;
+
+    std::span<const double> kernelSpectrum() const noexcept {
+        return {kernelSpectrum_.data(), kernelSpectrum_.size()};
+    }
+    std::span<const double> magnitudes() const noexcept { return magnitudes_; }
+    std::span<const double> binGains() const noexcept { return binGains_; }
+    std::span<const std::complex<double>> minimumPhaseSpectrum() const noexcept {
+        return minimumPhaseSpectrum_;
+    }
+    std::span<const double> analysisWindow() const noexcept { return analysisWindow_; }
+    std::span<const double> kernelWindow() const noexcept { return kernelWindow_; }
+    std::span<const double> slopeCurve() const noexcept { return slopeCurve_; }
+    const NoiseClipper& binLimiter() const noexcept { return binLimiter_; }
+
+private:
+    // spectrum: the frame's transform in the ordered layout.
+    void measureMagnitudes(const double* spectrum) noexcept;
+    void weightBySlope(double separationSlope) noexcept;
+    // Estimates the floor of magnitudes_ and fills binGains_.
+    void limitMagnitudes() noexcept;
+    // From minimumPhaseSpectrum_ to the windowed kernel and its 2N-point spectrum.
+    void buildKernelSpectrum(FftWorkspace& workspace) noexcept;
+
+    std::vector<double> analysisWindow_;
+    std::vector<double> magnitudes_; // N/2 + 1; DC and Nyquist keep their sign
+    std::vector<double> binGains_;   // N/2 + 1
+    std::vector<std::complex<double>> minimumPhaseSpectrum_; // N/2 + 1
+    AlignedBuffer kernelSpectrum_;                           // 2N, packed layout
+    std::vector<double> kernelWindow_;
+    NoiseClipper binLimiter_;
+    std::vector<double> slopeCurve_; // N/2 + 1
+    MinimumPhase minimumPhase_;
+};
+
+} // namespace calderine

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "spectral/FftWorkspace.h"
+
+#include <complex>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace calderine {
+
+// Real-cepstrum construction of a minimum-phase response: from N/2 + 1 gain magnitudes, the
+// response with the moduli max(logFloor, |gain|) whose impulse response is causal, with its
+// energy as early as the magnitudes allow.
+//
+// Real-time contract: build() allocates nothing and cannot throw; its temporaries are members.
+class MinimumPhase {
+public:
+    // -144 dB: the smallest gain magnitude taken into the logarithm, so that a zero gain still
+    // has a finite log.
+    static constexpr double logFloor = 6.30957344480193e-8;
+
+    // frameSize: N, even and at least 2. Throws std::bad_alloc.
+    explicit MinimumPhase(std::uint32_t frameSize);
+
+    // gains and result: N/2 + 1 bins each. Uses the size-N plan and the buffers of workspace.
+    void build(std::span<const double> gains, std::span<std::complex<double>> result,
+               FftWorkspace& workspace) noexcept;
+
+private:
+    std::vector<double> logGains_;                  // N/2 + 1
+    std::vector<double> cepstrum_;                  // N
+    std::vector<double> foldedCepstrum_;            // N
+    std::vector<std::complex<double>> logSpectrum_; // N/2 + 1
+};
+
+} // namespace calderine

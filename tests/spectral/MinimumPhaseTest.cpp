@@ -1,0 +1,82 @@
+#include "spectral/MinimumPhase.h"
+
+#include "spectral/FftWorkspace.h"
+#include "spectral/FrameAnalysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace calderine {
+namespace {
+
+TEST(MinimumPhase, KeepsTheClampedGainMagnitudes) {
+    const std::uint32_t n = 2400;
+    FftWorkspace fft(n);
+    MinimumPhase minimumPhase(n);
+    const std::size_t bins = n / 2 + 1;
+    std::vector<std::complex<double>> result(bins);
+
+    minimumPhase.build(std::vector<double>(bins, 1.0), result, fft);
+    for (std::size_t k = 0; k < bins; ++k) {
+        ASSERT_NEAR(std::abs(result[k] - 1.0), 0.0, 1e-12) << k;
+    }
+
+    std::mt19937_64 engine(4);
+    std::uniform_real_distribution<double> uniform(-1.5, 1.5);
+    std::vector<double> gains(bins);
+    std::generate(gains.begin(), gains.end(), [&] { return uniform(engine); });
+    gains[3] = 0.0;
+    gains[9] = 1e-9;
+    minimumPhase.build(gains, result, fft);
+    for (std::size_t k = 0; k < bins; ++k) {
+        // -144 dB is the least magnitude a bin keeps.
+        const double expected = std::max(6.30957344480193e-8, std::abs(gains[k]));
+        ASSERT_NEAR(std::abs(result[k]) / expected, 1.0, 1e-9) << k;
+    }
+}
+
+// The response to a smooth gain curve (a notch, as a limited tone produces) is causal: its
+// energy sits at the start of the N taps instead of being spread symmetrically around tap 0 as a
+// zero-phase response would be.
+TEST(MinimumPhase, SmoothGainsGiveACausalResponse) {
+    const std::uint32_t n = 2304;
+    FftWorkspace fft(n);
+    FrameAnalysis analysis(n, 44100.0);
+    std::mt19937_64 engine(8);
+    std::normal_distribution<double> normal(0.0, 0.01);
+    std::vector<double> frame(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        frame[i] = normal(engine) +
+                   std::sin(2.0 * std::numbers::pi * 1000.0 * static_cast<double>(i) / 44100.0);
+    }
+    analysis.analyse(frame, 1.0, fft);
+    const auto gains = analysis.binGains();
+    ASSERT_LT(*std::min_element(gains.begin(), gains.end()), 0.1);
+
+    const auto response = analysis.minimumPhaseSpectrum();
+    AlignedBuffer spectrum(n);
+    AlignedBuffer taps(n);
+    AlignedBuffer work(n);
+    spectrum[0] = response[0].real();
+    spectrum[1] = response[n / 2].real();
+    for (std::size_t k = 1; k < n / 2; ++k) {
+        spectrum[2 * k] = response[k].real();
+        spectrum[2 * k + 1] = response[k].imag();
+    }
+    fftTransform(*fft.planN, spectrum.data(), taps.data(), work.data(), FftDirection::Backward,
+                 true);
+    double early = 0.0;
+    double late = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        (i < n / 2 ? early : late) += taps[i] * taps[i];
+    }
+    EXPECT_LT(late, 1e-3 * early);
+}
+
+} // namespace
+} // namespace calderine
