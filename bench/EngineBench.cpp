@@ -1,4 +1,5 @@
 #include "engine/ChannelEngine.h"
+#include "tests/support/TestSignal.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -21,12 +22,7 @@ void channelEngineSample(benchmark::State& state) {
     engine.dryMix = 0.1;
 
     const std::size_t blockLength = 4 * engine.latency();
-    std::mt19937 generator(3);
-    std::uniform_real_distribution<double> distribution(-0.5, 0.5);
-    std::vector<double> input(blockLength);
-    for (double& s : input) {
-        s = distribution(generator);
-    }
+    const std::vector<double> input = testing::uniformNoise(blockLength, 3, 0.5);
     for (auto _ : state) {
         for (const double x : input) {
             benchmark::DoNotOptimize(engine.processSample(x));

@@ -8,6 +8,7 @@
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
 #include "spectral/FftPassTable.h"
+#include "tests/support/TestSignal.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -25,9 +26,8 @@ namespace {
 constexpr int frameSizes[] = {480, 1152, 2304, 2400, 4608, 4800, 9600};
 
 void fillRandom(double* values, long n) {
-    std::mt19937_64 engine(42);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-    std::generate(values, values + n, [&] { return uniform(engine); });
+    const auto noise = testing::uniformNoise(static_cast<std::size_t>(n), 42);
+    std::copy(noise.begin(), noise.end(), values);
 }
 
 void timeTransform(benchmark::State& state, const fftpass::FftPassTable& passes, int n,

@@ -1,6 +1,7 @@
 #include "shaping/NoiseClipper.h"
 #include "shaping/ShapingLaws.h"
 #include "shaping/TiltFilter.h"
+#include "tests/support/TestSignal.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
@@ -13,13 +14,7 @@ namespace {
 constexpr std::size_t kBlockLength = 4096;
 
 std::vector<double> noiseBlock(double amplitude) {
-    std::mt19937 generator(7);
-    std::uniform_real_distribution<double> distribution(-amplitude, amplitude);
-    std::vector<double> block(kBlockLength);
-    for (double& s : block) {
-        s = distribution(generator);
-    }
-    return block;
+    return testing::uniformNoise(kBlockLength, 7, amplitude);
 }
 
 // One sample through a tilt (three biquads in series); reported per sample.

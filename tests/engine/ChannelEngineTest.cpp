@@ -1,4 +1,5 @@
 #include "engine/ChannelEngine.h"
+#include "tests/support/TestSignal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,13 +14,7 @@ namespace calderine {
 namespace {
 
 std::vector<double> noise(std::size_t length, double amplitude, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> distribution(-amplitude, amplitude);
-    std::vector<double> samples(length);
-    for (double& s : samples) {
-        s = distribution(generator);
-    }
-    return samples;
+    return testing::uniformNoise(length, seed, amplitude);
 }
 
 std::vector<double> run(ChannelEngine& engine, const std::vector<double>& input) {

@@ -1,4 +1,5 @@
 #include "shaping/TiltFilter.h"
+#include "tests/support/TestSignal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,13 +13,7 @@ namespace calderine {
 namespace {
 
 std::vector<double> whiteNoise(std::size_t length, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<double> distribution(-1.0, 1.0);
-    std::vector<double> samples(length);
-    for (double& s : samples) {
-        s = distribution(generator);
-    }
-    return samples;
+    return testing::uniformNoise(length, seed);
 }
 
 TiltFilter designed(double frequency, double gain) {

@@ -3,7 +3,7 @@
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
-#include "tests/spectral/RandomSignal.h"
+#include "tests/support/TestSignal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,7 +89,7 @@ std::vector<Real> toLayout(const HalfSpectrum& X, int n, bool ordered) {
 }
 
 HalfSpectrum randomSpectrum(int n, unsigned seed) {
-    const std::vector<double> values = testing::randomSignal(n + 2, seed);
+    const std::vector<double> values = testing::uniformNoise(static_cast<std::size_t>(n + 2), seed);
     HalfSpectrum X{std::vector<Real>(n / 2 + 1), std::vector<Real>(n / 2 + 1)};
     for (int k = 0; k <= n / 2; ++k) {
         X.re[k] = values[2 * k];
@@ -142,7 +142,7 @@ TEST_P(FftAccuracy, MatchesDirectDftInBothLayouts) {
     HalfSpectrum spectrum;
     std::vector<Real> signal;
     if (direction == FftDirection::Forward) {
-        const std::vector<double> x = testing::randomSignal(n, 1234u + n);
+        const std::vector<double> x = testing::uniformNoise(static_cast<std::size_t>(n), 1234u + n);
         input.assign(x.begin(), x.end());
         spectrum = directForward(x);
     } else {

@@ -1,7 +1,7 @@
 #include "spectral/Fft.h"
 
 #include "spectral/AlignedBuffer.h"
-#include "tests/spectral/RandomSignal.h"
+#include "tests/support/TestSignal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -128,7 +128,7 @@ TEST(FftForward, SizeFourIsTheClosedForm) {
 TEST(Fft, BackwardOfForwardScalesByN) {
     for (const int n : {32, 2304, 2400, 4608, 4800, 19200}) {
         const FftPlanPtr plan(createFftPlan(n));
-        const std::vector<double> x = testing::randomSignal(n, 99u + n);
+        const std::vector<double> x = testing::uniformNoise(static_cast<std::size_t>(n), 99u + n);
         for (const bool ordered : layouts) {
             SCOPED_TRACE(describe(n, FftDirection::Forward, ordered));
             const std::vector<double> back =
@@ -146,7 +146,7 @@ TEST(Fft, BackwardOfForwardScalesByN) {
 TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
     for (const int n : {32, 2400, 4608}) {
         const FftPlanPtr plan(createFftPlan(n));
-        const std::vector<double> input = testing::randomSignal(n, 7u + n);
+        const std::vector<double> input = testing::uniformNoise(static_cast<std::size_t>(n), 7u + n);
         for (const FftDirection direction : directions) {
             for (const bool ordered : layouts) {
                 SCOPED_TRACE(describe(n, direction, ordered));

@@ -1,9 +1,11 @@
-// Deterministic test material shared by the tests and benchmarks. Everything here is computed
-// with +, -, * and / only, so every build and every C runtime feeds the effect the same bits.
+// Deterministic test material shared by the tests and benchmarks. The tones and the LCG noise
+// are computed with +, -, * and / only, so every build and every C runtime feeds the effect the
+// same bits.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 namespace calderine::testing {
@@ -30,6 +32,18 @@ inline double saw(std::uint64_t n, std::uint64_t period) {
 inline double triangle(std::uint64_t n, std::uint64_t period) {
     const double phase = static_cast<double>(n % period) / static_cast<double>(period);
     return phase < 0.5 ? 4.0 * phase - 1.0 : 3.0 - 4.0 * phase;
+}
+
+// n values uniform in [-amplitude, amplitude), reproducible from the seed (the Mersenne twister
+// and its uniform distribution give the same sequence with every standard library here).
+inline std::vector<double> uniformNoise(std::size_t n, unsigned seed, double amplitude = 1.0) {
+    std::mt19937_64 engine(seed);
+    std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
+    std::vector<double> x(n);
+    for (double& value : x) {
+        value = uniform(engine);
+    }
+    return x;
 }
 
 // Harmonic tones over broadband noise, different on the two sides: both parts of the
