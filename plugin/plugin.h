@@ -3,13 +3,13 @@
 
 #include "host/AudioEffectX.h"
 #include "host/VstConstants.h"
+#include "plugin/Parameter.h"
 #include "plugin/ParameterTable.h"
 #include "plugin/StereoRouter.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 namespace calderine {
 
@@ -79,7 +79,7 @@ public:
 
     // Read access for tests and diagnostics.
     const StereoRouter& stereoRouter() const noexcept { return router; }
-    const Parameter& parameter(std::size_t index) const noexcept { return *parameters[index]; }
+    const Parameter& parameter(std::size_t index) const noexcept { return parameters[index]; }
     double currentSampleRate() const noexcept { return engineSampleRate; }
     bool isResumed() const noexcept { return resumed.load(std::memory_order_acquire); }
 
@@ -91,13 +91,14 @@ private:
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, std::int32_t count) noexcept;
     // Parameter `index` if it exists (negative indices compare as huge unsigned ones).
-    Parameter* findParameter(std::int32_t index) const noexcept;
+    Parameter* findParameter(std::int32_t index) noexcept;
 
-    std::array<std::unique_ptr<Parameter>, kParameterCount> parameters;
+    // Declared before the parameters, so the engines are built first and destroyed last.
+    StereoRouter router;
+    std::array<Parameter, kParameterCount> parameters;
     std::array<std::array<char, kMaxProgramNameChars + 1>, kNumPrograms> programNames{};
     std::array<std::array<float, kParameterCount>, kNumPrograms> programValues{};
     std::int32_t currentProgram = 0;
-    StereoRouter router;
     double engineSampleRate = kDefaultSampleRate; // Hz the engines and filters are built for
     // Read by setParameter on whichever thread the host uses for automation.
     std::atomic<bool> resumed{false};

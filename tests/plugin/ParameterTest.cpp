@@ -36,10 +36,10 @@ class ParameterFromNormalised : public ::testing::TestWithParam<NormalisedCase> 
 
 TEST_P(ParameterFromNormalised, GivesValueAndDisplay) {
     const NormalisedCase c = GetParam();
-    const auto parameter = createParameter(kParameterTable[c.index]);
-    const double value = parameter->fromNormalized(c.normalised);
+    const Parameter parameter(kParameterTable[c.index]);
+    const double value = parameter.fromNormalized(c.normalised);
     EXPECT_NEAR(value, c.value, 1e-6);
-    EXPECT_EQ(display(*parameter, value), c.text);
+    EXPECT_EQ(display(parameter, value), c.text);
 }
 
 using namespace parameterIndex;
@@ -65,9 +65,9 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, ParameterFromNormalised,
 // Ends of the range are exact, not merely close.
 TEST(Parameter, RangeEndsAreExact) {
     for (const auto& descriptor : kParameterTable) {
-        const auto parameter = createParameter(descriptor);
-        EXPECT_EQ(parameter->fromNormalized(0.0f), descriptor.minimum) << descriptor.name;
-        EXPECT_EQ(parameter->fromNormalized(1.0f), descriptor.maximum) << descriptor.name;
+        const Parameter parameter(descriptor);
+        EXPECT_EQ(parameter.fromNormalized(0.0f), descriptor.minimum) << descriptor.name;
+        EXPECT_EQ(parameter.fromNormalized(1.0f), descriptor.maximum) << descriptor.name;
     }
 }
 
@@ -75,8 +75,8 @@ TEST(Parameter, RangeEndsAreExact) {
 TEST(Parameter, NanNormalisedGivesMinimum) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (const auto& descriptor : kParameterTable) {
-        const auto parameter = createParameter(descriptor);
-        EXPECT_EQ(parameter->fromNormalized(nan), descriptor.minimum) << descriptor.name;
+        const Parameter parameter(descriptor);
+        EXPECT_EQ(parameter.fromNormalized(nan), descriptor.minimum) << descriptor.name;
     }
 }
 
@@ -94,8 +94,8 @@ class ParameterDisplay : public ::testing::TestWithParam<DisplayCase> {};
 
 TEST_P(ParameterDisplay, RoundsHalfUp) {
     const DisplayCase c = GetParam();
-    const auto parameter = createParameter(kParameterTable[c.index]);
-    EXPECT_EQ(display(*parameter, c.plain), c.text);
+    const Parameter parameter(kParameterTable[c.index]);
+    EXPECT_EQ(display(parameter, c.plain), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rounding, ParameterDisplay,
@@ -121,11 +121,11 @@ TEST(Parameter, DisplayNeverWritesPastNinthByte) {
     const double values[] = {1e300,        -1e300,  std::numeric_limits<double>::infinity(),
                              std::nan(""), -1e-300, 12345678.9};
     for (const auto& descriptor : kParameterTable) {
-        const auto parameter = createParameter(descriptor);
+        const Parameter parameter(descriptor);
         for (const double v : values) {
             char text[16];
             std::memset(text, 'x', sizeof text);
-            parameter->displayText(v, text);
+            parameter.displayText(v, text);
             EXPECT_LE(std::strlen(text), Parameter::kDisplayLength) << descriptor.name << v;
             for (std::size_t i = Parameter::kDisplayLength + 1; i < sizeof text; ++i) {
                 EXPECT_EQ(text[i], 'x') << descriptor.name << v;
@@ -135,30 +135,30 @@ TEST(Parameter, DisplayNeverWritesPastNinthByte) {
 }
 
 TEST(Parameter, ToNormalised) {
-    const auto toneGainParameter = createParameter(kParameterTable[toneGain]);
-    EXPECT_EQ(toneGainParameter->toNormalized(1.0), static_cast<float>(19.0 / 36.0));
-    const auto dryMixParameter = createParameter(kParameterTable[dryMix]);
-    EXPECT_EQ(dryMixParameter->toNormalized(50.0), 0.5f);
+    const Parameter toneGainParameter(kParameterTable[toneGain]);
+    EXPECT_EQ(toneGainParameter.toNormalized(1.0), static_cast<float>(19.0 / 36.0));
+    const Parameter dryMixParameter(kParameterTable[dryMix]);
+    EXPECT_EQ(dryMixParameter.toNormalized(50.0), 0.5f);
 }
 
 TEST(Parameter, EngineValueConvertsRoundedDecibels) {
-    const auto gain = createParameter(kParameterTable[toneGain]);
-    gain->store(6.0);
-    EXPECT_DOUBLE_EQ(gain->engineValue(), 1.9952623149688797);
+    Parameter gain(kParameterTable[toneGain]);
+    gain.store(6.0);
+    EXPECT_DOUBLE_EQ(gain.engineValue(), 1.9952623149688797);
     // -17.964 dB is kept to one decimal (-18.0) before the conversion.
-    gain->store(-17.964);
-    EXPECT_DOUBLE_EQ(gain->engineValue(), 0.12589254117941673);
+    gain.store(-17.964);
+    EXPECT_DOUBLE_EQ(gain.engineValue(), 0.12589254117941673);
 
-    const auto threshold = createParameter(kParameterTable[clipperThreshold]);
-    threshold->store(-40.0);
-    EXPECT_DOUBLE_EQ(threshold->engineValue(), 0.01);
+    Parameter threshold(kParameterTable[clipperThreshold]);
+    threshold.store(-40.0);
+    EXPECT_DOUBLE_EQ(threshold.engineValue(), 0.01);
 
-    const auto mix = createParameter(kParameterTable[dryMix]);
-    mix->store(33.33);
-    EXPECT_DOUBLE_EQ(mix->engineValue(), 33.3);
-    const auto mode = createParameter(kParameterTable[stereoMode]);
-    mode->store(2.5);
-    EXPECT_EQ(mode->engineValue(), 3.0);
+    Parameter mix(kParameterTable[dryMix]);
+    mix.store(33.33);
+    EXPECT_DOUBLE_EQ(mix.engineValue(), 33.3);
+    Parameter mode(kParameterTable[stereoMode]);
+    mode.store(2.5);
+    EXPECT_EQ(mode.engineValue(), 3.0);
 }
 
 TEST(Parameter, DefaultsAsTheHostSeesThem) {
@@ -168,31 +168,28 @@ TEST(Parameter, DefaultsAsTheHostSeesThem) {
                                           "0.0", "Stereo", "Off",  "0.00", "0.00"};
     const char* units[kParameterCount] = {"dB", nullptr, nullptr, nullptr, "dB",
                                           "%",  nullptr, nullptr, nullptr, nullptr};
-    const auto parameters = createParameters();
     for (std::size_t i = 0; i < kParameterCount; ++i) {
-        const Parameter& p = *parameters[i];
-        EXPECT_EQ(p.toNormalized(p.current()), normalised[i]) << p.name;
-        EXPECT_EQ(display(p, p.current()), texts[i]) << p.name;
-        EXPECT_FALSE(p.changed.load()) << p.name;
+        const Parameter p(kParameterTable[i]);
+        EXPECT_EQ(p.toNormalized(p.current()), normalised[i]) << p.descriptor.name;
+        EXPECT_EQ(display(p, p.current()), texts[i]) << p.descriptor.name;
+        EXPECT_FALSE(p.changed.load()) << p.descriptor.name;
         if (units[i] == nullptr) {
-            EXPECT_EQ(p.unit, nullptr) << p.name;
+            EXPECT_EQ(p.descriptor.unit, nullptr) << p.descriptor.name;
         } else {
-            EXPECT_STREQ(p.unit, units[i]) << p.name;
+            EXPECT_STREQ(p.descriptor.unit, units[i]) << p.descriptor.name;
         }
     }
-    EXPECT_STREQ(parameters[parameterIndex::clipperThreshold]->name, "NoiseClipper_Threshold");
-    EXPECT_STREQ(parameters[parameterIndex::separationSlope]->name, "Separation_Slope");
 }
 
 TEST(Parameter, ChangeIsTakenOnce) {
-    const auto parameter = createParameter(kParameterTable[noiseTilt]);
-    EXPECT_FALSE(parameter->takeChange());
-    parameter->store(0.75);
-    EXPECT_TRUE(parameter->takeChange());
-    EXPECT_EQ(parameter->current(), 0.75);
-    EXPECT_FALSE(parameter->takeChange());
-    parameter->markChanged();
-    EXPECT_TRUE(parameter->takeChange());
+    Parameter parameter(kParameterTable[noiseTilt]);
+    EXPECT_FALSE(parameter.takeChange());
+    parameter.store(0.75);
+    EXPECT_TRUE(parameter.takeChange());
+    EXPECT_EQ(parameter.current(), 0.75);
+    EXPECT_FALSE(parameter.takeChange());
+    parameter.markChanged();
+    EXPECT_TRUE(parameter.takeChange());
 }
 
 // The text must not follow the process locale's decimal separator.
@@ -205,8 +202,8 @@ TEST(Parameter, DisplayIgnoresLocale) {
         std::setlocale(LC_NUMERIC, "German_Germany.1252") == nullptr) {
         GTEST_SKIP() << "no locale with a comma decimal separator installed";
     }
-    const auto parameter = createParameter(kParameterTable[toneGain]);
-    const std::string text = display(*parameter, 2.25);
+    const Parameter parameter(kParameterTable[toneGain]);
+    const std::string text = display(parameter, 2.25);
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(text, "2.3");
 }

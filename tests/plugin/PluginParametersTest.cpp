@@ -143,7 +143,9 @@ TEST(Programs, SetProgramZeroReappliesEveryParameterAtItsOwnValue) {
     constexpr double kFloatRounding = 1e-5; // relative to the parameter's range
     for (std::size_t i = 0; i < kParameterCount; ++i) {
         const Parameter& p = effect.instance().parameter(i);
-        EXPECT_NEAR(p.current(), before[i], kFloatRounding * (p.maximum - p.minimum)) << i;
+        EXPECT_NEAR(p.current(), before[i],
+                    kFloatRounding * (p.descriptor.maximum - p.descriptor.minimum))
+            << i;
         EXPECT_TRUE(p.changed.load()) << "parameter " << i << " waits to be re-applied";
     }
     emptyDoubleBlock(effect.record());
