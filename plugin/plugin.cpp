@@ -89,7 +89,6 @@ void plugin::setSampleRate(float rate) {
     } catch (...) {
         return; // out of memory: keep serving the old rate
     }
-    engineSampleRate = newRate;
     // The filter designs depend on the rate, and the new separators start with their
     // default slope: re-apply all of these so every setting sounds the same at the new rate.
     for (std::size_t index : {parameterIndex::clipperEmphasis, parameterIndex::noiseTilt,
@@ -167,7 +166,7 @@ void plugin::applyParameterChanges() noexcept {
 void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
     const double value = p.current();
     const double amount = p.engineValue();
-    const double rate = engineSampleRate;
+    const double rate = sampleRate;
     switch (index) {
     case parameterIndex::toneGain: {
         const double gain = gainOrMute(p, value);
@@ -222,8 +221,7 @@ void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
 void plugin::saveProgramValues() noexcept {
     for (std::size_t index = 0; index < kParameterCount; ++index) {
         const Parameter& p = parameters[index];
-        programValues[static_cast<std::size_t>(currentProgram)][index] =
-            p.toNormalized(p.current());
+        programValues[static_cast<std::size_t>(curProgram)][index] = p.toNormalized(p.current());
     }
 }
 
@@ -232,13 +230,12 @@ void plugin::setProgram(std::int32_t program) {
         return;
     }
     saveProgramValues();
-    currentProgram = program;
+    curProgram = program;
     loadingProgram.store(true, std::memory_order_release);
-    const auto& values = programValues[static_cast<std::size_t>(currentProgram)];
+    const auto& values = programValues[static_cast<std::size_t>(curProgram)];
     for (std::size_t index = 0; index < kParameterCount; ++index) {
         setParameter(static_cast<std::int32_t>(index), values[index]);
     }
-    curProgram = program;
     loadingProgram.store(false, std::memory_order_release);
     if (!resumed.load(std::memory_order_acquire)) {
         applyParameterChanges();
@@ -249,12 +246,12 @@ void plugin::setProgramName(char* name) {
     if (name == nullptr) {
         return;
     }
-    copyHostText(programNames[static_cast<std::size_t>(currentProgram)].data(), name,
+    copyHostText(programNames[static_cast<std::size_t>(curProgram)].data(), name,
                  kMaxProgramNameChars);
 }
 
 void plugin::getProgramName(char* name) {
-    copyHostText(name, programNames[static_cast<std::size_t>(currentProgram)].data(),
+    copyHostText(name, programNames[static_cast<std::size_t>(curProgram)].data(),
                  kMaxProgramNameChars);
 }
 

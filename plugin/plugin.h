@@ -80,7 +80,9 @@ public:
     // Read access for tests and diagnostics.
     const StereoRouter& stereoRouter() const noexcept { return router; }
     const Parameter& parameter(std::size_t index) const noexcept { return parameters[index]; }
-    double currentSampleRate() const noexcept { return engineSampleRate; }
+    // Hz the engines and filters are built for: the base's sampleRate, which is only ever set
+    // together with the engines.
+    double currentSampleRate() const noexcept { return sampleRate; }
     bool isResumed() const noexcept { return resumed.load(std::memory_order_acquire); }
 
 private:
@@ -93,13 +95,12 @@ private:
     // Parameter `index` if it exists (negative indices compare as huge unsigned ones).
     Parameter* findParameter(std::int32_t index) noexcept;
 
+    // The current program is the base's curProgram, the sample rate the base's sampleRate.
     // Declared before the parameters, so the engines are built first and destroyed last.
     StereoRouter router;
     std::array<Parameter, kParameterCount> parameters;
     std::array<std::array<char, kMaxProgramNameChars + 1>, kNumPrograms> programNames{};
     std::array<std::array<float, kParameterCount>, kNumPrograms> programValues{};
-    std::int32_t currentProgram = 0;
-    double engineSampleRate = kDefaultSampleRate; // Hz the engines and filters are built for
     // Read by setParameter on whichever thread the host uses for automation.
     std::atomic<bool> resumed{false};
     std::atomic<bool> loadingProgram{false};
