@@ -161,25 +161,92 @@ TEST(Parameter, EngineValueConvertsRoundedDecibels) {
     EXPECT_EQ(mode.engineValue(), 3.0);
 }
 
-TEST(Parameter, DefaultsAsTheHostSeesThem) {
-    const float normalised[kParameterCount] = {0.5f, 1.0f,  0.0f, 0.5f, 0.5f,
-                                               0.0f, 0.25f, 0.0f, 0.0f, 0.0f};
-    const char* texts[kParameterCount] = {"0.0", "off",    "0.00", "0.50", "0.0",
-                                          "0.0", "Stereo", "Off",  "0.00", "0.00"};
-    const char* units[kParameterCount] = {"dB", nullptr, nullptr, nullptr, "dB",
-                                          "%",  nullptr, nullptr, nullptr, nullptr};
+// Every row of the documented parameter list: name, unit, both ends of the range with their
+// texts, and the default as plain value, normalised value and text.
+TEST(Parameter, DocumentedRows) {
+    struct Row {
+        const char* name;
+        const char* unit; // null: no unit
+        double minimum;
+        const char* minimumDisplay;
+        double maximum;
+        const char* maximumDisplay;
+        double defaultValue;
+        float defaultNormalised;
+        const char* defaultDisplay;
+    };
+    const Row rows[kParameterCount] = {
+        {"Tone_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
+        {"NoiseClipper_Threshold", nullptr, -40.0, "-40.0", 0.0, "off", 0.0, 1.0f, "off"},
+        {"NoiseClipper_Emphasis", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
+        {"Noise_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.5, 0.5f, "0.50"},
+        {"Noise_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
+        {"DryMix", "%", 0.0, "0.0", 100.0, "100.0", 0.0, 0.0f, "0.0"},
+        {"StereoMode", nullptr, 0.0, "Mono", 4.0, "S", 1.0, 0.25f, "Stereo"},
+        {"Bypass", nullptr, 0.0, "Off", 1.0, "On", 0.0, 0.0f, "Off"},
+        {"Tone_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
+        {"Separation_Slope", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
+    };
     for (std::size_t i = 0; i < kParameterCount; ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
         const Parameter p(kParameterTable[i]);
-        EXPECT_EQ(p.toNormalized(p.current()), normalised[i]) << p.descriptor.name;
-        EXPECT_EQ(display(p, p.current()), texts[i]) << p.descriptor.name;
-        EXPECT_FALSE(p.changed.load()) << p.descriptor.name;
-        if (units[i] == nullptr) {
-            EXPECT_EQ(p.descriptor.unit, nullptr) << p.descriptor.name;
+        EXPECT_STREQ(p.descriptor.name, row.name);
+        if (row.unit == nullptr) {
+            EXPECT_EQ(p.descriptor.unit, nullptr);
         } else {
-            EXPECT_STREQ(p.descriptor.unit, units[i]) << p.descriptor.name;
+            EXPECT_STREQ(p.descriptor.unit, row.unit);
         }
+        EXPECT_EQ(p.fromNormalized(0.0f), row.minimum);
+        EXPECT_EQ(display(p, row.minimum), row.minimumDisplay);
+        EXPECT_EQ(p.fromNormalized(1.0f), row.maximum);
+        EXPECT_EQ(display(p, row.maximum), row.maximumDisplay);
+        EXPECT_EQ(p.current(), row.defaultValue);
+        EXPECT_EQ(p.toNormalized(p.current()), row.defaultNormalised);
+        EXPECT_EQ(display(p, p.current()), row.defaultDisplay);
+        EXPECT_FALSE(p.changed.load());
     }
 }
+
+struct InteriorCase {
+    std::size_t index;
+    float normalised;
+    const char* text;
+    double engineValue; // decibels as amplitude factors, 10^(dB / 20)
+};
+
+void PrintTo(const InteriorCase& c, std::ostream* os) {
+    *os << kParameterTable[c.index].name << " at " << c.normalised;
+}
+
+class ParameterInterior : public ::testing::TestWithParam<InteriorCase> {};
+
+// Inside the range: the text and the engine value both keep the documented number of decimals
+// (one for gains, threshold and mix, two for the 0..1 controls), rounded half up.
+TEST_P(ParameterInterior, DisplayAndEngineValue) {
+    const InteriorCase c = GetParam();
+    Parameter parameter(kParameterTable[c.index]);
+    parameter.store(parameter.fromNormalized(c.normalised));
+    EXPECT_EQ(display(parameter, parameter.current()), c.text);
+    EXPECT_NEAR(parameter.engineValue(), c.engineValue, 1e-12 * std::fabs(c.engineValue));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documented, ParameterInterior,
+    ::testing::Values(
+        InteriorCase{toneGain, 0.25f, "-9.0", 0.35481338923357547},    // -9 dB
+        InteriorCase{toneGain, 0.75f, "9.0", 2.8183829312644537},      // 9 dB
+        InteriorCase{noiseGain, 0.125f, "-13.5", 0.21134890398366465}, // -13.5 dB
+        InteriorCase{noiseGain, 0.6f, "3.6", 1.5135612484362082},      // 3.6000009 dB
+        InteriorCase{clipperThreshold, 0.25f, "-30.0", 0.03162277660168379},
+        InteriorCase{clipperThreshold, 0.8f, "-8.0", 0.3981071705534972},
+        InteriorCase{clipperEmphasis, 0.3f, "0.30", 0.3},
+        InteriorCase{noiseTilt, 0.7f, "0.70", 0.7}, // 0.69999999 as a float
+        InteriorCase{dryMix, 0.25f, "25.0", 25.0}, InteriorCase{dryMix, 0.4567f, "45.7", 45.7},
+        InteriorCase{stereoMode, 0.5f, "M/S", 2.0}, InteriorCase{stereoMode, 0.75f, "M", 3.0},
+        InteriorCase{bypass, 0.25f, "Off", 0.0}, InteriorCase{bypass, 0.75f, "On", 1.0},
+        InteriorCase{toneTilt, 0.125f, "0.13", 0.13}, // half up from 0.125
+        InteriorCase{separationSlope, 0.333f, "0.33", 0.33}));
 
 TEST(Parameter, ChangeIsTakenOnce) {
     Parameter parameter(kParameterTable[noiseTilt]);
