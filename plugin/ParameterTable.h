@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <iterator>
 
 namespace calderine {
 
@@ -42,5 +43,15 @@ inline constexpr std::array<ParameterDescriptor, kParameterCount> kParameterTabl
     {"Separation_Slope",       nullptr, 0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
 }};
 // clang-format on
+
+// A choice text is looked up by the plain value, so each array needs one text per whole number
+// of its parameter's range.
+constexpr bool choicesCoverRange(std::size_t index, const char* const* choices, std::size_t count) {
+    const ParameterDescriptor& d = kParameterTable[index];
+    return d.choices == choices && d.maximum - d.minimum + 1.0 == static_cast<double>(count);
+}
+static_assert(choicesCoverRange(parameterIndex::stereoMode, kStereoModeChoices,
+                                std::size(kStereoModeChoices)));
+static_assert(choicesCoverRange(parameterIndex::bypass, kBypassChoices, std::size(kBypassChoices)));
 
 } // namespace calderine
