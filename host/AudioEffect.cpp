@@ -34,7 +34,7 @@ void writeFormatted(char* text, std::int32_t maxLen, const char* format, double 
 } // namespace
 
 AudioEffect::AudioEffect(audioMasterCallback master, std::int32_t programs, std::int32_t params)
-    : audioMaster(master), numPrograms(programs), numParams(params), cEffect{} {
+    : audioMaster(master), cEffect{} {
     cEffect.magic = kEffectMagic;
     cEffect.dispatcher = &dispatcherEntry;
     cEffect.process = &processEntry;
@@ -70,7 +70,7 @@ std::intptr_t AudioEffect::dispatcher(std::int32_t opcode, std::int32_t index, s
     case effSetProgram:
         // Checked on the full pointer-sized value, so that no out-of-range number narrows
         // into a valid one.
-        if (value >= 0 && value < numPrograms)
+        if (value >= 0 && value < cEffect.numPrograms)
             setProgram(narrow(value));
         return 0;
     case effGetProgram:

@@ -15,7 +15,7 @@ public:
     static constexpr float kDefaultSampleRate = 44100.0f;   // Hz, until the host sets one
     static constexpr std::int32_t kDefaultBlockSize = 1024; // frames, until the host sets one
 
-    // Builds the record with the base values; numPrograms and numParams go to the record too.
+    // Builds the record with the base values, numPrograms and numParams among them.
     AudioEffect(audioMasterCallback audioMaster, std::int32_t numPrograms, std::int32_t numParams);
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;
@@ -118,9 +118,8 @@ protected:
     EffectEditor* editor = nullptr;
     float sampleRate = kDefaultSampleRate;
     std::int32_t blockSize = kDefaultBlockSize;
-    std::int32_t numPrograms;
-    std::int32_t numParams;
     std::int32_t curProgram = 0;
+    // Also the one copy of the program and parameter counts: the host reads them from here.
     AEffect cEffect;
 };
 

@@ -30,59 +30,54 @@ constexpr std::size_t kFormatCapacity = 400;
 
 } // namespace
 
-Parameter::Parameter(const char* name, const char* unit, double minimum, double maximum,
-                     double defaultValue, ParameterKind kind, const char* minimumText,
-                     const char* maximumText, std::int32_t precision,
-                     const char* const* choices) noexcept
-    : name(name), unit(unit != nullptr && unit[0] == '\0' ? nullptr : unit), minimum(minimum),
-      maximum(maximum), kind(kind), minimumText(minimumText), maximumText(maximumText),
-      choices(choices), precision(precision), value(defaultValue) {}
-
 float Parameter::toNormalized(double plain) const noexcept {
-    if (kind == ParameterKind::Percent) {
+    const ParameterDescriptor& d = descriptor;
+    if (d.kind == ParameterKind::Percent) {
         return static_cast<float>(plain * 0.01);
     }
-    return static_cast<float>((plain - minimum) / (maximum - minimum));
+    return static_cast<float>((plain - d.minimum) / (d.maximum - d.minimum));
 }
 
 double Parameter::fromNormalized(float normalized) const noexcept {
+    const ParameterDescriptor& d = descriptor;
     const double n = normalized;
     // Written as !(n > 0) so that NaN, which no host should send, also lands on minimum.
     if (!(n > 0.0)) {
-        return minimum;
+        return d.minimum;
     }
     if (n >= 1.0) {
-        return maximum;
+        return d.maximum;
     }
-    switch (kind) {
+    switch (d.kind) {
     case ParameterKind::Percent: {
         const double percent = n * 100.0;
-        return percent < minimum ? minimum : (percent > maximum ? maximum : percent);
+        return percent < d.minimum ? d.minimum : (percent > d.maximum ? d.maximum : percent);
     }
     case ParameterKind::Switch:
-        return minimum + (maximum - minimum) * (n < 0.5 ? 0.0 : 1.0);
+        return d.minimum + (d.maximum - d.minimum) * (n < 0.5 ? 0.0 : 1.0);
     case ParameterKind::Linear:
     case ParameterKind::Decibel:
         break;
     }
-    return minimum + (maximum - minimum) * n;
+    return d.minimum + (d.maximum - d.minimum) * n;
 }
 
 void Parameter::displayText(double plain, char* text) const noexcept {
-    if (choices != nullptr) {
+    const ParameterDescriptor& d = descriptor;
+    if (d.choices != nullptr) {
         // Clamped so that a value outside the range (or NaN) still names a valid entry.
-        const double index = roundHalfUp(plain - minimum);
+        const double index = roundHalfUp(plain - d.minimum);
         const double last = static_cast<double>(choiceCount() - 1);
         const std::size_t i = index > 0.0 ? static_cast<std::size_t>(std::min(index, last)) : 0;
-        copyDisplay(choices[i], text);
+        copyDisplay(d.choices[i], text);
         return;
     }
-    if (plain == minimum && minimumText != nullptr) {
-        copyDisplay(minimumText, text);
+    if (plain == d.minimum && d.minimumText != nullptr) {
+        copyDisplay(d.minimumText, text);
         return;
     }
-    if (plain == maximum && maximumText != nullptr) {
-        copyDisplay(maximumText, text);
+    if (plain == d.maximum && d.maximumText != nullptr) {
+        copyDisplay(d.maximumText, text);
         return;
     }
 
@@ -90,7 +85,7 @@ void Parameter::displayText(double plain, char* text) const noexcept {
     // still sees "2.3".
     char buffer[kFormatCapacity];
     std::to_chars_result result{};
-    if (precision <= 0) {
+    if (d.precision <= 0) {
         const double whole = roundHalfUp(plain);
         if (std::fabs(whole) < kLargestWholeDisplay) {
             result = std::to_chars(buffer, buffer + kFormatCapacity, static_cast<long long>(whole));
@@ -101,7 +96,7 @@ void Parameter::displayText(double plain, char* text) const noexcept {
         const double s = scale();
         const double rounded = roundHalfUp(plain * s) / s;
         result = std::to_chars(buffer, buffer + kFormatCapacity, rounded, std::chars_format::fixed,
-                               precision);
+                               d.precision);
         if (result.ec != std::errc{}) {
             result = std::to_chars(buffer, buffer + kFormatCapacity, rounded);
         }
@@ -114,7 +109,7 @@ void Parameter::displayText(double plain, char* text) const noexcept {
 double Parameter::engineValue() const noexcept {
     const double s = scale();
     const double rounded = roundHalfUp(current() * s) / s;
-    if (kind == ParameterKind::Decibel) {
+    if (descriptor.kind == ParameterKind::Decibel) {
         return shaping::decibelsToGain(rounded);
     }
     return rounded;
@@ -122,13 +117,13 @@ double Parameter::engineValue() const noexcept {
 
 // One entry per whole number from minimum to maximum.
 std::size_t Parameter::choiceCount() const noexcept {
-    return static_cast<std::size_t>(roundHalfUp(maximum - minimum)) + 1;
+    return static_cast<std::size_t>(roundHalfUp(descriptor.maximum - descriptor.minimum)) + 1;
 }
 
 // Exact for the small precisions in use.
 double Parameter::scale() const noexcept {
     double s = 1.0;
-    for (std::int32_t i = 0; i < precision; ++i) {
+    for (std::int32_t i = 0; i < descriptor.precision; ++i) {
         s *= 10.0;
     }
     return s;

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "plugin/ParameterDescriptor.h"
+
 #include <atomic>
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 
 namespace calderine {
 
@@ -13,28 +14,19 @@ inline double roundHalfUp(double x) noexcept {
     return std::floor(x + 0.5);
 }
 
-// How a parameter maps the host's normalised value to its plain value and to engine units.
-// The codes are part of the parameter table's data and stay fixed.
-enum class ParameterKind : std::int32_t {
-    Linear = 0,  // linear over [minimum, maximum]
-    Decibel = 3, // linear in dB; the engine gets an amplitude factor
-    Switch = 4,  // snaps to minimum below 0.5 and to maximum from 0.5 on
-    Percent = 5, // normalised * 100, clamped to the range
-};
-
-// One host-visible parameter: its descriptor, the normalised/plain mapping, the display text,
+// One host-visible parameter: the normalised/plain mapping and display text of its descriptor,
 // and the value/changed pair through which a new value is handed to the audio thread.
-// All texts and the choices array are static; a Parameter owns none of them.
+// The descriptor is a row of the static parameter table; a Parameter owns none of it.
 class Parameter {
 public:
     // Display texts have at most this many characters; buffers need one byte more.
     static constexpr std::size_t kDisplayLength = 8;
 
-    // An empty unit is stored as null. choices, when set, holds one text per whole number from
-    // minimum to maximum.
-    Parameter(const char* name, const char* unit, double minimum, double maximum,
-              double defaultValue, ParameterKind kind, const char* minimumText,
-              const char* maximumText, std::int32_t precision, const char* const* choices) noexcept;
+    // At the descriptor's default, unchanged. The descriptor must outlive the parameter, so a
+    // temporary one is refused.
+    explicit Parameter(const ParameterDescriptor& descriptor) noexcept
+        : descriptor(descriptor), value(descriptor.defaultValue) {}
+    explicit Parameter(const ParameterDescriptor&&) = delete;
 
     Parameter(const Parameter&) = delete;
     Parameter& operator=(const Parameter&) = delete;
@@ -64,18 +56,9 @@ public:
     }
     double current() const noexcept { return value.load(std::memory_order_acquire); }
 
-    const char* const name;
-    const char* const unit; // null when the parameter has no unit
-    const double minimum;
-    const double maximum;
-    const ParameterKind kind;
-    const char* const minimumText; // replaces the number at exactly minimum, or null
-    const char* const maximumText; // replaces the number at exactly maximum, or null
-    const char* const* const choices;
-    const std::int32_t precision; // decimals shown and kept in engineValue
-
-    std::atomic<double> value;        // plain value, in the parameter's own unit
-    std::atomic<bool> changed{false}; // true while value has not reached the engines
+    const ParameterDescriptor& descriptor; // static: names, range, kind, texts, precision
+    std::atomic<double> value;             // plain value, in the parameter's own unit
+    std::atomic<bool> changed{false};      // true while value has not reached the engines
 
 private:
     std::size_t choiceCount() const noexcept;

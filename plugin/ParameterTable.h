@@ -1,11 +1,10 @@
 #pragma once
 
-#include "plugin/Parameter.h"
+#include "plugin/ParameterDescriptor.h"
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
-#include <memory>
+#include <iterator>
 
 namespace calderine {
 
@@ -25,43 +24,34 @@ inline constexpr std::size_t separationSlope = 9;
 
 inline constexpr std::size_t kParameterCount = 10;
 
-// Everything that describes a parameter apart from its current value, in constructor order.
-struct ParameterDescriptor {
-    const char* name;
-    const char* unit; // empty: no unit
-    double minimum;
-    double maximum;
-    double defaultValue;
-    ParameterKind kind;
-    const char* minimumText;
-    const char* maximumText;
-    std::int32_t precision;
-    const char* const* choices;
-};
-
 inline constexpr const char* kStereoModeChoices[] = {"Mono", "Stereo", "M/S", "M", "S"};
 inline constexpr const char* kBypassChoices[] = {"Off", "On"};
 
+// The one description of every host parameter, in host index order.
 // clang-format off
 inline constexpr std::array<ParameterDescriptor, kParameterCount> kParameterTable{{
-    // name                      unit  min    max    default kind                      minText maxText prec choices
-    {"Tone_Gain",                "dB", -18.0, 18.0,  0.0, ParameterKind::Decibel, "mute",  nullptr, 1, nullptr},
-    {"NoiseClipper_Threshold",   "",   -40.0, 0.0,   0.0, ParameterKind::Decibel, nullptr, "off",   1, nullptr},
-    {"NoiseClipper_Emphasis",    "",   0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
-    {"Noise_Tilt",               "",   0.0,   1.0,   0.5, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
-    {"Noise_Gain",               "dB", -18.0, 18.0,  0.0, ParameterKind::Decibel, "mute",  nullptr, 1, nullptr},
-    {"DryMix",                   "%",  0.0,   100.0, 0.0, ParameterKind::Percent, nullptr, nullptr, 1, nullptr},
-    {"StereoMode",               "",   0.0,   4.0,   1.0, ParameterKind::Linear,  nullptr, nullptr, 0, kStereoModeChoices},
-    {"Bypass",                   "",   0.0,   1.0,   0.0, ParameterKind::Switch,  nullptr, nullptr, 0, kBypassChoices},
-    {"Tone_Tilt",                "",   0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
-    {"Separation_Slope",         "",   0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
+    // name                    unit     min    max    dflt kind                    minText  maxText  p  choices
+    {"Tone_Gain",              "dB",    -18.0, 18.0,  0.0, ParameterKind::Decibel, "mute",  nullptr, 1, nullptr},
+    {"NoiseClipper_Threshold", nullptr, -40.0, 0.0,   0.0, ParameterKind::Decibel, nullptr, "off",   1, nullptr},
+    {"NoiseClipper_Emphasis",  nullptr, 0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
+    {"Noise_Tilt",             nullptr, 0.0,   1.0,   0.5, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
+    {"Noise_Gain",             "dB",    -18.0, 18.0,  0.0, ParameterKind::Decibel, "mute",  nullptr, 1, nullptr},
+    {"DryMix",                 "%",     0.0,   100.0, 0.0, ParameterKind::Percent, nullptr, nullptr, 1, nullptr},
+    {"StereoMode",             nullptr, 0.0,   4.0,   1.0, ParameterKind::Linear,  nullptr, nullptr, 0, kStereoModeChoices},
+    {"Bypass",                 nullptr, 0.0,   1.0,   0.0, ParameterKind::Switch,  nullptr, nullptr, 0, kBypassChoices},
+    {"Tone_Tilt",              nullptr, 0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
+    {"Separation_Slope",       nullptr, 0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
 }};
 // clang-format on
 
-// A parameter at its default, unchanged.
-std::unique_ptr<Parameter> createParameter(const ParameterDescriptor& descriptor);
-
-// All ten, in index order. Throws std::bad_alloc if memory runs out.
-std::array<std::unique_ptr<Parameter>, kParameterCount> createParameters();
+// A choice text is looked up by the plain value, so each array needs one text per whole number
+// of its parameter's range.
+constexpr bool choicesCoverRange(std::size_t index, const char* const* choices, std::size_t count) {
+    const ParameterDescriptor& d = kParameterTable[index];
+    return d.choices == choices && d.maximum - d.minimum + 1.0 == static_cast<double>(count);
+}
+static_assert(choicesCoverRange(parameterIndex::stereoMode, kStereoModeChoices,
+                                std::size(kStereoModeChoices)));
+static_assert(choicesCoverRange(parameterIndex::bypass, kBypassChoices, std::size(kBypassChoices)));
 
 } // namespace calderine

@@ -3,10 +3,12 @@
 #include "host/HostText.h"
 #include "plugin/FlushToZero.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace calderine {
 
@@ -19,7 +21,13 @@ constexpr double kPercent = 0.01; // DryMix percent to fraction
 
 // A gain parameter at its very minimum means "mute", not its dB value.
 double gainOrMute(const Parameter& parameter, double value) noexcept {
-    return value <= parameter.minimum ? 0.0 : parameter.engineValue();
+    return value <= parameter.descriptor.minimum ? 0.0 : parameter.engineValue();
+}
+
+template <std::size_t... Index>
+std::array<Parameter, kParameterCount>
+parametersAtDefaults(std::index_sequence<Index...>) noexcept {
+    return {Parameter(kParameterTable[Index])...};
 }
 
 std::int32_t roundedToInt(double value) noexcept {
@@ -56,7 +64,8 @@ Sample toOutputSample(double result) noexcept {
 } // namespace
 
 plugin::plugin(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, kNumPrograms, kNumParameters), parameters(createParameters()) {
+    : AudioEffectX(audioMaster, kNumPrograms, kNumParameters),
+      parameters(parametersAtDefaults(std::make_index_sequence<kParameterCount>{})) {
     cEffect.flags |= kFlags;
     cEffect.numInputs = kNumChannels;
     cEffect.numOutputs = kNumChannels;
@@ -65,18 +74,14 @@ plugin::plugin(audioMasterCallback audioMaster)
     setInitialDelay(static_cast<std::int32_t>(router.latency()));
     copyHostText(programNames[0].data(), kDefaultProgramName, kMaxProgramNameChars);
     saveProgramValues();
-    for (auto& p : parameters) {
-        p->markChanged();
+    for (Parameter& p : parameters) {
+        p.markChanged();
     }
     applyParameterChanges();
 }
 
-plugin::~plugin() {
-    // Parameters first, then the engines (engine 1 before engine 0) with the router.
-    for (auto& p : parameters) {
-        p.reset();
-    }
-}
+// Members go in reverse order: the parameters, then the router with engine 1 before engine 0.
+plugin::~plugin() = default;
 
 AudioEffect* createPluginInstance(audioMasterCallback audioMaster) {
     return new plugin(audioMaster);
@@ -104,12 +109,11 @@ void plugin::setSampleRate(float rate) {
     } catch (...) {
         return; // out of memory: keep serving the old rate
     }
-    engineSampleRate = newRate;
     // The filter designs depend on the rate, and the new separators start with their
     // default slope: re-apply all of these so every setting sounds the same at the new rate.
     for (std::size_t index : {parameterIndex::clipperEmphasis, parameterIndex::noiseTilt,
                               parameterIndex::toneTilt, parameterIndex::separationSlope}) {
-        parameters[index]->markChanged();
+        parameters[index].markChanged();
     }
     // Stored only: this effect sends the host nothing after creation.
     setInitialDelay(static_cast<std::int32_t>(router.latency()));
@@ -150,9 +154,9 @@ void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count)
     }
 }
 
-Parameter* plugin::findParameter(std::int32_t index) const noexcept {
+Parameter* plugin::findParameter(std::int32_t index) noexcept {
     const auto i = static_cast<std::uint32_t>(index);
-    return i < kParameterCount ? parameters[i].get() : nullptr;
+    return i < kParameterCount ? &parameters[i] : nullptr;
 }
 
 void plugin::setParameter(std::int32_t index, float normalized) {
@@ -170,7 +174,7 @@ float plugin::getParameter(std::int32_t index) {
 
 void plugin::applyParameterChanges() noexcept {
     for (std::size_t index = 0; index < kParameterCount; ++index) {
-        Parameter& p = *parameters[index];
+        Parameter& p = parameters[index];
         // The flag is cleared before the value is read: a value stored meanwhile raises it
         // again and is applied next time.
         if (p.takeChange()) {
@@ -182,7 +186,7 @@ void plugin::applyParameterChanges() noexcept {
 void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
     const double value = p.current();
     const double amount = p.engineValue();
-    const double rate = engineSampleRate;
+    const double rate = sampleRate;
     switch (index) {
     case parameterIndex::toneGain: {
         const double gain = gainOrMute(p, value);
@@ -191,7 +195,7 @@ void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
     }
     case parameterIndex::clipperThreshold: {
         // At its maximum (0 dB, shown as "off") the clipper branch is switched off.
-        const bool enabled = value < p.maximum;
+        const bool enabled = value < p.descriptor.maximum;
         router.forEachEngine([=](ChannelEngine& e) { e.setClipper(enabled, amount); });
         break;
     }
@@ -236,9 +240,8 @@ void plugin::applyParameter(std::size_t index, const Parameter& p) noexcept {
 
 void plugin::saveProgramValues() noexcept {
     for (std::size_t index = 0; index < kParameterCount; ++index) {
-        const Parameter& p = *parameters[index];
-        programValues[static_cast<std::size_t>(currentProgram)][index] =
-            p.toNormalized(p.current());
+        const Parameter& p = parameters[index];
+        programValues[static_cast<std::size_t>(curProgram)][index] = p.toNormalized(p.current());
     }
 }
 
@@ -247,12 +250,11 @@ void plugin::setProgram(std::int32_t program) {
         return;
     }
     saveProgramValues();
-    currentProgram = program;
-    const auto& values = programValues[static_cast<std::size_t>(currentProgram)];
+    curProgram = program;
+    const auto& values = programValues[static_cast<std::size_t>(curProgram)];
     for (std::size_t index = 0; index < kParameterCount; ++index) {
         setParameter(static_cast<std::int32_t>(index), values[index]);
     }
-    curProgram = program;
     // Suspended, the caller owns the engines; resumed, the next processing call applies.
     if (!resumed.load(std::memory_order_acquire)) {
         applyParameterChanges();
@@ -263,18 +265,18 @@ void plugin::setProgramName(char* name) {
     if (name == nullptr) {
         return;
     }
-    copyHostText(programNames[static_cast<std::size_t>(currentProgram)].data(), name,
+    copyHostText(programNames[static_cast<std::size_t>(curProgram)].data(), name,
                  kMaxProgramNameChars);
 }
 
 void plugin::getProgramName(char* name) {
-    copyHostText(name, programNames[static_cast<std::size_t>(currentProgram)].data(),
+    copyHostText(name, programNames[static_cast<std::size_t>(curProgram)].data(),
                  kMaxProgramNameChars);
 }
 
 void plugin::getParameterLabel(std::int32_t index, char* label) {
     if (const Parameter* p = findParameter(index)) {
-        copyHostText(label, p->unit, kMaxParamStrChars);
+        copyHostText(label, p->descriptor.unit, kMaxParamStrChars);
     }
 }
 
@@ -287,7 +289,7 @@ void plugin::getParameterDisplay(std::int32_t index, char* text) {
 
 void plugin::getParameterName(std::int32_t index, char* text) {
     if (const Parameter* p = findParameter(index)) {
-        copyHostText(text, p->name, kMaxParamNameChars);
+        copyHostText(text, p->descriptor.name, kMaxParamNameChars);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "host/AudioEffectX.h"
 #include "host/VstConstants.h"
+#include "plugin/Parameter.h"
 #include "plugin/ParameterTable.h"
 #include "plugin/PublicFacts.h"
 #include "plugin/StereoRouter.h"
@@ -10,7 +11,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 namespace calderine {
 
@@ -27,7 +27,11 @@ public:
     // Both replacing precisions, and (deprecated) mono input accepted.
     static constexpr std::int32_t kFlags =
         effFlagsCanDoubleReplacing | effFlagsCanReplacing | effFlagsCanMono;
-    static constexpr std::int32_t kVendorVersion = 1010;
+    // The project's version (set once, in CMake) as hosts read it: 1.0.10 is 1010.
+    static constexpr std::int32_t kVendorVersion =
+        CALDERINE_VERSION_MAJOR * 1000 + CALDERINE_VERSION_MINOR * 100 + CALDERINE_VERSION_PATCH;
+    static_assert(CALDERINE_VERSION_MINOR < 10 && CALDERINE_VERSION_PATCH < 100,
+                  "the vendor version number has one digit for the minor version, two for the patch");
     static constexpr const char* kEffectName = "calderine";
     static constexpr const char* kVendorName = "pemberlow";
     static constexpr const char* kProductName = "calderine";
@@ -93,8 +97,10 @@ public:
 
     // Read access for tests and diagnostics.
     const StereoRouter& stereoRouter() const noexcept { return router; }
-    const Parameter& parameter(std::size_t index) const noexcept { return *parameters[index]; }
-    double currentSampleRate() const noexcept { return engineSampleRate; }
+    const Parameter& parameter(std::size_t index) const noexcept { return parameters[index]; }
+    // Hz the engines and filters are built for: the base's sampleRate, which is only ever set
+    // together with the engines.
+    double currentSampleRate() const noexcept { return sampleRate; }
     bool isResumed() const noexcept { return resumed.load(std::memory_order_acquire); }
 
 private:
@@ -105,14 +111,14 @@ private:
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, std::int32_t count) noexcept;
     // Parameter `index` if it exists (negative indices compare as huge unsigned ones).
-    Parameter* findParameter(std::int32_t index) const noexcept;
+    Parameter* findParameter(std::int32_t index) noexcept;
 
-    std::array<std::unique_ptr<Parameter>, kParameterCount> parameters;
+    // The current program is the base's curProgram, the sample rate the base's sampleRate.
+    // Declared before the parameters, so the engines are built first and destroyed last.
+    StereoRouter router;
+    std::array<Parameter, kParameterCount> parameters;
     std::array<std::array<char, kMaxProgramNameChars + 1>, kNumPrograms> programNames{};
     std::array<std::array<float, kParameterCount>, kNumPrograms> programValues{};
-    std::int32_t currentProgram = 0;
-    StereoRouter router;
-    double engineSampleRate = kDefaultSampleRate; // Hz the engines and filters are built for
     // Written on the main thread; readable from any thread (isResumed).
     std::atomic<bool> resumed{false};
 };

@@ -36,10 +36,10 @@ class ParameterFromNormalised : public ::testing::TestWithParam<NormalisedCase> 
 
 TEST_P(ParameterFromNormalised, GivesValueAndDisplay) {
     const NormalisedCase c = GetParam();
-    const auto parameter = createParameter(kParameterTable[c.index]);
-    const double value = parameter->fromNormalized(c.normalised);
+    const Parameter parameter(kParameterTable[c.index]);
+    const double value = parameter.fromNormalized(c.normalised);
     EXPECT_NEAR(value, c.value, 1e-6);
-    EXPECT_EQ(display(*parameter, value), c.text);
+    EXPECT_EQ(display(parameter, value), c.text);
 }
 
 using namespace parameterIndex;
@@ -65,9 +65,9 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, ParameterFromNormalised,
 // Ends of the range are exact, not merely close.
 TEST(Parameter, RangeEndsAreExact) {
     for (const auto& descriptor : kParameterTable) {
-        const auto parameter = createParameter(descriptor);
-        EXPECT_EQ(parameter->fromNormalized(0.0f), descriptor.minimum) << descriptor.name;
-        EXPECT_EQ(parameter->fromNormalized(1.0f), descriptor.maximum) << descriptor.name;
+        const Parameter parameter(descriptor);
+        EXPECT_EQ(parameter.fromNormalized(0.0f), descriptor.minimum) << descriptor.name;
+        EXPECT_EQ(parameter.fromNormalized(1.0f), descriptor.maximum) << descriptor.name;
     }
 }
 
@@ -75,8 +75,8 @@ TEST(Parameter, RangeEndsAreExact) {
 TEST(Parameter, NanNormalisedGivesMinimum) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (const auto& descriptor : kParameterTable) {
-        const auto parameter = createParameter(descriptor);
-        EXPECT_EQ(parameter->fromNormalized(nan), descriptor.minimum) << descriptor.name;
+        const Parameter parameter(descriptor);
+        EXPECT_EQ(parameter.fromNormalized(nan), descriptor.minimum) << descriptor.name;
     }
 }
 
@@ -94,8 +94,8 @@ class ParameterDisplay : public ::testing::TestWithParam<DisplayCase> {};
 
 TEST_P(ParameterDisplay, RoundsHalfUp) {
     const DisplayCase c = GetParam();
-    const auto parameter = createParameter(kParameterTable[c.index]);
-    EXPECT_EQ(display(*parameter, c.plain), c.text);
+    const Parameter parameter(kParameterTable[c.index]);
+    EXPECT_EQ(display(parameter, c.plain), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rounding, ParameterDisplay,
@@ -121,11 +121,11 @@ TEST(Parameter, DisplayNeverWritesPastNinthByte) {
     const double values[] = {1e300,        -1e300,  std::numeric_limits<double>::infinity(),
                              std::nan(""), -1e-300, 12345678.9};
     for (const auto& descriptor : kParameterTable) {
-        const auto parameter = createParameter(descriptor);
+        const Parameter parameter(descriptor);
         for (const double v : values) {
             char text[16];
             std::memset(text, 'x', sizeof text);
-            parameter->displayText(v, text);
+            parameter.displayText(v, text);
             EXPECT_LE(std::strlen(text), Parameter::kDisplayLength) << descriptor.name << v;
             for (std::size_t i = Parameter::kDisplayLength + 1; i < sizeof text; ++i) {
                 EXPECT_EQ(text[i], 'x') << descriptor.name << v;
@@ -135,64 +135,128 @@ TEST(Parameter, DisplayNeverWritesPastNinthByte) {
 }
 
 TEST(Parameter, ToNormalised) {
-    const auto toneGainParameter = createParameter(kParameterTable[toneGain]);
-    EXPECT_EQ(toneGainParameter->toNormalized(1.0), static_cast<float>(19.0 / 36.0));
-    const auto dryMixParameter = createParameter(kParameterTable[dryMix]);
-    EXPECT_EQ(dryMixParameter->toNormalized(50.0), 0.5f);
+    const Parameter toneGainParameter(kParameterTable[toneGain]);
+    EXPECT_EQ(toneGainParameter.toNormalized(1.0), static_cast<float>(19.0 / 36.0));
+    const Parameter dryMixParameter(kParameterTable[dryMix]);
+    EXPECT_EQ(dryMixParameter.toNormalized(50.0), 0.5f);
 }
 
 TEST(Parameter, EngineValueConvertsRoundedDecibels) {
-    const auto gain = createParameter(kParameterTable[toneGain]);
-    gain->store(6.0);
-    EXPECT_DOUBLE_EQ(gain->engineValue(), 1.9952623149688797);
+    Parameter gain(kParameterTable[toneGain]);
+    gain.store(6.0);
+    EXPECT_DOUBLE_EQ(gain.engineValue(), 1.9952623149688797);
     // -17.964 dB is kept to one decimal (-18.0) before the conversion.
-    gain->store(-17.964);
-    EXPECT_DOUBLE_EQ(gain->engineValue(), 0.12589254117941673);
+    gain.store(-17.964);
+    EXPECT_DOUBLE_EQ(gain.engineValue(), 0.12589254117941673);
 
-    const auto threshold = createParameter(kParameterTable[clipperThreshold]);
-    threshold->store(-40.0);
-    EXPECT_DOUBLE_EQ(threshold->engineValue(), 0.01);
+    Parameter threshold(kParameterTable[clipperThreshold]);
+    threshold.store(-40.0);
+    EXPECT_DOUBLE_EQ(threshold.engineValue(), 0.01);
 
-    const auto mix = createParameter(kParameterTable[dryMix]);
-    mix->store(33.33);
-    EXPECT_DOUBLE_EQ(mix->engineValue(), 33.3);
-    const auto mode = createParameter(kParameterTable[stereoMode]);
-    mode->store(2.5);
-    EXPECT_EQ(mode->engineValue(), 3.0);
+    Parameter mix(kParameterTable[dryMix]);
+    mix.store(33.33);
+    EXPECT_DOUBLE_EQ(mix.engineValue(), 33.3);
+    Parameter mode(kParameterTable[stereoMode]);
+    mode.store(2.5);
+    EXPECT_EQ(mode.engineValue(), 3.0);
 }
 
-TEST(Parameter, DefaultsAsTheHostSeesThem) {
-    const float normalised[kParameterCount] = {0.5f, 1.0f,  0.0f, 0.5f, 0.5f,
-                                               0.0f, 0.25f, 0.0f, 0.0f, 0.0f};
-    const char* texts[kParameterCount] = {"0.0", "off",    "0.00", "0.50", "0.0",
-                                          "0.0", "Stereo", "Off",  "0.00", "0.00"};
-    const char* units[kParameterCount] = {"dB", nullptr, nullptr, nullptr, "dB",
-                                          "%",  nullptr, nullptr, nullptr, nullptr};
-    const auto parameters = createParameters();
+// Every row of the documented parameter list: name, unit, both ends of the range with their
+// texts, and the default as plain value, normalised value and text.
+TEST(Parameter, DocumentedRows) {
+    struct Row {
+        const char* name;
+        const char* unit; // null: no unit
+        double minimum;
+        const char* minimumDisplay;
+        double maximum;
+        const char* maximumDisplay;
+        double defaultValue;
+        float defaultNormalised;
+        const char* defaultDisplay;
+    };
+    const Row rows[kParameterCount] = {
+        {"Tone_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
+        {"NoiseClipper_Threshold", nullptr, -40.0, "-40.0", 0.0, "off", 0.0, 1.0f, "off"},
+        {"NoiseClipper_Emphasis", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
+        {"Noise_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.5, 0.5f, "0.50"},
+        {"Noise_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
+        {"DryMix", "%", 0.0, "0.0", 100.0, "100.0", 0.0, 0.0f, "0.0"},
+        {"StereoMode", nullptr, 0.0, "Mono", 4.0, "S", 1.0, 0.25f, "Stereo"},
+        {"Bypass", nullptr, 0.0, "Off", 1.0, "On", 0.0, 0.0f, "Off"},
+        {"Tone_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
+        {"Separation_Slope", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
+    };
     for (std::size_t i = 0; i < kParameterCount; ++i) {
-        const Parameter& p = *parameters[i];
-        EXPECT_EQ(p.toNormalized(p.current()), normalised[i]) << p.name;
-        EXPECT_EQ(display(p, p.current()), texts[i]) << p.name;
-        EXPECT_FALSE(p.changed.load()) << p.name;
-        if (units[i] == nullptr) {
-            EXPECT_EQ(p.unit, nullptr) << p.name;
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        const Parameter p(kParameterTable[i]);
+        EXPECT_STREQ(p.descriptor.name, row.name);
+        if (row.unit == nullptr) {
+            EXPECT_EQ(p.descriptor.unit, nullptr);
         } else {
-            EXPECT_STREQ(p.unit, units[i]) << p.name;
+            EXPECT_STREQ(p.descriptor.unit, row.unit);
         }
+        EXPECT_EQ(p.fromNormalized(0.0f), row.minimum);
+        EXPECT_EQ(display(p, row.minimum), row.minimumDisplay);
+        EXPECT_EQ(p.fromNormalized(1.0f), row.maximum);
+        EXPECT_EQ(display(p, row.maximum), row.maximumDisplay);
+        EXPECT_EQ(p.current(), row.defaultValue);
+        EXPECT_EQ(p.toNormalized(p.current()), row.defaultNormalised);
+        EXPECT_EQ(display(p, p.current()), row.defaultDisplay);
+        EXPECT_FALSE(p.changed.load());
     }
-    EXPECT_STREQ(parameters[parameterIndex::clipperThreshold]->name, "NoiseClipper_Threshold");
-    EXPECT_STREQ(parameters[parameterIndex::separationSlope]->name, "Separation_Slope");
 }
+
+struct InteriorCase {
+    std::size_t index;
+    float normalised;
+    const char* text;
+    double engineValue; // decibels as amplitude factors, 10^(dB / 20)
+};
+
+void PrintTo(const InteriorCase& c, std::ostream* os) {
+    *os << kParameterTable[c.index].name << " at " << c.normalised;
+}
+
+class ParameterInterior : public ::testing::TestWithParam<InteriorCase> {};
+
+// Inside the range: the text and the engine value both keep the documented number of decimals
+// (one for gains, threshold and mix, two for the 0..1 controls), rounded half up.
+TEST_P(ParameterInterior, DisplayAndEngineValue) {
+    const InteriorCase c = GetParam();
+    Parameter parameter(kParameterTable[c.index]);
+    parameter.store(parameter.fromNormalized(c.normalised));
+    EXPECT_EQ(display(parameter, parameter.current()), c.text);
+    EXPECT_NEAR(parameter.engineValue(), c.engineValue, 1e-12 * std::fabs(c.engineValue));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documented, ParameterInterior,
+    ::testing::Values(
+        InteriorCase{toneGain, 0.25f, "-9.0", 0.35481338923357547},    // -9 dB
+        InteriorCase{toneGain, 0.75f, "9.0", 2.8183829312644537},      // 9 dB
+        InteriorCase{noiseGain, 0.125f, "-13.5", 0.21134890398366465}, // -13.5 dB
+        InteriorCase{noiseGain, 0.6f, "3.6", 1.5135612484362082},      // 3.6000009 dB
+        InteriorCase{clipperThreshold, 0.25f, "-30.0", 0.03162277660168379},
+        InteriorCase{clipperThreshold, 0.8f, "-8.0", 0.3981071705534972},
+        InteriorCase{clipperEmphasis, 0.3f, "0.30", 0.3},
+        InteriorCase{noiseTilt, 0.7f, "0.70", 0.7}, // 0.69999999 as a float
+        InteriorCase{dryMix, 0.25f, "25.0", 25.0}, InteriorCase{dryMix, 0.4567f, "45.7", 45.7},
+        InteriorCase{stereoMode, 0.5f, "M/S", 2.0}, InteriorCase{stereoMode, 0.75f, "M", 3.0},
+        InteriorCase{bypass, 0.25f, "Off", 0.0}, InteriorCase{bypass, 0.75f, "On", 1.0},
+        InteriorCase{toneTilt, 0.125f, "0.13", 0.13}, // half up from 0.125
+        InteriorCase{separationSlope, 0.333f, "0.33", 0.33}));
 
 TEST(Parameter, ChangeIsTakenOnce) {
-    const auto parameter = createParameter(kParameterTable[noiseTilt]);
-    EXPECT_FALSE(parameter->takeChange());
-    parameter->store(0.75);
-    EXPECT_TRUE(parameter->takeChange());
-    EXPECT_EQ(parameter->current(), 0.75);
-    EXPECT_FALSE(parameter->takeChange());
-    parameter->markChanged();
-    EXPECT_TRUE(parameter->takeChange());
+    Parameter parameter(kParameterTable[noiseTilt]);
+    EXPECT_FALSE(parameter.takeChange());
+    parameter.store(0.75);
+    EXPECT_TRUE(parameter.takeChange());
+    EXPECT_EQ(parameter.current(), 0.75);
+    EXPECT_FALSE(parameter.takeChange());
+    parameter.markChanged();
+    EXPECT_TRUE(parameter.takeChange());
 }
 
 // The text must not follow the process locale's decimal separator.
@@ -205,8 +269,8 @@ TEST(Parameter, DisplayIgnoresLocale) {
         std::setlocale(LC_NUMERIC, "German_Germany.1252") == nullptr) {
         GTEST_SKIP() << "no locale with a comma decimal separator installed";
     }
-    const auto parameter = createParameter(kParameterTable[toneGain]);
-    const std::string text = display(*parameter, 2.25);
+    const Parameter parameter(kParameterTable[toneGain]);
+    const std::string text = display(parameter, 2.25);
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(text, "2.3");
 }

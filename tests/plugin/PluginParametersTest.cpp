@@ -3,6 +3,7 @@
 #include "tests/plugin/LocalEffect.h"
 #include "tests/support/EffectSignals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -94,7 +95,10 @@ TEST(ParameterApplication, StereoModeSetWhileSuspendedHoldsFromTheFirstBlock) {
 }
 
 // Mute and off are decided on the unrounded value; the amount applied is the rounded one.
-TEST(ParameterApplication, EngineValuesAtTheEdgesOfTheRanges) {
+// Gains and the clipper ceiling are amplitude factors 10^(dB / 20); a tilt filter of gain
+// g = 10^(dB / 20), with 10 dB per unit of tilt (5 dB for the emphasis), scales its output by
+// 1/sqrt(g), the de-emphasis by sqrt(g).
+TEST(ParameterApplication, EngineValuesAcrossTheRanges) {
     using Reading = double (*)(const ChannelEngine&);
     struct Case {
         const char* what;
@@ -109,6 +113,10 @@ TEST(ParameterApplication, EngineValuesAtTheEdgesOfTheRanges) {
     const Reading bypass = [](const ChannelEngine& e) { return e.bypass ? 1.0 : 0.0; };
     const Reading clipperOn = [](const ChannelEngine& e) { return e.clipperEnabled() ? 1.0 : 0.0; };
     const Reading ceiling = [](const ChannelEngine& e) { return e.clipper().ceiling(); };
+    const Reading toneTilt = [](const ChannelEngine& e) { return e.toneTilt().outputScale(); };
+    const Reading noiseTilt = [](const ChannelEngine& e) { return e.noiseTilt().outputScale(); };
+    const Reading emphasis = [](const ChannelEngine& e) { return e.emphasis().outputScale(); };
+    const Reading deEmphasis = [](const ChannelEngine& e) { return e.deEmphasis().outputScale(); };
     constexpr double kMinus18dB = 0.12589254117941673; // -17.964 dB kept to one decimal
     const Case cases[] = {
         {"tone gain at its minimum mutes", param::toneGain, 0.0f, toneGain, 0.0},
@@ -122,16 +130,48 @@ TEST(ParameterApplication, EngineValuesAtTheEdgesOfTheRanges) {
         {"dry mix kept to one decimal", param::dryMix, 0.3333f, dryMix, 0.333},
         {"bypass 0.7 switches on", param::bypass, 0.7f, bypass, 1.0},
         {"bypass 0.49 stays off", param::bypass, 0.49f, bypass, 0.0},
+        {"tone gain -9 dB", param::toneGain, 0.25f, toneGain, 0.35481338923357547},
+        {"tone gain 9 dB", param::toneGain, 0.75f, toneGain, 2.8183829312644537},
+        {"noise gain -13.5 dB", param::noiseGain, 0.125f, noiseGain, 0.21134890398366465},
+        {"noise gain 3.6 dB", param::noiseGain, 0.6f, noiseGain, 1.5135612484362082},
+        {"noise gain 18 dB", param::noiseGain, 1.0f, noiseGain, 7.943282347242816},
+        {"clipper ceiling at -40 dB", param::clipperThreshold, 0.0f, ceiling, 0.01},
+        {"clipper ceiling at -8 dB", param::clipperThreshold, 0.8f, ceiling, 0.3981071705534972},
+        {"dry mix 25 %", param::dryMix, 0.25f, dryMix, 0.25},
+        {"dry mix 45.67 % kept as 45.7 %", param::dryMix, 0.4567f, dryMix, 0.457},
+        {"dry mix 100 %", param::dryMix, 1.0f, dryMix, 1.0},
+        {"tone tilt 0.125 kept as 0.13", param::toneTilt, 0.125f, toneTilt, 0.9278974901273311},
+        {"tone tilt 1", param::toneTilt, 1.0f, toneTilt, 0.5623413251903491},
+        {"noise tilt 0.7", param::noiseTilt, 0.7f, noiseTilt, 0.6683439175686147},
+        {"emphasis 0.3", param::clipperEmphasis, 0.3f, emphasis, 0.9172759353897796},
+        {"de-emphasis 0.3", param::clipperEmphasis, 0.3f, deEmphasis, 1.0901844923851276},
     };
-    constexpr double kTolerance = 1e-15;
+    constexpr double kTolerance = 1e-15; // relative to the expected value above 1
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         LocalEffect effect;
         effect.setParameter(c.parameter, c.normalised);
         effect.resume(); // applies the change
+        const double tolerance = kTolerance * std::max(1.0, std::fabs(c.expected));
         for (std::size_t e = 0; e < kEngineCount; ++e) {
-            EXPECT_NEAR(c.reading(effect.engine(e)), c.expected, kTolerance) << "engine " << e;
+            EXPECT_NEAR(c.reading(effect.engine(e)), c.expected, tolerance) << "engine " << e;
         }
+    }
+}
+
+// StereoMode spans the five modes 0..4 in steps of 0.25, switching half-way between them.
+TEST(ParameterApplication, StereoModeFromNormalised) {
+    struct Case {
+        float normalised;
+        std::int32_t mode;
+    };
+    const Case cases[] = {{0.0f, 0}, {0.12f, 0}, {0.125f, 1}, {0.25f, 1}, {0.5f, 2},
+                          {0.6f, 2}, {0.75f, 3}, {0.875f, 4}, {1.0f, 4}};
+    for (const Case& c : cases) {
+        LocalEffect effect;
+        effect.setParameter(param::stereoMode, c.normalised);
+        effect.resume(); // the owner of the engines applies the change
+        EXPECT_EQ(effect.instance().stereoRouter().mode, c.mode) << "at " << c.normalised;
     }
 }
 
@@ -191,7 +231,9 @@ TEST(Programs, SetProgramZeroReappliesEveryParameterAtItsOwnValue) {
     constexpr double kFloatRounding = 1e-5; // relative to the parameter's range
     for (std::size_t i = 0; i < kParameterCount; ++i) {
         const Parameter& p = effect.instance().parameter(i);
-        EXPECT_NEAR(p.current(), before[i], kFloatRounding * (p.maximum - p.minimum)) << i;
+        EXPECT_NEAR(p.current(), before[i],
+                    kFloatRounding * (p.descriptor.maximum - p.descriptor.minimum))
+            << i;
         EXPECT_TRUE(p.changed.load()) << "parameter " << i << " waits to be re-applied";
     }
     emptyDoubleBlock(effect.record());

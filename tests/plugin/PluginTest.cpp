@@ -102,5 +102,28 @@ TEST_F(PluginTest, TwoInstancesAreIndependent) {
     EXPECT_EQ(RecordingHost::calls.size(), 2u);
 }
 
+// The host's view of the rate (getSampleRate) and the rate the engines are built for are one
+// value: both follow a served rate, neither follows a refused one.
+TEST_F(PluginTest, SampleRateFollowsOnlyServedRates) {
+    AEffect* effect = createInstance();
+    ASSERT_NE(effect, nullptr);
+    auto& instance = *dynamic_cast<plugin*>(static_cast<AudioEffect*>(effect->object));
+    struct Step {
+        float rate;
+        double expected; // Hz afterwards
+    };
+    const Step steps[] = {{48000.0f, 48000.0},
+                          {1000.0f, 48000.0},
+                          {96000.0f, 96000.0},
+                          {1.0e7f, 96000.0},
+                          {22050.0f, 22050.0}};
+    for (const Step& step : steps) {
+        dispatch(effect, effSetSampleRate, 0, 0, nullptr, step.rate);
+        EXPECT_EQ(instance.getSampleRate(), step.expected) << step.rate;
+        EXPECT_EQ(instance.currentSampleRate(), step.expected) << step.rate;
+    }
+    EXPECT_EQ(dispatch(effect, effClose), 1);
+}
+
 } // namespace
 } // namespace calderine
