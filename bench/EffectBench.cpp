@@ -5,6 +5,7 @@
 //   worst_budget  that block's time as a share of its real-time budget (block / rate)
 // The worst block is taken in thread CPU time: on a shared machine the wall clock of a single
 // block mostly measures the scheduler, not the effect.
+#include "bench/BenchSupport.h"
 #include "host/EffectFactory.h"
 #include "plugin/plugin.h"
 
@@ -18,20 +19,11 @@
 namespace calderine {
 namespace {
 
-constexpr std::intptr_t kHostVersion = 2400;
 constexpr std::size_t kChannels = 2;
 constexpr int kWarmUpLatencies = 2; // the separators are full before timing starts
 
-double threadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-std::intptr_t CALDERINE_VST_CALL benchHost(AEffect*, std::int32_t opcode, std::int32_t,
-                                           std::intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? kHostVersion : 0;
-}
+using bench::benchHost;
+using bench::threadSeconds;
 
 // Args: sample rate (Hz), block size (frames).
 void effectStereo(benchmark::State& state) {

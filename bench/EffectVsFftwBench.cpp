@@ -8,6 +8,7 @@
 //                     / FFTW time for two channel frames
 // Each round times the effect and FFTW back to back; the medians over the rounds are reported,
 // so a burst of load from another process moves one round, not the result.
+#include "bench/BenchSupport.h"
 #include "host/EffectFactory.h"
 #include "plugin/plugin.h"
 #include "tests/support/TestSignal.h"
@@ -22,7 +23,6 @@
 namespace calderine {
 namespace {
 
-constexpr std::intptr_t kHostVersion = 2400;
 constexpr float kRate = 48000.0f;
 constexpr std::int32_t kThroughputBlock = 256;
 constexpr std::int32_t kFrameCallBlock = 64;
@@ -31,16 +31,8 @@ constexpr double kSecondsPerRound = 2.0;
 // Quarter frames: four slots, staggered by N/4, each completing a frame every N samples.
 constexpr int kFramesPerSlotPeriod = 4;
 
-double threadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-std::intptr_t CALDERINE_VST_CALL benchHost(AEffect*, std::int32_t opcode, std::int32_t,
-                                           std::intptr_t, void*, float) {
-    return opcode == audioMasterVersion ? kHostVersion : 0;
-}
+using bench::benchHost;
+using bench::threadSeconds;
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -1,5 +1,6 @@
 #include "tests/module/GoldenRender.h"
 
+#include "tests/support/BlockRender.h"
 #include "tests/support/TestSignal.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -135,31 +136,14 @@ std::vector<std::vector<Sample>> renderSetting(const std::shared_ptr<const Plugi
     const std::size_t block = static_cast<std::size_t>(setting.blockFrames);
     const std::size_t half = frames / 2 / block * block;
     const std::size_t threeQuarters = frames * 3 / 4 / block * block;
-    std::vector<std::vector<Sample>> output(2, std::vector<Sample>(frames));
-    std::vector<std::vector<Sample>> blockIn(2), blockOut(2);
-    for (std::size_t start = 0; start < frames; start += block) {
+    auto output = testing::renderInBlocks<Sample>(effect, input, block, [&](std::size_t start) {
         if (start == half) {
             apply(setting.atHalf);
         }
         if (start == threeQuarters) {
             apply(setting.atThreeQuarters);
         }
-        const std::size_t count = std::min(block, frames - start);
-        for (std::size_t channel = 0; channel < 2; ++channel) {
-            const auto first = input[channel].begin() + static_cast<std::ptrdiff_t>(start);
-            blockIn[channel].assign(first, first + static_cast<std::ptrdiff_t>(count));
-            blockOut[channel].assign(count, Sample{});
-        }
-        if constexpr (std::is_same_v<Sample, float>) {
-            effect.processReplacing(blockIn, blockOut);
-        } else {
-            effect.processDoubleReplacing(blockIn, blockOut);
-        }
-        for (std::size_t channel = 0; channel < 2; ++channel) {
-            std::copy(blockOut[channel].begin(), blockOut[channel].end(),
-                      output[channel].begin() + static_cast<std::ptrdiff_t>(start));
-        }
-    }
+    });
     effect.suspend();
     return output;
 }

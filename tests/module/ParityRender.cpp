@@ -1,5 +1,6 @@
 #include "tests/module/ParityRender.h"
 
+#include "tests/support/BlockRender.h"
 #include "tests/support/TestSignal.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -66,27 +67,7 @@ std::vector<std::vector<Sample>> renderOne(const std::shared_ptr<const PluginMod
         effect.setParameter(index, value);
     }
     effect.resume();
-
-    const std::size_t frames = input.front().size();
-    std::vector<std::vector<Sample>> output(2, std::vector<Sample>(frames));
-    std::vector<std::vector<Sample>> blockIn(2), blockOut(2);
-    for (std::size_t start = 0; start < frames; start += kBlockFrames) {
-        const std::size_t count = std::min<std::size_t>(kBlockFrames, frames - start);
-        for (std::size_t channel = 0; channel < 2; ++channel) {
-            const auto first = input[channel].begin() + static_cast<std::ptrdiff_t>(start);
-            blockIn[channel].assign(first, first + static_cast<std::ptrdiff_t>(count));
-            blockOut[channel].assign(count, Sample{});
-        }
-        if constexpr (std::is_same_v<Sample, float>) {
-            effect.processReplacing(blockIn, blockOut);
-        } else {
-            effect.processDoubleReplacing(blockIn, blockOut);
-        }
-        for (std::size_t channel = 0; channel < 2; ++channel) {
-            std::copy(blockOut[channel].begin(), blockOut[channel].end(),
-                      output[channel].begin() + static_cast<std::ptrdiff_t>(start));
-        }
-    }
+    auto output = testing::renderInBlocks<Sample>(effect, input, kBlockFrames);
     effect.suspend();
     return output;
 }

@@ -6,6 +6,7 @@
 #include "spectral/FftPassTable.h"
 
 #include "spectral/Fft.h"
+#include "tests/support/TestSignal.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -65,15 +66,11 @@ TEST(FftPassTable, TheSwitchChoosesTheExpectedBuild) {
 // Whichever build the switch chose, the public transform gives exactly what both builds give.
 TEST(FftPassTable, ThePublicTransformMatchesBothBuildsBitForBit) {
     const fftpass::FftPassTable* wide = fftpass::avx2FftPasses();
-    std::mt19937_64 engine(7);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     for (const int n : {480, 1152, 2304, 2400, 4608, 4800, 9600}) {
         const FftPlanPtr plan(createFftPlan(n));
         ASSERT_NE(plan, nullptr) << n;
-        std::vector<double> input(n);
-        for (double& x : input) {
-            x = uniform(engine);
-        }
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 7u + static_cast<unsigned>(n));
         std::vector<double> work(n);
         std::vector<double> publicOut(n);
         std::vector<double> narrow(n);
@@ -100,15 +97,11 @@ TEST(FftPassTable, Avx2BuildMatchesBaselineBitForBit) {
     if (wide == nullptr) {
         GTEST_SKIP() << "no AVX2 build on this machine";
     }
-    std::mt19937_64 engine(2024);
-    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     for (const int n : evenSmoothSizes(20000)) {
         const FftPlanPtr plan(createFftPlan(n));
         ASSERT_NE(plan, nullptr) << n;
-        std::vector<double> input(n);
-        for (double& x : input) {
-            x = uniform(engine);
-        }
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 2024u + static_cast<unsigned>(n));
         std::vector<double> work(n);
         std::vector<double> narrow(n);
         std::vector<double> wideOut(n);

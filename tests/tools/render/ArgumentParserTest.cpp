@@ -1,5 +1,7 @@
 #include "tools/render/ArgumentParser.h"
 
+#include "tests/tools/render/UsageRefusal.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 #include <sndfile.h>
@@ -40,7 +42,7 @@ TEST(ArgumentParser, AcceptsTheDocumentedForms) {
         {{"in.wav", "out"}, RenderAction::Render, std::nullopt},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
         const RenderOptions options = parse(c.arguments);
         EXPECT_EQ(options.action, c.action);
         EXPECT_EQ(options.modulePath.has_value(), c.module.has_value());
@@ -92,11 +94,7 @@ TEST(ArgumentParser, ReadsEveryRenderOption) {
 }
 
 TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
-    struct Case {
-        std::vector<std::string_view> arguments;
-        const char* fragment;
-    };
-    const Case cases[] = {
+    const std::vector<testing::Refusal> cases = {
         {{}, "nothing to do"},
         {{"effect.so"}, "takes INPUT and OUTPUT"},
         {{"a.wav", "b.wav", "c.wav"}, "takes INPUT and OUTPUT"},
@@ -129,16 +127,7 @@ TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
         {{"a.wav", "b.wav", "--encoding", "pcm12"}, "--encoding takes one of pcm16"},
         {{"a.wav", "b.wav", "-q=1"}, "-q takes no value"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.arguments));
-        try {
-            parse(c.arguments);
-            ADD_FAILURE() << "accepted";
-        } catch (const UsageError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.fragment), std::string::npos)
-                << error.what();
-        }
-    }
+    testing::expectEveryRefused(cases);
 }
 
 } // namespace

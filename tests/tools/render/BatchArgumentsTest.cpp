@@ -1,5 +1,6 @@
 // The command-line forms of many-file renders, presets and plug-in lookup.
 #include "tests/tools/render/TempFolder.h"
+#include "tests/tools/render/UsageRefusal.h"
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/BatchCommand.h"
 #include "tools/render/PresetFile.h"
@@ -33,10 +34,7 @@ TEST(BatchArguments, ReadsManyInputsIntoAFolder) {
 }
 
 TEST(BatchArguments, RefusesWhatDoesNotFit) {
-    const struct {
-        std::vector<std::string_view> arguments;
-        const char* fragment;
-    } cases[] = {
+    const std::vector<testing::Refusal> cases = {
         {{"--output-dir", "out"}, "at least one INPUT"},
         {{"a.wav", "b.wav", "--jobs", "2"}, "--jobs goes with --output-dir"},
         {{"a.wav", "--output-dir", "out", "--jobs", "0"}, "--jobs takes a number from 1"},
@@ -49,16 +47,7 @@ TEST(BatchArguments, RefusesWhatDoesNotFit) {
         {{"--list-plugins", "--plugin", "x"}, "--list-plugins takes no other"},
         {{"--info", "--save-preset", "x.preset"}, "does not go with --info"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.arguments));
-        try {
-            parse(c.arguments);
-            ADD_FAILURE() << "accepted";
-        } catch (const UsageError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.fragment), std::string::npos)
-                << error.what();
-        }
-    }
+    testing::expectEveryRefused(cases);
 }
 
 TEST(BatchArguments, PresetsComeBeforeEverySetInTheirOrder) {
