@@ -52,7 +52,7 @@ struct PairLane {
     // The same vector at any double's alignment. Accessing memory through it (rather than
     // through memcpy, which may alias anything) tells the compiler that a store into the
     // arrays cannot change the pass's indices and pointers.
-    using UnalignedV = double __attribute__((vector_size(16), aligned(8)));
+    typedef double UnalignedV __attribute__((vector_size(16), aligned(8)));
 
     PairSteps steps;
 

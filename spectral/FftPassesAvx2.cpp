@@ -11,7 +11,7 @@ namespace calderine::fftpass {
 namespace {
 
 using Quad = double __attribute__((vector_size(32)));
-using UnalignedQuad = double __attribute__((vector_size(32), aligned(8)));
+typedef double UnalignedQuad __attribute__((vector_size(32), aligned(8)));
 Quad loadQuad(const double* p) noexcept {
     return *reinterpret_cast<const UnalignedQuad*>(p);
 }
