@@ -3,8 +3,11 @@
 #include "host/HostText.h"
 #include "plugin/FlushToZero.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace calderine {
 
@@ -34,6 +37,20 @@ constexpr double kLargestUsableInput = 1e150;
 // zero costs one click at most.
 double usableOrZero(double sample) noexcept {
     return std::fabs(sample) <= kLargestUsableInput ? sample : 0.0; // false for NaN too
+}
+
+// The engines compute in double; a float host gets the nearest float, and a level beyond the
+// float range (a full-scale float input after a gain, or a double block's signal coming out of
+// the delay after the host switched precision) the largest float of its sign: an infinity would
+// poison every effect and meter after this one, and the conversion itself is undefined there.
+template <typename Sample>
+Sample toOutput(double sample) noexcept {
+    if constexpr (std::is_same_v<Sample, float>) {
+        constexpr double kLargest = std::numeric_limits<float>::max();
+        return static_cast<float>(std::clamp(sample, -kLargest, kLargest));
+    } else {
+        return sample;
+    }
 }
 
 } // namespace
@@ -123,8 +140,8 @@ void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count)
         const double left = usableOrZero(static_cast<double>(inLeft[n]));
         const double right = usableOrZero(static_cast<double>(inRight[n]));
         const StereoSample out = router.processSample(left, right);
-        outLeft[n] = static_cast<Sample>(out.left);
-        outRight[n] = static_cast<Sample>(out.right);
+        outLeft[n] = toOutput<Sample>(out.left);
+        outRight[n] = toOutput<Sample>(out.right);
     }
 }
 
