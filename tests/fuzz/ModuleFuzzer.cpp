@@ -59,8 +59,9 @@ std::intptr_t CALDERINE_VST_CALL hostCallback(AEffect*, std::int32_t opcode, std
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-// Longest answers, in characters without the terminating zero, as the interface publishes them
-// (parameter names: the longer limit every current host gives).
+// Longest answers, in characters without the terminating zero, as the interface publishes them;
+// parameter names get 31, the length this module promises its hosts (the interface's original 8
+// is shorter than most of its names).
 struct TextLimit {
     std::int32_t opcode;
     std::size_t maxChars;
