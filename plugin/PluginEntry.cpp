@@ -38,10 +38,11 @@ VSTPluginMain(calderine::audioMasterCallback host) {
     return calderine::createEffect(host, &calderine::createPluginInstance);
 }
 
-#if !defined(_WIN32)
+#if !defined(_WIN32) && !defined(CALDERINE_ENTRY_WITHOUT_MAIN_ALIAS)
 // Older hosts look the entry point up as `main`. C++ reserves the identifier ::main, so the
 // second name is given as an assembler label on an alias: one function under two symbols.
-// (A Windows build exports the second name through its module-definition file instead.)
+// (A Windows build exports the second name through its module-definition file instead; a
+// program that links this file in-process has a main of its own and leaves the alias out.)
 CALDERINE_EXPORT calderine::AEffect* CALDERINE_VST_CALL vstPluginMainAlias(
     calderine::audioMasterCallback host) __asm__("main") __attribute__((alias("VSTPluginMain")));
 #endif

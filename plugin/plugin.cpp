@@ -3,6 +3,7 @@
 #include "host/HostText.h"
 #include "plugin/FlushToZero.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>

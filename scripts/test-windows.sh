@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# The Windows job: calderine.dll for 64-bit Windows cross-built with mingw-w64 and its tests run
-# under wine, after the 32-bit DLL is built and its export and import tables checked.
+# The Windows job: calderine.dll for 32-bit and for 64-bit Windows cross-built with mingw-w64, and
+# the tests of each run under wine (the 32-bit ones through wine32, of Debian's i386 architecture).
 #   scripts/test-windows.sh [LINUX_BUILD_DIR]
-# LINUX_BUILD_DIR: a native build tree (e.g. build/release) whose module the DLL's renders are
-# compared with; without it the test configures and builds one inside build/windows.
+# LINUX_BUILD_DIR: a native build tree (e.g. build/release) whose module the DLLs' renders are
+# compared with; without it the tests configure and build one inside build/windows.
 # Runs headless, in a wine prefix of its own that is removed at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          wine wine64)
+          wine wine64 wine32:i386)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -18,14 +18,20 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     echo "Installing: ${missing[*]}" >&2
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-reference=()
+# Both builds compare with the same Linux tree: the given one, or the one the 64-bit build
+# would make for itself.
+reference_dir=$PWD/build/windows/linux-reference
 if [ $# -ge 1 ]; then
-    reference=("-DCALDERINE_LINUX_REFERENCE_DIR=$(realpath "$1")")
+    reference_dir=$(realpath "$1")
 fi
+reference=("-DCALDERINE_LINUX_REFERENCE_DIR=$reference_dir")
 
 export WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
@@ -33,10 +39,9 @@ WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/calderine-wine.XXXXXX")
 export WINEPREFIX
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 
-cmake --preset windows32 >/dev/null
+cmake --preset windows32 "${reference[@]}" >/dev/null
 cmake --build --preset windows32 --parallel "$(nproc)"
-cmake -DOBJDUMP=i686-w64-mingw32-objdump -DMODULE=build/windows32/plugin/calderine.dll \
-      -DFORMAT=pei-i386 -P tests/host/CheckDllTables.cmake
+ctest --preset windows32 --parallel "$(nproc)"
 
 cmake --preset windows "${reference[@]}" >/dev/null
 cmake --build --preset windows --parallel "$(nproc)"

@@ -197,7 +197,11 @@ struct MappingCase {
 
 // Argument mapping of the opcodes that carry more than a constant. Text buffers hold "txt".
 TEST(DispatcherTest, OpcodesReachTheirOperationWithMappedArguments) {
-    constexpr std::intptr_t kAbove32Bits = std::intptr_t{1} << 40;
+    // A value whose low 32 bits are zero, which only a 64-bit `value` can carry; a 32-bit
+    // build has none and checks its largest value instead.
+    constexpr std::intptr_t kAbove32Bits = sizeof(std::intptr_t) > 4
+                                               ? static_cast<std::intptr_t>(std::int64_t{1} << 40)
+                                               : std::numeric_limits<std::intptr_t>::max();
     const std::vector<MappingCase> cases = {
         {effOpen, 0, 0, 0.0f, 0, "open "},
         {effClose, 0, 0, 0.0f, 0, "close "},

@@ -1,8 +1,8 @@
 // The audio path of the built module: routing of the five stereo modes, both sample
 // precisions, buffer handling, and what a host or an upstream effect may throw at it.
 #include "plugin/ParameterTable.h"
-#include "tests/support/EffectSignals.h"
 #include "tests/support/BuiltModule.h"
+#include "tests/support/EffectSignals.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
@@ -350,6 +350,55 @@ void expectNullChannelsIgnored() {
 TEST(NullChannels, NothingIsProcessed) {
     expectNullChannelsIgnored<float>();
     expectNullChannelsIgnored<double>();
+}
+
+// Single precision cannot hold every level the double engine reaches: a float input near the top
+// of its range after a gain, or a double block's signal that a float block brings out after the
+// latency. The float host gets the largest float of the right sign there, never an infinity
+// that would poison everything downstream of it, and its next silent input stays finite.
+TEST(FloatOverflow, SaturatesInsteadOfTurningInfinite) {
+    struct Case {
+        const char* name;
+        double doubleLevel; // of a first block processed in double, or 0 for none
+        float floatLevel;   // of the float blocks that follow
+        float toneGain;     // normalised
+    };
+    constexpr float kLargestFloat = 3.4028234663852886e38f; // (2 - 2^-23) * 2^127
+    const Case cases[] = {
+        {"float input at its top, +18 dB", 0.0, 0.99f * kLargestFloat, 1.0f},
+        {"double history beyond floats, then silence", 1e150, 0.0f, 0.5f},
+        {"double history at the float limit, +18 dB", 1e38, 0.0f, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostedEffect effect(builtModule());
+        setParameter(effect, param::toneGain, c.toneGain);
+        effect.resume();
+        const std::size_t latency = latencyOf(effect);
+        if (c.doubleLevel != 0.0) {
+            DoubleChannels input(kStereo, std::vector<double>(latency, 0.0));
+            for (std::size_t n = 0; n < latency; n += 7) {
+                input[kLeft][n] = input[kRight][n] = n % 2 == 0 ? c.doubleLevel : -c.doubleLevel;
+            }
+            DoubleChannels output(kStereo, std::vector<double>(latency));
+            effect.processDoubleReplacing(input, output);
+        }
+        FloatChannels input(kStereo, std::vector<float>(3 * latency, 0.0f));
+        for (std::size_t n = 0; n < input[kLeft].size(); n += 7) {
+            input[kLeft][n] = input[kRight][n] = n % 2 == 0 ? c.floatLevel : -c.floatLevel;
+        }
+        FloatChannels output(kStereo, std::vector<float>(input[kLeft].size()));
+        effect.processReplacing(input, output);
+        std::size_t saturated = 0;
+        for (const auto& channel : output) {
+            for (std::size_t n = 0; n < channel.size(); ++n) {
+                ASSERT_TRUE(std::isfinite(channel[n])) << "sample " << n;
+                saturated += std::fabs(channel[n]) == kLargestFloat ? 1 : 0;
+            }
+        }
+        // The overflowing signal is heard, at full scale, not replaced by silence.
+        EXPECT_GT(saturated, 0u);
+    }
 }
 
 } // namespace

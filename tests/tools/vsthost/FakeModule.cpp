@@ -221,7 +221,13 @@ CALDERINE_FAKE_EXPORT int calderineFakeUnrelated() {
 #elif CALDERINE_FAKE_KIND == CALDERINE_FAKE_NULL_MAIN
 
 // Exported only under the old entry name, and refusing like a module that wants a newer host.
+#if defined(_WIN32)
+// Named main by FakeNullMain.def: an assembler label would have to carry the "_" that 32-bit
+// Windows puts before C names, and the export would then look for it twice prefixed.
+extern "C" AEffect* fakeEntry(audioMasterCallback host);
+#else
 CALDERINE_FAKE_EXPORT AEffect* fakeEntry(audioMasterCallback host) __asm__("main");
+#endif
 AEffect* fakeEntry(audioMasterCallback host) {
     host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f);
     return nullptr;
