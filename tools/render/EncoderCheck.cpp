@@ -1,6 +1,7 @@
 #include "tools/render/EncoderCheck.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <sndfile.h>
 #include <vector>
@@ -54,6 +55,17 @@ sf_count_t tell(void* data) {
     return memory(data).position;
 }
 
+// MPEG audio is defined at these rates only (MPEG-1, MPEG-2 and MPEG-2.5 layer III), in Hz.
+// libsndfile's MPEG writer leaks its encoder's state when asked for any other rate, so other
+// rates are refused here without opening it.
+constexpr std::array kMpegRates{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+
+bool isMpeg(int format) {
+    const int codec = format & SF_FORMAT_SUBMASK;
+    return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG || codec == SF_FORMAT_MPEG_LAYER_I ||
+           codec == SF_FORMAT_MPEG_LAYER_II || codec == SF_FORMAT_MPEG_LAYER_III;
+}
+
 } // namespace
 
 bool canEncode(int format, const StreamShape& shape) {
@@ -62,6 +74,10 @@ bool canEncode(int format, const StreamShape& shape) {
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     if (sf_format_check(&info) == 0) {
+        return false;
+    }
+    if (isMpeg(format) &&
+        std::find(kMpegRates.begin(), kMpegRates.end(), shape.sampleRate) == kMpegRates.end()) {
         return false;
     }
     SF_VIRTUAL_IO io{&length, &seek, &read, &write, &tell};
