@@ -21,11 +21,12 @@ double binMagnitude(double re, double im) noexcept {
 
 } // namespace
 
-FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate)
-    : analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
+FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
+                             binmath::AnalysisBuild build)
+    : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
       binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize / 2 + 1),
       kernelSpectrum_(2 * std::size_t{frameSize}), kernelWindow_(makeKernelWindow(frameSize)),
-      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize) {
+      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize, build) {
     binLimiter_.setThreshold(1.0);
     binLimiter_.setKneeRatio(binKneeRatio);
 }
@@ -39,8 +40,8 @@ void FrameAnalysis::analyse(std::span<const double> frame, double separationSlop
     for (std::size_t i = 0; i < size; ++i) {
         input[i] = analysisWindow_[i] * frame[i];
     }
-    fftTransform(*workspace.planN, input, output, workspace.scratch.data(), FftDirection::Forward,
-                 true);
+    fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output,
+                              workspace.scratch.data(), FftDirection::Forward, true);
     measureMagnitudes(output);
     weightBySlope(separationSlope);
     limitMagnitudes();
@@ -123,15 +124,16 @@ void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
         input[2 * k] = minimumPhaseSpectrum_[k].real();
         input[2 * k + 1] = minimumPhaseSpectrum_[k].imag();
     }
-    fftTransform(*workspace.planN, input, output, scratch, FftDirection::Backward, true);
+    fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output, scratch,
+                              FftDirection::Backward, true);
 
     const double transformSize = static_cast<double>(size);
     for (std::size_t i = 0; i < size; ++i) {
         input[i] = (output[i] / transformSize) * kernelWindow_[i];
     }
     std::fill_n(input + size, size, 0.0);
-    fftTransform(*workspace.plan2N, input, kernelSpectrum_.data(), scratch, FftDirection::Forward,
-                 false);
+    fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, input, kernelSpectrum_.data(),
+                              scratch, FftDirection::Forward, false);
 }
 
 } // namespace calderine
