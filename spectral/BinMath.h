@@ -11,12 +11,38 @@
 // FFT runs (activeFftPasses(), with its CALDERINE_FFT_BASELINE switch) decides which one runs.
 namespace calderine::binmath {
 
+// Sum and count of the values inside an open interval.
+struct MaskedSum {
+    double sum;
+    std::size_t count;
+};
+
+// The soft-knee bin limiter of the analysis (a NoiseClipper with its ceiling and knee), applied
+// to magnitudes as a gain: the clipper's output for x = magnitude / reference, over x.
+struct Knee {
+    double reference;
+    double lowFloor; // magnitudes below it get gain 1
+    double start;
+    double end;
+    double halfWidth;
+    double ceiling;
+};
+
 struct BinMathTable {
     // out[k] = ln(max(floor, |x[k]|)) for k < count; floor >= 2^-1021, x finite.
     void (*flooredLogs)(const double* x, double* out, std::size_t count, double floor) noexcept;
     // For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise; in
     // and out may be the same array. re is clamped to [-708, 709]; |im| <= 1.5 * 2^23.
     void (*complexExps)(const double* in, double* out, std::size_t count) noexcept;
+    // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows).
+    void (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum
+    // adds every fourth value into one of four partial sums, then (s0 + s1) + (s2 + s3).
+    MaskedSum (*maskedSum)(const double* values, std::size_t count, double above,
+                           double below) noexcept;
+    // gains[k] = 1 where magnitudes[k] < knee.lowFloor, else the knee's gain.
+    void (*kneeGains)(const double* magnitudes, double* gains, std::size_t count,
+                      const Knee& knee) noexcept;
 };
 
 // One value at a time in plain doubles: the reference the vector builds must reproduce.

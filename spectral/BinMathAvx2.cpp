@@ -7,6 +7,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <immintrin.h>
 
 namespace calderine::binmath {
 namespace {
@@ -23,6 +24,10 @@ struct QuadLanes {
     static I bits(V v) noexcept { return std::bit_cast<I>(v); }
     static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
     static I lessMask(V a, V b) noexcept { return std::bit_cast<I>(a < b); }
+    static I notLessMask(V a, V b) noexcept { return std::bit_cast<I>(a >= b); }
+    static V sqrt(V v) noexcept {
+        return std::bit_cast<V>(_mm256_sqrt_pd(std::bit_cast<__m256d>(v)));
+    }
     static V load(const double* p) noexcept { return *reinterpret_cast<const UnalignedV*>(p); }
     static void store(double* p, V v) noexcept { *reinterpret_cast<UnalignedV*>(p) = v; }
     // Four pairs r0 i0 r1 i1 | r2 i2 r3 i3: the in-lane unpack gives the lane order 0, 2, 1, 3,
@@ -37,12 +42,18 @@ struct QuadLanes {
         store(p, __builtin_shufflevector(re, im, 0, 4, 2, 6));
         store(p + 4, __builtin_shufflevector(re, im, 1, 5, 3, 7));
     }
+    // Undoes loadPairs' lane order 0, 2, 1, 3.
+    static void storeInPairOrder(double* p, V v) noexcept {
+        store(p, __builtin_shufflevector(v, v, 0, 2, 1, 3));
+    }
 };
 
 } // namespace
 
 const BinMathTable& avx2BinMathUnchecked() noexcept {
-    static constexpr BinMathTable table{flooredLogs<QuadLanes>, complexExps<QuadLanes>};
+    static constexpr BinMathTable table{flooredLogs<QuadLanes>, complexExps<QuadLanes>,
+                                        moduli<QuadLanes>, maskedSum<QuadLanes>,
+                                        kneeGains<QuadLanes>};
     return table;
 }
 

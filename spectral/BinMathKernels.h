@@ -1,8 +1,14 @@
 #pragma once
 
+#include "spectral/BinMath.h"
+
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Polynomial log, exp and joint sin/cos for the per-bin loops of the frame analysis, written
 // once over a lane type: plain double (the reference), two doubles in a 128-bit vector (every
@@ -31,8 +37,11 @@ struct ScalarLanes {
     static I splatI(std::uint64_t x) noexcept { return x; }
     static I bits(V v) noexcept { return std::bit_cast<I>(v); }
     static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
-    // All ones where a < b (false for NaN), else zero.
+    // All ones where a < b (or a >= b; false for NaN), else zero.
     static I lessMask(V a, V b) noexcept { return a < b ? ~I{0} : I{0}; }
+    static I notLessMask(V a, V b) noexcept { return a >= b ? ~I{0} : I{0}; }
+    // Correctly rounded, as in every build.
+    static V sqrt(V v) noexcept { return std::sqrt(v); }
     static V load(const double* p) noexcept { return *p; }
     static void store(double* p, V v) noexcept { *p = v; }
     // Interleaved (re, im) pairs: width pairs from p, split into their parts; and back.
@@ -44,6 +53,8 @@ struct ScalarLanes {
         p[0] = re;
         p[1] = im;
     }
+    // Stores width values computed from loadPairs' lanes, in the order of the pairs.
+    static void storeInPairOrder(double* p, V v) noexcept { *p = v; }
 };
 
 // Two doubles in a 128-bit vector.
@@ -59,8 +70,20 @@ struct PairLanes {
     static I bits(V v) noexcept { return std::bit_cast<I>(v); }
     static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
     static I lessMask(V a, V b) noexcept { return std::bit_cast<I>(a < b); }
-    static V load(const double* p) noexcept { return *reinterpret_cast<const UnalignedV*>(p); }
-    static void store(double* p, V v) noexcept { *reinterpret_cast<UnalignedV*>(p) = v; }
+    static I notLessMask(V a, V b) noexcept { return std::bit_cast<I>(a >= b); }
+    static V sqrt(V v) noexcept {
+#if defined(__SSE2__)
+        return std::bit_cast<V>(_mm_sqrt_pd(std::bit_cast<__m128d>(v)));
+#else
+        return V{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+    }
+    static V load(const double* p) noexcept {
+        return *reinterpret_cast<const UnalignedV*>(p);
+    }
+    static void store(double* p, V v) noexcept {
+        *reinterpret_cast<UnalignedV*>(p) = v;
+    }
     static void loadPairs(const double* p, V& re, V& im) noexcept {
         const V a = load(p);
         const V b = load(p + 2);
@@ -70,6 +93,9 @@ struct PairLanes {
     static void storePairs(double* p, V re, V im) noexcept {
         store(p, __builtin_shufflevector(re, im, 0, 2));
         store(p + 2, __builtin_shufflevector(re, im, 1, 3));
+    }
+    static void storeInPairOrder(double* p, V v) noexcept {
+        store(p, v);
     }
 };
 
@@ -257,6 +283,113 @@ void complexExps(const double* in, double* out, std::size_t count) noexcept {
         sinCosKernel<ScalarLanes>(in[2 * k + 1], s, c);
         out[2 * k] = magnitude * c;
         out[2 * k + 1] = magnitude * s;
+    }
+}
+
+// out[k] = sqrt(re^2 + im^2) for count interleaved pairs: the plain modulus, which overflows to
+// infinity where a square does (the caller falls back to hypot there).
+template <class L>
+void moduli(const double* pairs, double* out, std::size_t count) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        for (; k + L::width <= count; k += L::width) {
+            typename L::V re;
+            typename L::V im;
+            L::loadPairs(pairs + 2 * k, re, im);
+            L::storeInPairOrder(out + k, L::sqrt(re * re + im * im));
+        }
+    }
+    for (; k < count; ++k) {
+        const double re = pairs[2 * k];
+        const double im = pairs[2 * k + 1];
+        out[k] = ScalarLanes::sqrt(re * re + im * im);
+    }
+}
+
+// Sum and count of the values v with above < v < below (MaskedSum; below NaN: no bound). Four
+// partial sums, each over every fourth value, added as (s0 + s1) + (s2 + s3): the same order in
+// every build, whatever its width.
+template <class L>
+MaskedSum maskedSum(const double* values, std::size_t count, double above, double below) noexcept {
+    constexpr std::size_t partials = 4;
+    static_assert(partials % L::width == 0);
+    constexpr std::size_t vectors = partials / L::width;
+    using V = typename L::V;
+    using I = typename L::I;
+    V sums[vectors];
+    I counts[vectors];
+    for (std::size_t v = 0; v < vectors; ++v) {
+        sums[v] = L::splat(0.0);
+        counts[v] = L::splatI(0);
+    }
+    std::size_t k = 0;
+    for (; k + partials <= count; k += partials) {
+        for (std::size_t v = 0; v < vectors; ++v) {
+            const V x = L::load(values + k + v * L::width);
+            const I inside = L::lessMask(L::splat(above), x) & ~L::notLessMask(x, L::splat(below));
+            sums[v] = sums[v] + L::fromBits(L::bits(x) & inside);
+            counts[v] = counts[v] - inside; // all ones is -1
+        }
+    }
+    double partialSums[partials];
+    std::uint64_t partialCounts[partials];
+    for (std::size_t v = 0; v < vectors; ++v) {
+        for (std::size_t j = 0; j < L::width; ++j) {
+            if constexpr (L::width > 1) {
+                partialSums[v * L::width + j] = sums[v][j];
+                partialCounts[v * L::width + j] = counts[v][j];
+            } else {
+                partialSums[v] = sums[v];
+                partialCounts[v] = counts[v];
+            }
+        }
+    }
+    for (std::size_t j = 0; k < count; ++k, ++j) {
+        const double x = values[k];
+        if (above < x && !(x >= below)) {
+            partialSums[j] += x;
+            ++partialCounts[j];
+        }
+    }
+    return {(partialSums[0] + partialSums[1]) + (partialSums[2] + partialSums[3]),
+            static_cast<std::size_t>((partialCounts[0] + partialCounts[1]) +
+                                     (partialCounts[2] + partialCounts[3]))};
+}
+
+// Gains of the soft-knee bin limiter (Knee): the clipper's operations in the clipper's order, so
+// that the gains match NoiseClipper::processSample(x) / x bit for bit; branch-free: every part is
+// computed and the right one selected (1 below lowFloor or the knee, ceiling / x from its end,
+// the knee between; a NaN magnitude, failing every comparison, lands in the knee as it does in
+// the clipper).
+template <class L>
+typename L::V kneeGain(typename L::V m, const Knee& knee) noexcept {
+    using V = typename L::V;
+    const V x = m / L::splat(knee.reference);
+    const V t = (x - L::splat(knee.start)) / L::splat(knee.halfWidth);
+    const V t2 = t * t;
+    const V t4 = t2 * t2;
+    const V t6 = t4 * t2;
+    const V t8 = t4 * t4;
+    const V t10 = t8 * t2;
+    const V bracket = L::splat(1.0) - L::splat(0.173828125) * t4 + L::splat(0.07080078125) * t6 -
+                      L::splat(0.0115966796875) * t8 + L::splat(0.000701904296875) * t10;
+    const V y = L::splat(knee.start) + L::splat(knee.halfWidth) * (t * bracket);
+    V gain = select<L>(L::notLessMask(x, L::splat(knee.end)), L::splat(knee.ceiling) / x, y / x);
+    gain = select<L>(L::lessMask(x, L::splat(knee.start)), L::splat(1.0), gain);
+    return select<L>(L::lessMask(m, L::splat(knee.lowFloor)), L::splat(1.0), gain);
+}
+
+template <class L>
+void kneeGains(const double* magnitudes, double* gains, std::size_t count,
+               const Knee& knee) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        for (; k + L::width <= count; k += L::width) {
+            L::store(gains + k, kneeGain<L>(L::load(magnitudes + k), knee));
+        }
+    }
+    for (; k < count; ++k) {
+        gains[k] = kneeGain<ScalarLanes>(magnitudes[k], knee);
     }
 }
 

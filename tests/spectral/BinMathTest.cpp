@@ -4,6 +4,9 @@
 // where the CPU has it, the AVX2 build.
 #include "spectral/BinMath.h"
 
+#include "shaping/NoiseClipper.h"
+
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -12,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace calderine {
@@ -244,6 +248,99 @@ TEST(BinMathComplexExp, MatchesExpTimesCosAndSin) {
     }
 }
 
+// -3 dB knee on a ceiling of 1, and the analysis's reference conventions.
+binmath::Knee kneeFor(double reference) {
+    return {reference, 0.001, 0.7079457843841379, 1.2920542156158621, 0.2920542156158621, 1.0};
+}
+
+// The gains match the clipper's own curve, y(x) / x, bit for bit, over the whole knee and on
+// both sides of it.
+TEST(BinMathKnee, GainsAreTheClippersCurveOverX) {
+    NoiseClipper clipper;
+    clipper.setThreshold(1.0);
+    clipper.setKneeRatio(0.7079457843841379);
+    const double reference = 0.37;
+    std::vector<double> magnitudes = grid(1e-4, 4.0 * reference, 100003, true);
+    const std::vector<double> ends{0.0, -0.5, 0.001, 0.0009999999999999998};
+    magnitudes.insert(magnitudes.end(), ends.begin(), ends.end());
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> gains(magnitudes.size());
+        table->kneeGains(magnitudes.data(), gains.data(), magnitudes.size(), kneeFor(reference));
+        for (std::size_t k = 0; k < magnitudes.size(); ++k) {
+            const double m = magnitudes[k];
+            const double x = m / reference;
+            const double expected =
+                m < 0.001 || x < 0.7079457843841379 ? 1.0 : clipper.processSample(x) / x;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(gains[k]),
+                      std::bit_cast<std::uint64_t>(expected))
+                << m;
+        }
+    }
+}
+
+TEST(BinMathKnee, LiteralPoints) {
+    // x, gain: unity below the knee, ceiling / kneeEnd at its end, 1 / x beyond.
+    const double cases[][2] = {{0.5, 1.0},
+                               {0.7079457843841379, 1.0},
+                               {1.2920542156158621, 0.7739613306577438},
+                               {2.0, 0.5},
+                               {100.0, 0.01}};
+    for (const BinMathTable* table : builds()) {
+        for (const auto& c : cases) {
+            double gain = -1.0;
+            table->kneeGains(&c[0], &gain, 1, kneeFor(1.0));
+            EXPECT_LE(ulpDistance(gain, c[1]), 1.0) << c[0];
+        }
+        // No floor at all (reference 0): a bin of exactly 0.001 has x = +inf and gain 0.
+        const double m[2] = {0.001, 0.0005};
+        double gains[2];
+        table->kneeGains(m, gains, 2, kneeFor(0.0));
+        EXPECT_EQ(gains[0], 0.0);
+        EXPECT_EQ(gains[1], 1.0);
+    }
+}
+
+TEST(BinMathMaskedSum, SumsAndCountsTheValuesInsideTheInterval) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<double> values{0.0005, 0.002, 0.003, 10.0, -4.0, 0.001, 7.0};
+    for (const BinMathTable* table : builds()) {
+        for (std::size_t count = 0; count <= values.size(); ++count) {
+            double sum = 0.0;
+            std::size_t inside = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (values[k] > 0.001) {
+                    sum += values[k];
+                    ++inside;
+                }
+            }
+            const auto all = table->maskedSum(values.data(), count, 0.001, nan);
+            EXPECT_EQ(all.count, inside) << count;
+            EXPECT_NEAR(all.sum, sum, 1e-15 * sum) << count;
+        }
+        const auto below = table->maskedSum(values.data(), values.size(), 0.001, 7.0);
+        EXPECT_EQ(below.count, 2u);
+        EXPECT_DOUBLE_EQ(below.sum, 0.005);
+        const double withInfinity[2] = {std::numeric_limits<double>::infinity(), 1.0};
+        EXPECT_EQ(table->maskedSum(withInfinity, 2, 0.001, nan).count, 2u);
+    }
+}
+
+TEST(BinMathModuli, WithinAnUlpOfHypot) {
+    const auto re = grid(-3.0, 3.0, 10007, false);
+    std::vector<double> pairs;
+    for (std::size_t i = 0; i < re.size(); ++i) {
+        pairs.push_back(re[i]);
+        pairs.push_back(re[(i * 4099) % re.size()] * (i % 5 == 0 ? 1e-9 : 1.0));
+    }
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> moduli(re.size());
+        table->moduli(pairs.data(), moduli.data(), re.size());
+        for (std::size_t i = 0; i < re.size(); ++i) {
+            ASSERT_LE(ulpDistance(moduli[i], std::hypot(pairs[2 * i], pairs[2 * i + 1])), 1.0) << i;
+        }
+    }
+}
+
 // Every build, on the same inputs, must give the same bits as the scalar reference. The counts
 // are odd so that the scalar tails of the vector loops run too.
 TEST(BinMathBuilds, BitIdenticalToTheReference) {
@@ -277,6 +374,27 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
         tables[t]->complexExps(exps.data(), exps.data(), re.size()); // in place
         EXPECT_EQ(std::memcmp(exps.data(), expectedExps.data(), exps.size() * sizeof(double)), 0)
             << "build " << t;
+
+        std::vector<double> moduli(re.size());
+        std::vector<double> expectedModuli(re.size());
+        tables[0]->moduli(pairs.data(), expectedModuli.data(), re.size());
+        tables[t]->moduli(pairs.data(), moduli.data(), re.size());
+        EXPECT_EQ(moduli, expectedModuli) << "build " << t;
+
+        const auto sum = tables[t]->maskedSum(logInputs.data(), logInputs.size(), 0.001, 2.0);
+        const auto expectedSum =
+            tables[0]->maskedSum(logInputs.data(), logInputs.size(), 0.001, 2.0);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(sum.sum),
+                  std::bit_cast<std::uint64_t>(expectedSum.sum));
+        EXPECT_EQ(sum.count, expectedSum.count);
+
+        std::vector<double> gains(logInputs.size());
+        std::vector<double> expectedGains(logInputs.size());
+        tables[0]->kneeGains(logInputs.data(), expectedGains.data(), logInputs.size(),
+                             kneeFor(0.8));
+        tables[t]->kneeGains(logInputs.data(), gains.data(), logInputs.size(), kneeFor(0.8));
+        EXPECT_EQ(std::memcmp(gains.data(), expectedGains.data(), gains.size() * sizeof(double)),
+                  0);
     }
 }
 
