@@ -5,27 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace calderine {
 
-namespace {
-
-// Modulus of one complex bin. The plain square root vectorises and costs a fraction of hypot;
-// hypot's scaling matters only where a square overflows, which no audio frame reaches and which
-// falls back to it. Underflowing squares only touch moduli far below lowFloor, whose gain is 1
-// whatever their exact size.
-double binMagnitude(double re, double im) noexcept {
-    const double modulus = std::sqrt(re * re + im * im);
-    return std::isfinite(modulus) ? modulus : std::hypot(re, im);
-}
-
-} // namespace
-
-FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate)
-    : analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
+FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
+                             binmath::AnalysisBuild build)
+    : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
       binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize / 2 + 1),
       kernelSpectrum_(2 * std::size_t{frameSize}), kernelWindow_(makeKernelWindow(frameSize)),
-      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize) {
+      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize, build) {
     binLimiter_.setThreshold(1.0);
     binLimiter_.setKneeRatio(binKneeRatio);
 }
@@ -39,8 +28,8 @@ void FrameAnalysis::analyse(std::span<const double> frame, double separationSlop
     for (std::size_t i = 0; i < size; ++i) {
         input[i] = analysisWindow_[i] * frame[i];
     }
-    fftTransform(*workspace.planN, input, output, workspace.scratch.data(), FftDirection::Forward,
-                 true);
+    fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output,
+                              workspace.scratch.data(), FftDirection::Forward, true);
     measureMagnitudes(output);
     weightBySlope(separationSlope);
     limitMagnitudes();
@@ -48,13 +37,19 @@ void FrameAnalysis::analyse(std::span<const double> frame, double separationSlop
     buildKernelSpectrum(workspace);
 }
 
+// The plain square root vectorises and costs a fraction of hypot; hypot's scaling matters only
+// where a square overflows, which no audio frame reaches and which falls back to it. Underflowing
+// squares only touch moduli far below lowFloor, whose gain is 1 whatever their exact size.
 void FrameAnalysis::measureMagnitudes(const double* spectrum) noexcept {
     const std::size_t half = magnitudes_.size() - 1;
     // DC and Nyquist keep their sign: a negative one falls below lowFloor and is left alone.
     magnitudes_[0] = spectrum[0];
     magnitudes_[half] = spectrum[1];
+    build_.binMath->moduli(spectrum + 2, magnitudes_.data() + 1, half - 1);
     for (std::size_t k = 1; k < half; ++k) {
-        magnitudes_[k] = binMagnitude(spectrum[2 * k], spectrum[2 * k + 1]);
+        if (!std::isfinite(magnitudes_[k])) [[unlikely]] {
+            magnitudes_[k] = std::hypot(spectrum[2 * k], spectrum[2 * k + 1]);
+        }
     }
 }
 
@@ -71,42 +66,22 @@ void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
 void FrameAnalysis::limitMagnitudes() noexcept {
     // Two passes: the mean of everything above lowFloor, then the mean without the bins that
     // stand more than peakRatio above it. The second mean is the frame's noise floor.
-    double sum = 0.0;
-    std::size_t count = 0;
-    for (const double m : magnitudes_) {
-        if (m > lowFloor) {
-            sum += m;
-            ++count;
-        }
-    }
-    const double overallMean = count > 0 ? sum / static_cast<double>(count) : 0.0;
-    const double peakLevel = peakRatio * overallMean;
-    sum = 0.0;
-    count = 0;
-    for (const double m : magnitudes_) {
-        if (m > lowFloor && m < peakLevel) {
-            sum += m;
-            ++count;
-        }
-    }
-    const double floorMean = count > 0 ? sum / static_cast<double>(count) : 0.0;
-    const double reference = peakRatio * floorMean;
+    const binmath::BinMathTable& math = *build_.binMath;
+    const double* const m = magnitudes_.data();
+    const std::size_t bins = magnitudes_.size();
+    constexpr double unbounded = std::numeric_limits<double>::quiet_NaN();
+    const binmath::MaskedSum all = math.maskedSum(m, bins, lowFloor, unbounded);
+    const double overallMean = all.count > 0 ? all.sum / static_cast<double>(all.count) : 0.0;
+    const binmath::MaskedSum floor = math.maskedSum(m, bins, lowFloor, peakRatio * overallMean);
+    const double floorMean = floor.count > 0 ? floor.sum / static_cast<double>(floor.count) : 0.0;
 
     // Gain y(x)/x of the soft-knee curve, x being the magnitude relative to the reference: 1 up
     // to the knee, then a smooth bend that lands every larger bin on the reference level. With a
-    // zero reference only a bin of exactly lowFloor gets here, and x = +inf gives gain 0.
-    const double kneeStart = binLimiter_.kneeStart();
-    for (std::size_t k = 0; k < magnitudes_.size(); ++k) {
-        const double m = magnitudes_[k];
-        double gain = 1.0;
-        if (!(m < lowFloor)) {
-            const double x = m / reference;
-            if (!(x < kneeStart)) {
-                gain = binLimiter_.processSample(x) / x;
-            }
-        }
-        binGains_[k] = gain;
-    }
+    // zero reference only a bin of exactly lowFloor gets past lowFloor, and x = +inf gives gain 0.
+    const binmath::Knee knee{peakRatio * floorMean,       lowFloor,
+                             binLimiter_.kneeStart(),     binLimiter_.kneeEnd(),
+                             binLimiter_.kneeHalfWidth(), binLimiter_.ceiling()};
+    math.kneeGains(m, binGains_.data(), bins, knee);
 }
 
 void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
@@ -123,15 +98,16 @@ void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
         input[2 * k] = minimumPhaseSpectrum_[k].real();
         input[2 * k + 1] = minimumPhaseSpectrum_[k].imag();
     }
-    fftTransform(*workspace.planN, input, output, scratch, FftDirection::Backward, true);
+    fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output, scratch,
+                              FftDirection::Backward, true);
 
     const double transformSize = static_cast<double>(size);
     for (std::size_t i = 0; i < size; ++i) {
         input[i] = (output[i] / transformSize) * kernelWindow_[i];
     }
     std::fill_n(input + size, size, 0.0);
-    fftTransform(*workspace.plan2N, input, kernelSpectrum_.data(), scratch, FftDirection::Forward,
-                 false);
+    fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, input, kernelSpectrum_.data(),
+                              scratch, FftDirection::Forward, false);
 }
 
 } // namespace calderine

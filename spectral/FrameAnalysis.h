@@ -30,9 +30,11 @@ public:
     // -3 dB: bins below this fraction of the reference pass untouched.
     static constexpr double binKneeRatio = 0.7079457843841379;
 
-    // frameSize: N, even and at least 2; sampleRate in Hz, for the slope weighting. Throws
-    // std::bad_alloc.
-    FrameAnalysis(std::uint32_t frameSize, double sampleRate);
+    // frameSize: N, even and at least 2; sampleRate in Hz, for the slope weighting. build: the
+    // transform passes and per-bin loops to run (every build gives the same bits; tests pit them
+    // against each other). Throws std::bad_alloc.
+    FrameAnalysis(std::uint32_t frameSize, double sampleRate,
+                  binmath::AnalysisBuild build = binmath::activeAnalysisBuild());
 
     // frame: N samples, left unchanged. separationSlope 0..1: at 1 every bin is judged against
     // the same level; towards 0 the level a bin must exceed to count as tonal rises by 3 dB per
@@ -65,6 +67,7 @@ private:
     // From minimumPhaseSpectrum_ to the windowed kernel and its 2N-point spectrum.
     void buildKernelSpectrum(FftWorkspace& workspace) noexcept;
 
+    binmath::AnalysisBuild build_;
     std::vector<double> analysisWindow_;
     std::vector<double> magnitudes_; // N/2 + 1; DC and Nyquist keep their sign
     std::vector<double> binGains_;   // N/2 + 1

@@ -1,17 +1,21 @@
 #include "spectral/MinimumPhase.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 
 namespace calderine {
 
-MinimumPhase::MinimumPhase(std::uint32_t frameSize)
-    : logGains_(frameSize / 2 + 1), cepstrum_(frameSize), foldedCepstrum_(frameSize),
-      logSpectrum_(frameSize / 2 + 1) {}
+MinimumPhase::MinimumPhase(std::uint32_t frameSize, binmath::AnalysisBuild build)
+    : build_(build), logGains_(frameSize / 2 + 1), cepstrum_(frameSize),
+      foldedCepstrum_(frameSize) {}
 
 // The log-magnitude spectrum is turned into a cepstrum, folded onto its causal half and
 // transformed back, which yields the log of a minimum-phase response with the same magnitudes.
+//
+// The phases fed to the sine and cosine stay well inside the kernel's range (1.26e7 rad): the
+// log gains lie in [ln(logFloor), 0] = [-16.6, 0] (analysis gains are at most 1), so every
+// cepstrum value is at most 16.6 in size, every folded one at most 3 * 16.6, and a phase, a sum
+// of N folded values times sines, at most 50 N = 1.9e6 even for N = 38400 (768 kHz).
 void MinimumPhase::build(std::span<const double> gains, std::span<std::complex<double>> result,
                          FftWorkspace& workspace) noexcept {
     const std::size_t size = cepstrum_.size();
@@ -19,17 +23,17 @@ void MinimumPhase::build(std::span<const double> gains, std::span<std::complex<d
     double* const input = workspace.input.data();
     double* const output = workspace.output.data();
     double* const scratch = workspace.scratch.data();
+    const fftpass::FftPassTable& passes = *build_.fft;
 
-    for (std::size_t k = 0; k <= half; ++k) {
-        logGains_[k] = std::log(std::max(logFloor, std::fabs(gains[k])));
-    }
+    build_.binMath->flooredLogs(gains.data(), logGains_.data(), half + 1, logFloor);
     input[0] = logGains_[0];
     input[1] = logGains_[half];
     for (std::size_t k = 1; k < half; ++k) {
         input[2 * k] = logGains_[k];
         input[2 * k + 1] = 0.0;
     }
-    fftTransform(*workspace.planN, input, output, scratch, FftDirection::Backward, true);
+    fftpass::fftTransformWith(passes, *workspace.planN, input, output, scratch,
+                              FftDirection::Backward, true);
 
     const double scale = 1.0 / static_cast<double>(2 * half);
     for (std::size_t n = 0; n < size; ++n) {
@@ -53,18 +57,19 @@ void MinimumPhase::build(std::span<const double> gains, std::span<std::complex<d
     }
 
     std::copy(foldedCepstrum_.begin(), foldedCepstrum_.end(), input);
-    fftTransform(*workspace.planN, input, output, scratch, FftDirection::Forward, true);
+    fftpass::fftTransformWith(passes, *workspace.planN, input, output, scratch,
+                              FftDirection::Forward, true);
 
-    logSpectrum_[0] = {output[0], 0.0};
-    logSpectrum_[half] = {output[1], 0.0};
-    for (std::size_t k = 1; k < half; ++k) {
-        logSpectrum_[k] = {output[2 * k], output[2 * k + 1]};
-    }
-    for (std::size_t k = 0; k <= half; ++k) {
-        const double magnitude = std::exp(logSpectrum_[k].real());
-        const double phase = logSpectrum_[k].imag();
-        result[k] = {magnitude * std::cos(phase), magnitude * std::sin(phase)};
-    }
+    // result = exp(log spectrum). Bins 1 .. M-1 sit as interleaved (re, im) pairs from output[2]
+    // on; DC and Nyquist are real and go through the same loop with a zero phase (cos 0 = 1 and
+    // sin 0 = 0 exactly, so they come out as (e^re, 0)). std::complex is laid out as two doubles.
+    double* const resultPairs = reinterpret_cast<double*>(result.data());
+    build_.binMath->complexExps(output + 2, resultPairs + 2, half - 1);
+    const double ends[4] = {output[0], 0.0, output[1], 0.0};
+    double endResults[4];
+    build_.binMath->complexExps(ends, endResults, 2);
+    result[0] = {endResults[0], endResults[1]};
+    result[half] = {endResults[2], endResults[3]};
 }
 
 } // namespace calderine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "spectral/BinMath.h"
 #include "spectral/FftWorkspace.h"
 
 #include <complex>
@@ -20,18 +21,22 @@ public:
     // has a finite log.
     static constexpr double logFloor = 6.30957344480193e-8;
 
-    // frameSize: N, even and at least 2. Throws std::bad_alloc.
-    explicit MinimumPhase(std::uint32_t frameSize);
+    // frameSize: N, even and at least 2. build: the transform passes and per-bin loops to run
+    // (every build gives the same bits; tests pit them against each other). Throws
+    // std::bad_alloc.
+    explicit MinimumPhase(std::uint32_t frameSize,
+                          binmath::AnalysisBuild build = binmath::activeAnalysisBuild());
 
-    // gains and result: N/2 + 1 bins each. Uses the size-N plan and the buffers of workspace.
+    // gains and result: N/2 + 1 bins each, |gains| finite. Uses the size-N plan and the buffers
+    // of workspace.
     void build(std::span<const double> gains, std::span<std::complex<double>> result,
                FftWorkspace& workspace) noexcept;
 
 private:
-    std::vector<double> logGains_;                  // N/2 + 1
-    std::vector<double> cepstrum_;                  // N
-    std::vector<double> foldedCepstrum_;            // N
-    std::vector<std::complex<double>> logSpectrum_; // N/2 + 1
+    binmath::AnalysisBuild build_;
+    std::vector<double> logGains_;       // N/2 + 1
+    std::vector<double> cepstrum_;       // N
+    std::vector<double> foldedCepstrum_; // N
 };
 
 } // namespace calderine

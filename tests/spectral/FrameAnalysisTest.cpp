@@ -6,6 +6,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
 #include <ostream>
@@ -310,6 +311,47 @@ TEST(FrameAnalysis, WindowsAtLiteralPoints) {
           Point{kernel, 240, 0.06396442702}, Point{kernel, 360, 0.0010286122257807462},
           Point{kernel, 479, 6.185535267183946e-08}}) {
         EXPECT_NEAR(p.window[p.index], p.value, 1e-14) << p.index;
+    }
+}
+
+template <class T>
+bool sameBits(std::span<const T> a, std::span<const T> b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size_bytes()) == 0;
+}
+
+// The baseline and AVX2 builds (transform passes and per-bin loops) must analyse a frame to the
+// same bits: magnitudes, gains, minimum-phase response and kernel spectrum. Frames of tones over
+// noise, loud enough that many bins run through the knee, at several slope settings.
+TEST(FrameAnalysis, BaselineAndAvx2BuildsGiveTheSameBits) {
+    if (binmath::avx2AnalysisBuild().fft == nullptr) {
+        GTEST_SKIP() << "this CPU has no AVX2 build to compare";
+    }
+    for (const std::uint32_t n : {2304u, 2400u, 4800u}) {
+        const double rate = n * 20.0;
+        FftWorkspace fft(n);
+        FrameAnalysis baseline(n, rate, binmath::baselineAnalysisBuild());
+        FrameAnalysis avx2(n, rate, binmath::avx2AnalysisBuild());
+        std::mt19937_64 engine(n);
+        std::normal_distribution<double> normal(0.0, 0.02);
+        std::vector<double> frame(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double t = static_cast<double>(i) / rate;
+            frame[i] = normal(engine) + 0.8 * std::sin(2.0 * pi * 441.0 * t) +
+                       0.3 * std::sin(2.0 * pi * 3003.0 * t + 1.0) +
+                       0.05 * std::sin(2.0 * pi * 9876.5 * t);
+        }
+        for (const double slope : {1.0, 0.37, 0.0}) {
+            baseline.analyse(frame, slope, fft);
+            avx2.analyse(frame, slope, fft);
+            ASSERT_LT(*std::min_element(baseline.binGains().begin(), baseline.binGains().end()),
+                      0.5);
+            EXPECT_TRUE(sameBits(baseline.magnitudes(), avx2.magnitudes())) << n << " " << slope;
+            EXPECT_TRUE(sameBits(baseline.binGains(), avx2.binGains())) << n << " " << slope;
+            EXPECT_TRUE(sameBits(baseline.minimumPhaseSpectrum(), avx2.minimumPhaseSpectrum()))
+                << n << " " << slope;
+            EXPECT_TRUE(sameBits(baseline.kernelSpectrum(), avx2.kernelSpectrum()))
+                << n << " " << slope;
+        }
     }
 }
 

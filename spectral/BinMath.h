@@ -1,0 +1,67 @@
+#pragma once
+
+#include "spectral/FftPassTable.h"
+
+#include <cstddef>
+
+// The per-bin transcendental loops of the frame analysis, in one build per instruction set like
+// the FFT's radix passes (FftPassTable.h): a scalar reference, the baseline build (128-bit
+// vectors, any CPU) and on x86-64 an AVX2 build (256-bit vectors). All perform the same
+// floating-point operations in the same order, so they give bit-identical results; the build the
+// FFT runs (activeFftPasses(), with its CALDERINE_FFT_BASELINE switch) decides which one runs.
+namespace calderine::binmath {
+
+// Sum and count of the values inside an open interval.
+struct MaskedSum {
+    double sum;
+    std::size_t count;
+};
+
+// The soft-knee bin limiter of the analysis (a NoiseClipper with its ceiling and knee), applied
+// to magnitudes as a gain: the clipper's output for x = magnitude / reference, over x.
+struct Knee {
+    double reference;
+    double lowFloor; // magnitudes below it get gain 1
+    double start;
+    double end;
+    double halfWidth;
+    double ceiling;
+};
+
+struct BinMathTable {
+    // out[k] = ln(max(floor, |x[k]|)) for k < count; floor >= 2^-1021, x finite.
+    void (*flooredLogs)(const double* x, double* out, std::size_t count, double floor) noexcept;
+    // For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise; in
+    // and out may be the same array. re is clamped to [-708, 709]; |im| <= 1.5 * 2^23.
+    void (*complexExps)(const double* in, double* out, std::size_t count) noexcept;
+    // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows).
+    void (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum
+    // adds every fourth value into one of four partial sums, then (s0 + s1) + (s2 + s3).
+    MaskedSum (*maskedSum)(const double* values, std::size_t count, double above,
+                           double below) noexcept;
+    // gains[k] = 1 where magnitudes[k] < knee.lowFloor, else the knee's gain.
+    void (*kneeGains)(const double* magnitudes, double* gains, std::size_t count,
+                      const Knee& knee) noexcept;
+};
+
+// One value at a time in plain doubles: the reference the vector builds must reproduce.
+const BinMathTable& referenceBinMath() noexcept;
+const BinMathTable& baselineBinMath() noexcept;
+// Null when this build has no AVX2 loops or the CPU lacks AVX2.
+const BinMathTable* avx2BinMath() noexcept;
+// The build matching the FFT's choice of passes: AVX2 where the FFT runs its AVX2 passes.
+const BinMathTable& activeBinMath() noexcept;
+
+// The transform passes and per-bin loops one frame analysis runs: both of the same build.
+struct AnalysisBuild {
+    const fftpass::FftPassTable* fft;
+    const BinMathTable* binMath;
+};
+// What this CPU runs (the FFT's choice, CALDERINE_FFT_BASELINE included).
+AnalysisBuild activeAnalysisBuild() noexcept;
+AnalysisBuild baselineAnalysisBuild() noexcept;
+// Both members null when this build has no AVX2 code or the CPU lacks AVX2.
+AnalysisBuild avx2AnalysisBuild() noexcept;
+
+} // namespace calderine::binmath

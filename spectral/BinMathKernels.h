@@ -1,0 +1,397 @@
+#pragma once
+
+#include "spectral/BinMath.h"
+
+#include <bit>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Polynomial log, exp and joint sin/cos for the per-bin loops of the frame analysis, written
+// once over a lane type: plain double (the reference), two doubles in a 128-bit vector (every
+// x86-64 and ARM64 CPU) or four in a 256-bit vector (the AVX2 build). Every lane performs the
+// same IEEE operations in the same order (+, -, *, /, integer bit manipulation; no fused
+// multiply-add, no rounding-mode or C-library call), so all lane types, both x86-64 builds and
+// every platform give bit-identical results. The translation units that instantiate these must
+// be compiled with -ffp-contract=off.
+//
+// Accuracy, measured against the C library over dense grids of the ranges the analysis feeds
+// (tests/spectral/BinMathTest.cpp): a couple of ulps at most.
+//
+// Everything here has internal linkage: the wide builds include this header in translation units
+// compiled for other instruction sets, and no copy of these functions may be shared between them.
+namespace calderine::binmath {
+namespace {
+
+// Lane policies: the vector (or scalar) type, its matching 64-bit integer type and the handful
+// of operations that the vector extensions do not spell the same way for scalars.
+struct ScalarLanes {
+    using V = double;
+    using I = std::uint64_t;
+    static constexpr std::size_t width = 1;
+
+    static V splat(double x) noexcept { return x; }
+    static I splatI(std::uint64_t x) noexcept { return x; }
+    static I bits(V v) noexcept { return std::bit_cast<I>(v); }
+    static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
+    // All ones where a < b (or a >= b; false for NaN), else zero.
+    static I lessMask(V a, V b) noexcept { return a < b ? ~I{0} : I{0}; }
+    static I notLessMask(V a, V b) noexcept { return a >= b ? ~I{0} : I{0}; }
+    // Correctly rounded, as in every build.
+    static V sqrt(V v) noexcept { return std::sqrt(v); }
+    static V load(const double* p) noexcept { return *p; }
+    static void store(double* p, V v) noexcept { *p = v; }
+    // Interleaved (re, im) pairs: width pairs from p, split into their parts; and back.
+    static void loadPairs(const double* p, V& re, V& im) noexcept {
+        re = p[0];
+        im = p[1];
+    }
+    static void storePairs(double* p, V re, V im) noexcept {
+        p[0] = re;
+        p[1] = im;
+    }
+    // Stores width values computed from loadPairs' lanes, in the order of the pairs.
+    static void storeInPairOrder(double* p, V v) noexcept { *p = v; }
+};
+
+// Two doubles in a 128-bit vector.
+struct PairLanes {
+    using V = double __attribute__((vector_size(16)));
+    using I = std::uint64_t __attribute__((vector_size(16)));
+    // Unaligned access types; typedefs, because clang honours the lowered alignment only there.
+    typedef double UnalignedV __attribute__((vector_size(16), aligned(8)));
+    static constexpr std::size_t width = 2;
+
+    static V splat(double x) noexcept { return V{x, x}; }
+    static I splatI(std::uint64_t x) noexcept { return I{x, x}; }
+    static I bits(V v) noexcept { return std::bit_cast<I>(v); }
+    static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
+    static I lessMask(V a, V b) noexcept { return std::bit_cast<I>(a < b); }
+    static I notLessMask(V a, V b) noexcept { return std::bit_cast<I>(a >= b); }
+    static V sqrt(V v) noexcept {
+#if defined(__SSE2__)
+        return std::bit_cast<V>(_mm_sqrt_pd(std::bit_cast<__m128d>(v)));
+#else
+        return V{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+    }
+    static V load(const double* p) noexcept {
+        return *reinterpret_cast<const UnalignedV*>(p);
+    }
+    static void store(double* p, V v) noexcept {
+        *reinterpret_cast<UnalignedV*>(p) = v;
+    }
+    static void loadPairs(const double* p, V& re, V& im) noexcept {
+        const V a = load(p);
+        const V b = load(p + 2);
+        re = __builtin_shufflevector(a, b, 0, 2);
+        im = __builtin_shufflevector(a, b, 1, 3);
+    }
+    static void storePairs(double* p, V re, V im) noexcept {
+        store(p, __builtin_shufflevector(re, im, 0, 2));
+        store(p + 2, __builtin_shufflevector(re, im, 1, 3));
+    }
+    static void storeInPairOrder(double* p, V v) noexcept {
+        store(p, v);
+    }
+};
+
+// a where mask is all ones, b where it is zero.
+template <class L>
+typename L::V select(typename L::I mask, typename L::V a, typename L::V b) noexcept {
+    return L::fromBits((L::bits(a) & mask) | (L::bits(b) & ~mask));
+}
+
+// Rounds to the nearest integer (ties to even) by adding and removing 1.5 * 2^52, which pushes
+// the fraction out of the significand; valid for |x| < 2^51. The sum's low significand bits hold
+// the integer in two's complement, returned in bitsOut for the exponent and quadrant arithmetic.
+template <class L>
+typename L::V roundToInteger(typename L::V x, typename L::I& bitsOut) noexcept {
+    constexpr double shifter = 0x1.8p52;
+    const typename L::V shifted = x + L::splat(shifter);
+    bitsOut = L::bits(shifted);
+    return shifted - L::splat(shifter);
+}
+
+// ln 2 in two parts: the high part has 32 significant bits, so its product with any exponent
+// (at most 11 bits) is exact (Cody and Waite).
+constexpr double ln2Hi = 0x1.62e42fee00000p-1;
+constexpr double ln2Lo = 0x1.a39ef35793c76p-33;
+constexpr double invLn2 = 0x1.71547652b82fep+0;
+
+// Natural logarithm of a positive, finite double from 2^-1021 up (the analysis takes it of gains
+// floored at 10^-7.2). ln(1) is exactly 0. x = 2^e m with m in [sqrt(1/2), sqrt(2)); then
+// ln(m) = ln(1 + f) = 2 atanh(s), s = f / (2 + f), |s| <= 0.1716, written as f - s (f - R(s^2))
+// so that the leading term f is exact. R is the atanh series to s^18, whose first omitted term
+// is below 3e-17 of the result.
+template <class L>
+typename L::V logKernel(typename L::V x) noexcept {
+    using V = typename L::V;
+    using I = typename L::I;
+    // bits(x) - bits(sqrt(1/2)) + 1022 * 2^52: its top bits count the octaves from sqrt(1/2) up.
+    constexpr std::uint64_t sqrtHalfMantissa = 0x3fe6a09e667f3bcdULL - (1022ULL << 52);
+    const I ix = L::bits(x);
+    const I octave = (ix - L::splatI(sqrtHalfMantissa)) >> 52; // e + 1022, 0 .. 2046
+    const V m = L::fromBits(ix - (octave << 52) + L::splatI(1022ULL << 52));
+    // e as a double: the integer placed in the significand of 2^52, minus 2^52 and the bias.
+    const V e = (L::fromBits(octave | L::splatI(0x4330000000000000ULL)) - L::splat(0x1p52)) -
+                L::splat(1022.0);
+
+    const V f = m - L::splat(1.0); // exact (m and 1 lie within a factor of 2)
+    const V s = f / (L::splat(2.0) + f);
+    const V z = s * s;
+    V r = L::splat(2.0 / 19.0);
+    r = r * z + L::splat(2.0 / 17.0);
+    r = r * z + L::splat(2.0 / 15.0);
+    r = r * z + L::splat(2.0 / 13.0);
+    r = r * z + L::splat(2.0 / 11.0);
+    r = r * z + L::splat(2.0 / 9.0);
+    r = r * z + L::splat(2.0 / 7.0);
+    r = r * z + L::splat(2.0 / 5.0);
+    r = r * z + L::splat(2.0 / 3.0);
+    r = r * z;
+    const V logM = f - s * (f - r);
+    return e * L::splat(ln2Hi) + (e * L::splat(ln2Lo) + logM);
+}
+
+// e^x for x in [-708, 709] (outside, x is clamped there, so results stay normal and finite; the
+// analysis takes it of log gains, -16.6 .. 0). x = n ln2 + r, |r| <= ln2 / 2, n by rounding
+// x / ln2; r from the two-part ln 2 (x - n ln2Hi is exact). e^r by its Taylor series to r^13,
+// whose first omitted term is below 5e-18; 2^n is built in the exponent field. e^0 is exactly 1.
+template <class L>
+typename L::V expKernel(typename L::V x) noexcept {
+    using V = typename L::V;
+    using I = typename L::I;
+    x = select<L>(L::lessMask(x, L::splat(-708.0)), L::splat(-708.0), x);
+    x = select<L>(L::lessMask(L::splat(709.0), x), L::splat(709.0), x);
+    I nBits;
+    const V n = roundToInteger<L>(x * L::splat(invLn2), nBits);
+    const V r = (x - n * L::splat(ln2Hi)) - n * L::splat(ln2Lo);
+
+    V p = L::splat(1.0 / 6227020800.0); // 1/13!
+    p = p * r + L::splat(1.0 / 479001600.0);
+    p = p * r + L::splat(1.0 / 39916800.0);
+    p = p * r + L::splat(1.0 / 3628800.0);
+    p = p * r + L::splat(1.0 / 362880.0);
+    p = p * r + L::splat(1.0 / 40320.0);
+    p = p * r + L::splat(1.0 / 5040.0);
+    p = p * r + L::splat(1.0 / 720.0);
+    p = p * r + L::splat(1.0 / 120.0);
+    p = p * r + L::splat(1.0 / 24.0);
+    p = p * r + L::splat(1.0 / 6.0);
+    p = p * r + L::splat(0.5);
+    const V expR = L::splat(1.0) + (r + (r * r) * p);
+    // The low bits of nBits hold n (two's complement); n + 1023 shifted into the exponent field
+    // is 2^n, the shift dropping the rounding constant's own bits.
+    const V scale = L::fromBits((nBits + L::splatI(1023)) << 52);
+    return expR * scale;
+}
+
+// pi/2 in three parts of 30, 30 and 53 significant bits: q times either of the first two is exact
+// for |q| < 2^23, so the reduction holds for |x| up to 2^23 * pi/2 (1.3e7 radians).
+constexpr double halfPi1 = 0x1.921fb54000000p+0;
+constexpr double halfPi2 = 0x1.10b4611800000p-30;
+constexpr double halfPi3 = 0x1.313198a2e0370p-61;
+constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
+
+// sin(x) and cos(x) together for |x| <= 1.25e7. x = q pi/2 + r with |r| <= pi/4 (and a
+// hair); sin r and cos r by their Taylor series to r^17 and r^16 (first omitted terms below
+// 1e-19 and 3e-18), then swapped and negated by the quadrant q mod 4.
+template <class L>
+void sinCosKernel(typename L::V x, typename L::V& sinOut, typename L::V& cosOut) noexcept {
+    using V = typename L::V;
+    using I = typename L::I;
+    I qBits;
+    const V q = roundToInteger<L>(x * L::splat(twoOverPi), qBits);
+    const V r = ((x - q * L::splat(halfPi1)) - q * L::splat(halfPi2)) - q * L::splat(halfPi3);
+    const V z = r * r;
+
+    V ps = L::splat(1.0 / 355687428096000.0); // 1/17!
+    ps = ps * z - L::splat(1.0 / 1307674368000.0);
+    ps = ps * z + L::splat(1.0 / 6227020800.0);
+    ps = ps * z - L::splat(1.0 / 39916800.0);
+    ps = ps * z + L::splat(1.0 / 362880.0);
+    ps = ps * z - L::splat(1.0 / 5040.0);
+    ps = ps * z + L::splat(1.0 / 120.0);
+    ps = ps * z - L::splat(1.0 / 6.0);
+    const V sinR = r + (r * z) * ps;
+
+    V pc = L::splat(1.0 / 20922789888000.0); // 1/16!
+    pc = pc * z - L::splat(1.0 / 87178291200.0);
+    pc = pc * z + L::splat(1.0 / 479001600.0);
+    pc = pc * z - L::splat(1.0 / 3628800.0);
+    pc = pc * z + L::splat(1.0 / 40320.0);
+    pc = pc * z - L::splat(1.0 / 720.0);
+    pc = pc * z + L::splat(1.0 / 24.0);
+    const V cosR = (L::splat(1.0) - L::splat(0.5) * z) + (z * z) * pc;
+
+    // Quadrant 1 and 3 swap the two; sin is negated in quadrants 2 and 3, cos in 1 and 2.
+    const I one = L::splatI(1);
+    const I swap = L::splatI(0) - (qBits & one);
+    const I sinSign = (qBits & L::splatI(2)) << 62;
+    const I cosSign = ((qBits + one) & L::splatI(2)) << 62;
+    sinOut = L::fromBits(L::bits(select<L>(swap, cosR, sinR)) ^ sinSign);
+    cosOut = L::fromBits(L::bits(select<L>(swap, sinR, cosR)) ^ cosSign);
+}
+
+// ---- Loops over arrays: whole vectors first, then the scalar reference for the rest (which,
+// performing the same operations, gives the same bits as a vector lane would).
+
+// out[k] = ln(max(floor, |x[k]|)) for k < count.
+template <class L>
+void flooredLogs(const double* x, double* out, std::size_t count, double floor) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        const typename L::I magnitudeMask = L::splatI(0x7fffffffffffffffULL);
+        for (; k + L::width <= count; k += L::width) {
+            const typename L::V a = L::fromBits(L::bits(L::load(x + k)) & magnitudeMask);
+            const typename L::V floorV = L::splat(floor);
+            L::store(out + k, logKernel<L>(select<L>(L::lessMask(floorV, a), a, floorV)));
+        }
+    }
+    for (; k < count; ++k) {
+        const double a =
+            std::bit_cast<double>(std::bit_cast<std::uint64_t>(x[k]) & 0x7fffffffffffffffULL);
+        out[k] = logKernel<ScalarLanes>(floor < a ? a : floor);
+    }
+}
+
+// For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise. in and
+// out may be the same array.
+template <class L>
+void complexExps(const double* in, double* out, std::size_t count) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        for (; k + L::width <= count; k += L::width) {
+            typename L::V re;
+            typename L::V im;
+            L::loadPairs(in + 2 * k, re, im);
+            const typename L::V magnitude = expKernel<L>(re);
+            typename L::V s;
+            typename L::V c;
+            sinCosKernel<L>(im, s, c);
+            L::storePairs(out + 2 * k, magnitude * c, magnitude * s);
+        }
+    }
+    for (; k < count; ++k) {
+        const double magnitude = expKernel<ScalarLanes>(in[2 * k]);
+        double s;
+        double c;
+        sinCosKernel<ScalarLanes>(in[2 * k + 1], s, c);
+        out[2 * k] = magnitude * c;
+        out[2 * k + 1] = magnitude * s;
+    }
+}
+
+// out[k] = sqrt(re^2 + im^2) for count interleaved pairs: the plain modulus, which overflows to
+// infinity where a square does (the caller falls back to hypot there).
+template <class L>
+void moduli(const double* pairs, double* out, std::size_t count) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        for (; k + L::width <= count; k += L::width) {
+            typename L::V re;
+            typename L::V im;
+            L::loadPairs(pairs + 2 * k, re, im);
+            L::storeInPairOrder(out + k, L::sqrt(re * re + im * im));
+        }
+    }
+    for (; k < count; ++k) {
+        const double re = pairs[2 * k];
+        const double im = pairs[2 * k + 1];
+        out[k] = ScalarLanes::sqrt(re * re + im * im);
+    }
+}
+
+// Sum and count of the values v with above < v < below (MaskedSum; below NaN: no bound). Four
+// partial sums, each over every fourth value, added as (s0 + s1) + (s2 + s3): the same order in
+// every build, whatever its width.
+template <class L>
+MaskedSum maskedSum(const double* values, std::size_t count, double above, double below) noexcept {
+    constexpr std::size_t partials = 4;
+    static_assert(partials % L::width == 0);
+    constexpr std::size_t vectors = partials / L::width;
+    using V = typename L::V;
+    using I = typename L::I;
+    V sums[vectors];
+    I counts[vectors];
+    for (std::size_t v = 0; v < vectors; ++v) {
+        sums[v] = L::splat(0.0);
+        counts[v] = L::splatI(0);
+    }
+    std::size_t k = 0;
+    for (; k + partials <= count; k += partials) {
+        for (std::size_t v = 0; v < vectors; ++v) {
+            const V x = L::load(values + k + v * L::width);
+            const I inside = L::lessMask(L::splat(above), x) & ~L::notLessMask(x, L::splat(below));
+            sums[v] = sums[v] + L::fromBits(L::bits(x) & inside);
+            counts[v] = counts[v] - inside; // all ones is -1
+        }
+    }
+    double partialSums[partials];
+    std::uint64_t partialCounts[partials];
+    for (std::size_t v = 0; v < vectors; ++v) {
+        for (std::size_t j = 0; j < L::width; ++j) {
+            if constexpr (L::width > 1) {
+                partialSums[v * L::width + j] = sums[v][j];
+                partialCounts[v * L::width + j] = counts[v][j];
+            } else {
+                partialSums[v] = sums[v];
+                partialCounts[v] = counts[v];
+            }
+        }
+    }
+    for (std::size_t j = 0; k < count; ++k, ++j) {
+        const double x = values[k];
+        if (above < x && !(x >= below)) {
+            partialSums[j] += x;
+            ++partialCounts[j];
+        }
+    }
+    return {(partialSums[0] + partialSums[1]) + (partialSums[2] + partialSums[3]),
+            static_cast<std::size_t>((partialCounts[0] + partialCounts[1]) +
+                                     (partialCounts[2] + partialCounts[3]))};
+}
+
+// Gains of the soft-knee bin limiter (Knee): the clipper's operations in the clipper's order, so
+// that the gains match NoiseClipper::processSample(x) / x bit for bit; branch-free: every part is
+// computed and the right one selected (1 below lowFloor or the knee, ceiling / x from its end,
+// the knee between; a NaN magnitude, failing every comparison, lands in the knee as it does in
+// the clipper).
+template <class L>
+typename L::V kneeGain(typename L::V m, const Knee& knee) noexcept {
+    using V = typename L::V;
+    const V x = m / L::splat(knee.reference);
+    const V t = (x - L::splat(knee.start)) / L::splat(knee.halfWidth);
+    const V t2 = t * t;
+    const V t4 = t2 * t2;
+    const V t6 = t4 * t2;
+    const V t8 = t4 * t4;
+    const V t10 = t8 * t2;
+    const V bracket = L::splat(1.0) - L::splat(0.173828125) * t4 + L::splat(0.07080078125) * t6 -
+                      L::splat(0.0115966796875) * t8 + L::splat(0.000701904296875) * t10;
+    const V y = L::splat(knee.start) + L::splat(knee.halfWidth) * (t * bracket);
+    V gain = select<L>(L::notLessMask(x, L::splat(knee.end)), L::splat(knee.ceiling) / x, y / x);
+    gain = select<L>(L::lessMask(x, L::splat(knee.start)), L::splat(1.0), gain);
+    return select<L>(L::lessMask(m, L::splat(knee.lowFloor)), L::splat(1.0), gain);
+}
+
+template <class L>
+void kneeGains(const double* magnitudes, double* gains, std::size_t count,
+               const Knee& knee) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        for (; k + L::width <= count; k += L::width) {
+            L::store(gains + k, kneeGain<L>(L::load(magnitudes + k), knee));
+        }
+    }
+    for (; k < count; ++k) {
+        gains[k] = kneeGain<ScalarLanes>(magnitudes[k], knee);
+    }
+}
+
+} // namespace
+} // namespace calderine::binmath

@@ -1,0 +1,402 @@
+// The polynomial log, exp and sin/cos of the per-bin loops: accuracy against the C library over
+// dense grids of the ranges the analysis feeds them (and beyond), exact values where they matter
+// (ln 1 = 0, e^0 = 1), and bit identity between the scalar reference, the baseline build and,
+// where the CPU has it, the AVX2 build.
+#include "spectral/BinMath.h"
+
+#include "shaping/NoiseClipper.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace calderine {
+namespace {
+
+using binmath::BinMathTable;
+
+// Distance in units in the last place: the number of doubles between a and b.
+double ulpDistance(double a, double b) {
+    const auto ordered = [](double x) {
+        const auto bits = std::bit_cast<std::int64_t>(x);
+        return bits < 0 ? std::numeric_limits<std::int64_t>::min() - bits : bits;
+    };
+    const std::int64_t x = ordered(a);
+    const std::int64_t y = ordered(b);
+    // The difference in unsigned arithmetic cannot overflow, unlike a signed one across zero.
+    return static_cast<double>(x > y
+                                   ? static_cast<std::uint64_t>(x) - static_cast<std::uint64_t>(y)
+                                   : static_cast<std::uint64_t>(y) - static_cast<std::uint64_t>(x));
+}
+
+// count points from lo to hi: evenly spaced, or geometrically when both have the same sign.
+std::vector<double> grid(double lo, double hi, std::size_t count, bool geometric) {
+    std::vector<double> points(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double u = static_cast<double>(i) / static_cast<double>(count - 1);
+        points[i] = geometric ? lo * std::pow(hi / lo, u) : lo + (hi - lo) * u;
+    }
+    points.back() = hi;
+    return points;
+}
+
+struct Range {
+    double lo;
+    double hi;
+    bool geometric;
+    double maxUlps;
+};
+
+std::ostream& operator<<(std::ostream& out, const Range& r) {
+    return out << "[" << r.lo << ", " << r.hi << "]";
+}
+
+// exp of x alone: e^x (cos 0, sin 0) is (e^x, 0) exactly.
+std::vector<double> expOf(const BinMathTable& table, const std::vector<double>& x) {
+    std::vector<double> pairs(2 * x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        pairs[2 * i] = x[i];
+        pairs[2 * i + 1] = 0.0;
+    }
+    table.complexExps(pairs.data(), pairs.data(), x.size());
+    std::vector<double> result(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        EXPECT_EQ(pairs[2 * i + 1], 0.0);
+        result[i] = pairs[2 * i];
+    }
+    return result;
+}
+
+// (cos x, sin x) interleaved: e^0 is exactly 1.
+std::vector<double> cosSinOf(const BinMathTable& table, const std::vector<double>& x) {
+    std::vector<double> pairs(2 * x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        pairs[2 * i] = 0.0;
+        pairs[2 * i + 1] = x[i];
+    }
+    table.complexExps(pairs.data(), pairs.data(), x.size());
+    return pairs;
+}
+
+// Every build this machine runs, the reference first.
+std::vector<const BinMathTable*> builds() {
+    std::vector<const BinMathTable*> tables{&binmath::referenceBinMath(),
+                                            &binmath::baselineBinMath()};
+    if (binmath::avx2BinMath() != nullptr) {
+        tables.push_back(binmath::avx2BinMath());
+    }
+    return tables;
+}
+
+constexpr std::size_t kPoints = 200001;
+constexpr double kTinyFloor = 0x1p-1021;
+
+class BinMathLogRange : public ::testing::TestWithParam<Range> {};
+
+TEST_P(BinMathLogRange, WithinAFewUlpsOfTheCLibrary) {
+    const Range range = GetParam();
+    const auto x = grid(range.lo, range.hi, kPoints, range.geometric);
+    std::vector<double> result(x.size());
+    binmath::activeBinMath().flooredLogs(x.data(), result.data(), x.size(), kTinyFloor);
+    double worst = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        worst = std::max(worst, ulpDistance(result[i], std::log(x[i])));
+    }
+    RecordProperty("max_ulps", std::to_string(worst));
+    std::cout << "log " << range << ": max " << worst << " ulp\n";
+    EXPECT_LE(worst, range.maxUlps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, BinMathLogRange,
+    ::testing::Values(Range{6.30957344480193e-8, 1e-3, true, 1.0}, // the floor up to lowFloor
+                      Range{1e-3, 0.5, true, 1.0}, Range{0.5, 1.0, false, 1.0},
+                      Range{1.0, 2.0, false, 1.0}, Range{2.0, 1e300, true, 1.0},
+                      Range{0x1p-1021, 1e-300, true, 1.0},
+                      Range{0.999, 1.001, false, 1.0})); // cancellation around ln 1 = 0
+
+TEST(BinMathLog, ExactAtOneAndAtTheFloor) {
+    // Gains of 0, tiny, negative and 1: the floor's log is -7.2 ln 10, the sign is dropped.
+    const std::vector<double> gains{1.0, 0.0, 1e-12, -1.0, -0.5, 0.5, 6.30957344480193e-8};
+    const std::vector<double> expected{0.0,
+                                       -16.578612669557128,
+                                       -16.578612669557128,
+                                       0.0,
+                                       -0.6931471805599453,
+                                       -0.6931471805599453,
+                                       -16.578612669557128};
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> result(gains.size());
+        table->flooredLogs(gains.data(), result.data(), gains.size(), 6.30957344480193e-8);
+        for (std::size_t i = 0; i < gains.size(); ++i) {
+            EXPECT_LE(ulpDistance(result[i], expected[i]), 1.0) << gains[i];
+        }
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(result[0]), 0u) << "ln 1 must be +0 exactly";
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(result[3]), 0u);
+    }
+}
+
+class BinMathExpRange : public ::testing::TestWithParam<Range> {};
+
+TEST_P(BinMathExpRange, WithinAFewUlpsOfTheCLibrary) {
+    const Range range = GetParam();
+    const auto x = grid(range.lo, range.hi, kPoints, false);
+    const auto result = expOf(binmath::activeBinMath(), x);
+    double worst = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        worst = std::max(worst, ulpDistance(result[i], std::exp(x[i])));
+    }
+    std::cout << "exp " << range << ": max " << worst << " ulp\n";
+    EXPECT_LE(worst, range.maxUlps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, BinMathExpRange,
+    ::testing::Values(Range{-16.6, 0.0, false, 1.0}, // log gains of the analysis
+                      Range{-1e-6, 1e-6, false, 1.0}, Range{-708.0, -16.6, false, 1.0},
+                      Range{0.0, 709.0, false, 1.0}));
+
+TEST(BinMathExp, ExactAtZeroAndClampedBeyondTheNormalRange) {
+    for (const BinMathTable* table : builds()) {
+        const auto result = expOf(*table, {0.0, -0.0, -1000.0, 1000.0, 1.0});
+        EXPECT_EQ(result[0], 1.0);
+        EXPECT_EQ(result[1], 1.0);
+        EXPECT_LE(ulpDistance(result[2], 3.307553003638408e-308), 1.0); // e^-708
+        EXPECT_LE(ulpDistance(result[3], 8.218407461554972e307), 1.0);  // e^709
+        EXPECT_LE(ulpDistance(result[4], 2.718281828459045), 1.0);
+    }
+}
+
+class BinMathSinCosRange : public ::testing::TestWithParam<Range> {};
+
+// Ulps relative to the value, and also the absolute error: near a zero of sin or cos a
+// correctly reduced argument still leaves an absolute error of a few ulps of 1.
+TEST_P(BinMathSinCosRange, WithinAFewUlpsOfTheCLibrary) {
+    const Range range = GetParam();
+    const auto x = grid(range.lo, range.hi, kPoints, false);
+    const auto result = cosSinOf(binmath::activeBinMath(), x);
+    double worstCos = 0.0;
+    double worstSin = 0.0;
+    double worstAbsolute = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double c = std::cos(x[i]);
+        const double s = std::sin(x[i]);
+        worstCos = std::max(worstCos, ulpDistance(result[2 * i], c));
+        worstSin = std::max(worstSin, ulpDistance(result[2 * i + 1], s));
+        worstAbsolute = std::max(
+            {worstAbsolute, std::fabs(result[2 * i] - c), std::fabs(result[2 * i + 1] - s)});
+    }
+    std::cout << "sincos " << range << ": cos max " << worstCos << " ulp, sin max " << worstSin
+              << " ulp, absolute " << worstAbsolute << "\n";
+    EXPECT_LE(worstCos, range.maxUlps);
+    EXPECT_LE(worstSin, range.maxUlps);
+    EXPECT_LE(worstAbsolute, 2.3e-16);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, BinMathSinCosRange,
+    ::testing::Values(Range{-0.7853981633974483, 0.7853981633974483, false, 1.0},
+                      Range{-10.0, 10.0, false, 2.0}, Range{-1000.0, 1000.0, false, 2.0},
+                      Range{-1e6, 1e6, false, 2.0}, Range{1.2e7, 1.25e7, false, 2.0}));
+
+TEST(BinMathSinCos, QuadrantsAtLiteralPoints) {
+    // x, cos x, sin x.
+    const double cases[][3] = {
+        {0.0, 1.0, 0.0},
+        {1.0, 0.54030230586813977, 0.8414709848078965},
+        {2.0, -0.41614683654714241, 0.90929742682568170},
+        {4.0, -0.65364362086361194, -0.75680249530792825},
+        {5.5, 0.70866977429126010, -0.70554032557039190},
+        {-2.5, -0.80114361554693370, -0.59847214410395650},
+        {100.0, 0.86231887228768389, -0.50636564110975879},
+        {3.141592653589793, -1.0, 1.2246467991473532e-16},
+    };
+    for (const BinMathTable* table : builds()) {
+        for (const auto& c : cases) {
+            const auto result = cosSinOf(*table, {c[0]});
+            EXPECT_LE(ulpDistance(result[0], c[1]), 1.0) << c[0];
+            EXPECT_LE(ulpDistance(result[1], c[2]), 1.0) << c[0];
+        }
+    }
+}
+
+TEST(BinMathComplexExp, MatchesExpTimesCosAndSin) {
+    const auto re = grid(-16.6, 0.0, 4001, false);
+    const auto im = grid(-40.0, 40.0, 4001, false);
+    std::vector<double> pairs(2 * re.size());
+    for (std::size_t i = 0; i < re.size(); ++i) {
+        pairs[2 * i] = re[i];
+        pairs[2 * i + 1] = im[(i * 7919) % im.size()];
+    }
+    std::vector<double> result(pairs.size());
+    binmath::activeBinMath().complexExps(pairs.data(), result.data(), re.size());
+    for (std::size_t i = 0; i < re.size(); ++i) {
+        const double magnitude = std::exp(pairs[2 * i]);
+        const double phase = pairs[2 * i + 1];
+        // Both sides round two factors of up to an ulp each and their product: 3.5 ulps of the
+        // magnitude at most.
+        ASSERT_NEAR(result[2 * i], magnitude * std::cos(phase), 8e-16 * magnitude) << i;
+        ASSERT_NEAR(result[2 * i + 1], magnitude * std::sin(phase), 8e-16 * magnitude) << i;
+    }
+}
+
+// -3 dB knee on a ceiling of 1, and the analysis's reference conventions.
+binmath::Knee kneeFor(double reference) {
+    return {reference, 0.001, 0.7079457843841379, 1.2920542156158621, 0.2920542156158621, 1.0};
+}
+
+// The gains match the clipper's own curve, y(x) / x, bit for bit, over the whole knee and on
+// both sides of it.
+TEST(BinMathKnee, GainsAreTheClippersCurveOverX) {
+    NoiseClipper clipper;
+    clipper.setThreshold(1.0);
+    clipper.setKneeRatio(0.7079457843841379);
+    const double reference = 0.37;
+    std::vector<double> magnitudes = grid(1e-4, 4.0 * reference, 100003, true);
+    const std::vector<double> ends{0.0, -0.5, 0.001, 0.0009999999999999998};
+    magnitudes.insert(magnitudes.end(), ends.begin(), ends.end());
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> gains(magnitudes.size());
+        table->kneeGains(magnitudes.data(), gains.data(), magnitudes.size(), kneeFor(reference));
+        for (std::size_t k = 0; k < magnitudes.size(); ++k) {
+            const double m = magnitudes[k];
+            const double x = m / reference;
+            const double expected =
+                m < 0.001 || x < 0.7079457843841379 ? 1.0 : clipper.processSample(x) / x;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(gains[k]),
+                      std::bit_cast<std::uint64_t>(expected))
+                << m;
+        }
+    }
+}
+
+TEST(BinMathKnee, LiteralPoints) {
+    // x, gain: unity below the knee, ceiling / kneeEnd at its end, 1 / x beyond.
+    const double cases[][2] = {{0.5, 1.0},
+                               {0.7079457843841379, 1.0},
+                               {1.2920542156158621, 0.7739613306577438},
+                               {2.0, 0.5},
+                               {100.0, 0.01}};
+    for (const BinMathTable* table : builds()) {
+        for (const auto& c : cases) {
+            double gain = -1.0;
+            table->kneeGains(&c[0], &gain, 1, kneeFor(1.0));
+            EXPECT_LE(ulpDistance(gain, c[1]), 1.0) << c[0];
+        }
+        // No floor at all (reference 0): a bin of exactly 0.001 has x = +inf and gain 0.
+        const double m[2] = {0.001, 0.0005};
+        double gains[2];
+        table->kneeGains(m, gains, 2, kneeFor(0.0));
+        EXPECT_EQ(gains[0], 0.0);
+        EXPECT_EQ(gains[1], 1.0);
+    }
+}
+
+TEST(BinMathMaskedSum, SumsAndCountsTheValuesInsideTheInterval) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<double> values{0.0005, 0.002, 0.003, 10.0, -4.0, 0.001, 7.0};
+    for (const BinMathTable* table : builds()) {
+        for (std::size_t count = 0; count <= values.size(); ++count) {
+            double sum = 0.0;
+            std::size_t inside = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                if (values[k] > 0.001) {
+                    sum += values[k];
+                    ++inside;
+                }
+            }
+            const auto all = table->maskedSum(values.data(), count, 0.001, nan);
+            EXPECT_EQ(all.count, inside) << count;
+            EXPECT_NEAR(all.sum, sum, 1e-15 * sum) << count;
+        }
+        const auto below = table->maskedSum(values.data(), values.size(), 0.001, 7.0);
+        EXPECT_EQ(below.count, 2u);
+        EXPECT_DOUBLE_EQ(below.sum, 0.005);
+        const double withInfinity[2] = {std::numeric_limits<double>::infinity(), 1.0};
+        EXPECT_EQ(table->maskedSum(withInfinity, 2, 0.001, nan).count, 2u);
+    }
+}
+
+TEST(BinMathModuli, WithinAnUlpOfHypot) {
+    const auto re = grid(-3.0, 3.0, 10007, false);
+    std::vector<double> pairs;
+    for (std::size_t i = 0; i < re.size(); ++i) {
+        pairs.push_back(re[i]);
+        pairs.push_back(re[(i * 4099) % re.size()] * (i % 5 == 0 ? 1e-9 : 1.0));
+    }
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> moduli(re.size());
+        table->moduli(pairs.data(), moduli.data(), re.size());
+        for (std::size_t i = 0; i < re.size(); ++i) {
+            ASSERT_LE(ulpDistance(moduli[i], std::hypot(pairs[2 * i], pairs[2 * i + 1])), 1.0) << i;
+        }
+    }
+}
+
+// Every build, on the same inputs, must give the same bits as the scalar reference. The counts
+// are odd so that the scalar tails of the vector loops run too.
+TEST(BinMathBuilds, BitIdenticalToTheReference) {
+    const auto tables = builds();
+    if (tables.size() < 3) {
+        std::cout << "no AVX2 on this CPU: comparing the baseline build only\n";
+    }
+    std::vector<double> logInputs = grid(1e-9, 4.0, 300003, true);
+    const auto linear = grid(-1.0, 1.0, 100001, false);
+    logInputs.insert(logInputs.end(), linear.begin(), linear.end());
+    std::vector<double> pairs;
+    const auto re = grid(-20.0, 1.0, 300007, false);
+    const auto im = grid(-2e5, 2e5, 300007, false);
+    for (std::size_t i = 0; i < re.size(); ++i) {
+        pairs.push_back(re[i]);
+        pairs.push_back(i % 3 == 0 ? im[i] : im[i] * 1e-4);
+    }
+
+    std::vector<double> expectedLogs(logInputs.size());
+    tables[0]->flooredLogs(logInputs.data(), expectedLogs.data(), logInputs.size(),
+                           6.30957344480193e-8);
+    std::vector<double> expectedExps(pairs.size());
+    tables[0]->complexExps(pairs.data(), expectedExps.data(), re.size());
+    for (std::size_t t = 1; t < tables.size(); ++t) {
+        std::vector<double> logs(logInputs.size());
+        tables[t]->flooredLogs(logInputs.data(), logs.data(), logInputs.size(),
+                               6.30957344480193e-8);
+        EXPECT_EQ(std::memcmp(logs.data(), expectedLogs.data(), logs.size() * sizeof(double)), 0)
+            << "build " << t;
+        std::vector<double> exps(pairs);
+        tables[t]->complexExps(exps.data(), exps.data(), re.size()); // in place
+        EXPECT_EQ(std::memcmp(exps.data(), expectedExps.data(), exps.size() * sizeof(double)), 0)
+            << "build " << t;
+
+        std::vector<double> moduli(re.size());
+        std::vector<double> expectedModuli(re.size());
+        tables[0]->moduli(pairs.data(), expectedModuli.data(), re.size());
+        tables[t]->moduli(pairs.data(), moduli.data(), re.size());
+        EXPECT_EQ(moduli, expectedModuli) << "build " << t;
+
+        const auto sum = tables[t]->maskedSum(logInputs.data(), logInputs.size(), 0.001, 2.0);
+        const auto expectedSum =
+            tables[0]->maskedSum(logInputs.data(), logInputs.size(), 0.001, 2.0);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(sum.sum),
+                  std::bit_cast<std::uint64_t>(expectedSum.sum));
+        EXPECT_EQ(sum.count, expectedSum.count);
+
+        std::vector<double> gains(logInputs.size());
+        std::vector<double> expectedGains(logInputs.size());
+        tables[0]->kneeGains(logInputs.data(), expectedGains.data(), logInputs.size(),
+                             kneeFor(0.8));
+        tables[t]->kneeGains(logInputs.data(), gains.data(), logInputs.size(), kneeFor(0.8));
+        EXPECT_EQ(std::memcmp(gains.data(), expectedGains.data(), gains.size() * sizeof(double)),
+                  0);
+    }
+}
+
+} // namespace
+} // namespace calderine
