@@ -3,6 +3,7 @@
 #include "shaping/ShapingLaws.h"
 #include "spectral/SpectralSeparator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -96,6 +97,76 @@ double ChannelEngine::processSample(double input) noexcept {
         return delayed;
     }
     return (noiseGain * shapedNoise + tonePart) * (1.0 - dryMix) + dryMix * delayed;
+}
+
+std::uint32_t ChannelEngine::segmentLimit() const noexcept {
+    return std::min(kMaxSegment, separator_->samplesUntilFrame());
+}
+
+void ChannelEngine::completeFrames() noexcept {
+    separator_->completeFrames();
+}
+
+void ChannelEngine::processBlock(const double* input, double* output, std::size_t count) noexcept {
+    while (count > 0) {
+        const auto length =
+            static_cast<std::uint32_t>(std::min<std::size_t>(count, segmentLimit()));
+        processSegment(input, output, length);
+        completeFrames();
+        input += length;
+        output += length;
+        count -= length;
+    }
+}
+
+void ChannelEngine::processSegment(const double* input, double* output,
+                                   std::uint32_t count) noexcept {
+    double noise[kMaxSegment];
+    double delayed[kMaxSegment];
+    separator_->processSegment(input, noise, count);
+    delayLine_->processBlock(input, delayed, count);
+    if (clipperEnabled_) {
+        shapeAndMix<true>(noise, delayed, output, count);
+    } else {
+        shapeAndMix<false>(noise, delayed, output, count);
+    }
+}
+
+// processSample's shaping and mixing over a segment: the same operations on the same values in
+// the same order, with the filters' histories in registers for the whole segment.
+template <bool clipping>
+void ChannelEngine::shapeAndMix(const double* noise, const double* delayed, double* output,
+                                std::uint32_t count) noexcept {
+    TiltFilter::Runner tone(toneTilt_);
+    TiltFilter::Runner noiseShaping(noiseTilt_);
+    TiltFilter::Runner preEmphasis(emphasis_);
+    TiltFilter::Runner postEmphasis(deEmphasis_);
+    const NoiseClipper clipper = clipper_;
+    const double noiseScale = noiseGain;
+    const double toneScale = toneGain;
+    const double dry = dryMix;
+    const double wet = 1.0 - dryMix;
+    const bool passDry = bypass;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const double dryInput = delayed[i];
+        const double noisePart = noise[i];
+        const double tonePart = toneScale * tone.tick(dryInput - noisePart);
+        double shapedNoise = noisePart;
+        if constexpr (clipping) {
+            shapedNoise = preEmphasis.tick(shapedNoise);
+            shapedNoise = clipper.processSample(shapedNoise);
+            shapedNoise = postEmphasis.tick(shapedNoise);
+        }
+        shapedNoise = noiseShaping.tick(shapedNoise);
+        output[i] =
+            passDry ? dryInput : (noiseScale * shapedNoise + tonePart) * wet + dry * dryInput;
+    }
+    tone.storeHistories(toneTilt_);
+    noiseShaping.storeHistories(noiseTilt_);
+    if constexpr (clipping) {
+        preEmphasis.storeHistories(emphasis_);
+        postEmphasis.storeHistories(deEmphasis_);
+    }
 }
 
 void ChannelEngine::setToneTilt(double value, double sampleRate) noexcept {
