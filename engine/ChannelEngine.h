@@ -100,7 +100,7 @@ public:
 
 private:
     template <bool clipping>
-    void shapeAndMix(const double* noise, const double* delayed, double* output,
+    void shapeAndMix(double* noise, const double* delayed, double* output,
                      std::uint32_t count) noexcept;
 
     // Declared before the delay line so that the delay line is destroyed first.

@@ -62,6 +62,16 @@ public:
         double outputScale;
     };
 
+    // output[i] = processSample(input[i]) for i = 0 .. count-1, the histories in registers
+    // throughout; input and output may be the same array.
+    void processBlock(const double* input, double* output, std::size_t count) noexcept {
+        Runner runner(*this);
+        for (std::size_t i = 0; i < count; ++i) {
+            output[i] = runner.tick(input[i]);
+        }
+        runner.storeHistories(*this);
+    }
+
     const ShelfSection& section(std::size_t index) const noexcept { return sections_[index]; }
     double outputScale() const noexcept { return outputScale_; }
 
