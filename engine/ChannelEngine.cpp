@@ -134,8 +134,9 @@ void ChannelEngine::processSegment(const double* input, double* output,
 
 // processSample's shaping and mixing over a segment: the same operations on the same values in
 // the same order, one filter at a time. A filter's loop keeps its twelve histories in registers;
-// one loop through all four filters needs 48 and spills them, which made it no faster than
-// processSample (about 130 cycles a sample with the clipper on, measured with perf).
+// one loop through all four filters needs 48, spilled them to the stack and was no faster than
+// processSample (shaping 21 % of the engine benchmark with the clipper on, against 14 % this
+// way; perf, 48 kHz).
 template <bool clipping>
 void ChannelEngine::shapeAndMix(double* noise, const double* delayed, double* output,
                                 std::uint32_t count) noexcept {
