@@ -3,6 +3,7 @@
 #include "shaping/ShapingLaws.h"
 #include "spectral/SpectralSeparator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -96,6 +97,72 @@ double ChannelEngine::processSample(double input) noexcept {
         return delayed;
     }
     return (noiseGain * shapedNoise + tonePart) * (1.0 - dryMix) + dryMix * delayed;
+}
+
+std::uint32_t ChannelEngine::segmentLimit() const noexcept {
+    return std::min(kMaxSegment, separator_->samplesUntilFrame());
+}
+
+void ChannelEngine::completeFrames() noexcept {
+    separator_->completeFrames();
+}
+
+void ChannelEngine::processBlock(const double* input, double* output, std::size_t count) noexcept {
+    while (count > 0) {
+        const auto length =
+            static_cast<std::uint32_t>(std::min<std::size_t>(count, segmentLimit()));
+        processSegment(input, output, length);
+        completeFrames();
+        input += length;
+        output += length;
+        count -= length;
+    }
+}
+
+void ChannelEngine::processSegment(const double* input, double* output,
+                                   std::uint32_t count) noexcept {
+    double noise[kMaxSegment];
+    double delayed[kMaxSegment];
+    separator_->processSegment(input, noise, count);
+    delayLine_->processBlock(input, delayed, count);
+    if (clipperEnabled_) {
+        shapeAndMix<true>(noise, delayed, output, count);
+    } else {
+        shapeAndMix<false>(noise, delayed, output, count);
+    }
+}
+
+// processSample's shaping and mixing over a segment: the same operations on the same values in
+// the same order, one filter at a time. A filter's loop keeps its twelve histories in registers;
+// one loop through all four filters needs 48, spilled them to the stack and was no faster than
+// processSample (shaping 21 % of the engine benchmark with the clipper on, against 14 % this
+// way; perf, 48 kHz).
+template <bool clipping>
+void ChannelEngine::shapeAndMix(double* noise, const double* delayed, double* output,
+                                std::uint32_t count) noexcept {
+    double tone[kMaxSegment];
+    for (std::uint32_t i = 0; i < count; ++i) {
+        tone[i] = delayed[i] - noise[i];
+    }
+    toneTilt_.processBlock(tone, tone, count);
+    // The noise part is shaped in place.
+    if constexpr (clipping) {
+        emphasis_.processBlock(noise, noise, count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            noise[i] = clipper_.processSample(noise[i]);
+        }
+        deEmphasis_.processBlock(noise, noise, count);
+    }
+    noiseTilt_.processBlock(noise, noise, count);
+    if (bypass) {
+        std::copy_n(delayed, count, output);
+        return;
+    }
+    const double wet = 1.0 - dryMix;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const double tonePart = toneGain * tone[i];
+        output[i] = (noiseGain * noise[i] + tonePart) * wet + dryMix * delayed[i];
+    }
 }
 
 void ChannelEngine::setToneTilt(double value, double sampleRate) noexcept {

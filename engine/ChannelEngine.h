@@ -49,7 +49,24 @@ public:
     // Clears all signal memory; settings stay.
     void reset() noexcept;
 
+    // One sample in, one out: the sample-at-a-time reference for processBlock.
     double processSample(double input) noexcept;
+
+    // Longest stretch that processSegment takes: its scratch (two arrays of this many doubles)
+    // lives on the stack.
+    static constexpr std::uint32_t kMaxSegment = 256;
+
+    // output[i] = processSample(input[i]) for i = 0 .. count-1, to the bit, a segment at a time.
+    // input and output may be the same array.
+    void processBlock(const double* input, double* output, std::size_t count) noexcept;
+
+    // The parts of processBlock, for a caller that runs two engines side by side and wants
+    // their frame work together: processSegment takes 1 .. segmentLimit() samples, without
+    // frame work; once a segment has reached the separator's next frame, completeFrames() must
+    // run before the next segment. input and output may be the same array.
+    std::uint32_t segmentLimit() const noexcept;
+    void processSegment(const double* input, double* output, std::uint32_t count) noexcept;
+    void completeFrames() noexcept;
 
     // value in 0..1 (the parameters' engine values); sampleRate in Hz. Coefficients are
     // replaced without clearing the running histories.
@@ -82,6 +99,10 @@ public:
     bool bypass = false;    // output the delayed input; filters keep running
 
 private:
+    template <bool clipping>
+    void shapeAndMix(double* noise, const double* delayed, double* output,
+                     std::uint32_t count) noexcept;
+
     // Declared before the delay line so that the delay line is destroyed first.
     std::unique_ptr<SpectralSeparator> separator_;
     std::unique_ptr<DelayLine> delayLine_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +23,26 @@ public:
             position_ = 0;
         }
         return output;
+    }
+
+    // output[i] = processSample(input[i]) for i = 0 .. count-1; input and output may be the
+    // same array.
+    void processBlock(const double* input, double* output, std::size_t count) noexcept {
+        double* const ring = samples_.data();
+        const std::size_t length = samples_.size();
+        while (count > 0) {
+            const std::size_t run = std::min(count, length - position_);
+            double* const slots = ring + position_;
+            for (std::size_t i = 0; i < run; ++i) {
+                const double x = input[i]; // read before output[i] may overwrite it
+                output[i] = slots[i];
+                slots[i] = x;
+            }
+            position_ = position_ + run == length ? 0 : static_cast<std::uint32_t>(position_ + run);
+            input += run;
+            output += run;
+            count -= run;
+        }
     }
 
     void reset() noexcept;

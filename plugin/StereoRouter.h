@@ -4,6 +4,7 @@
 #include "engine/ChannelEngine.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace calderine {
@@ -28,6 +29,12 @@ public:
     // the input back. The half that "M" and "S" leave unprocessed goes through the idle
     // engine's delay line, so it stays aligned with the processed half.
     StereoSample processSample(double left, double right) noexcept;
+
+    // Audio thread: processSample for each of count stereo samples, replacing the two channels
+    // in place; the results are processSample's to the bit. The engines run a segment at a
+    // time, each segment ending where the next frame completes, and both engines' frame work
+    // follows the segment that reaches it (in "Stereo" and "M/S" they reach it together).
+    void processBlock(double* left, double* right, std::size_t count) noexcept;
 
     // Every setting reaches both engines, engine 0 first.
     template <typename Operation>

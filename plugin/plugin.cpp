@@ -145,13 +145,23 @@ void plugin::processBlock(Sample** inputs, Sample** outputs, std::int32_t count)
     if (!inLeft || !inRight || !outLeft || !outRight) {
         return;
     }
-    for (std::int32_t n = 0; n < count; ++n) {
-        // Both inputs are read before either output is written: buffers may be shared.
-        const double left = usableOrZero(static_cast<double>(inLeft[n]));
-        const double right = usableOrZero(static_cast<double>(inRight[n]));
-        const StereoSample out = router.processSample(left, right);
-        outLeft[n] = toOutputSample<Sample>(out.left);
-        outRight[n] = toOutputSample<Sample>(out.right);
+    // A chunk at a time through doubles on the stack: all inputs of a chunk are read before any
+    // of its outputs is written, so the host's buffers may be the same memory.
+    constexpr std::size_t kChunk = ChannelEngine::kMaxSegment;
+    double left[kChunk];
+    double right[kChunk];
+    const auto total = static_cast<std::size_t>(count);
+    for (std::size_t start = 0; start < total; start += kChunk) {
+        const std::size_t length = std::min(kChunk, total - start);
+        for (std::size_t i = 0; i < length; ++i) {
+            left[i] = usableOrZero(static_cast<double>(inLeft[start + i]));
+            right[i] = usableOrZero(static_cast<double>(inRight[start + i]));
+        }
+        router.processBlock(left, right, length);
+        for (std::size_t i = 0; i < length; ++i) {
+            outLeft[start + i] = toOutputSample<Sample>(left[i]);
+            outRight[start + i] = toOutputSample<Sample>(right[i]);
+        }
     }
 }
 

@@ -2,27 +2,29 @@
 
 #include "spectral/AlignedBuffer.h"
 
-#include <array>
 #include <cstdint>
 
 namespace calderine {
 
-// One of the separator's staggered frame collectors: fills one input frame of N samples while
-// the two most recently rendered frames (2N samples each) are read out and overlap-added.
+// One of the separator's staggered frame collectors. The frame itself lives in the separator's
+// shared input ring (every slot's frame is simply the latest N samples when it completes); the
+// slot keeps only what it contributes to the output until its next frame completes.
 // Plain state, driven entirely by SpectralSeparator.
 struct FrameSlot {
-    // Allocates two input frames of frameSize and two output frames of 2 * frameSize, all zero.
-    // Throws std::bad_alloc.
+    // Allocates the two N-sample halves, all zero. Throws std::bad_alloc.
     FrameSlot(std::uint32_t frameSize, std::uint32_t startOffset);
 
-    // Silence in every buffer and the staggered start position; sizes are kept.
+    // Silence in both halves and the staggered start position; sizes are kept.
     void reset() noexcept;
 
-    std::array<AlignedBuffer, 2> input;  // filled alternately
-    std::array<AlignedBuffer, 2> output; // output[b]: rendered result of the frame last in input[b]
-    std::uint32_t position;              // next index in input[active], 0 .. N-1 between calls
-    std::uint32_t active = 0;            // which input frame is being filled, 0 or 1
-    std::uint32_t startOffset;           // slot index * hop: position after construction and reset
+    // output[p] is what the slot contributes when the p-th sample of its current frame arrives:
+    // the first half of the newest rendered frame plus the second half of the one before, added
+    // once when the newest frame was rendered instead of on every sample.
+    AlignedBuffer output;
+    // Second half of the newest rendered frame, waiting for the next frame's first half.
+    AlignedBuffer tail;
+    std::uint32_t position;    // samples of the current frame received, 0 .. N-1 between calls
+    std::uint32_t startOffset; // slot index * hop: position after construction and reset
 };
 
 } // namespace calderine

@@ -25,28 +25,68 @@ std::uint32_t checkedFrameSize(std::uint32_t frameLength) {
 
 SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRate)
     : frameSize_(checkedFrameSize(frameLength)), fft_(frameSize_),
-      analysis_(frameSize_, sampleRate), slots_{FrameSlot(frameSize_, 0),
-                                                FrameSlot(frameSize_, frameSize_ / 4),
-                                                FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
-                                                FrameSlot(frameSize_, 3 * (frameSize_ / 4))},
+      analysis_(frameSize_, sampleRate),
+      ring_(2 * std::size_t{frameSize_}), slots_{FrameSlot(frameSize_, 0),
+                                                 FrameSlot(frameSize_, frameSize_ / 4),
+                                                 FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
+                                                 FrameSlot(frameSize_, 3 * (frameSize_ / 4))},
       hop_(frameSize_ / 4) {}
 
 void SpectralSeparator::reset() noexcept {
+    std::fill_n(ring_.data(), ring_.size(), 0.0);
+    ringPosition_ = 0;
     for (FrameSlot& slot : slots_) {
         slot.reset();
     }
 }
 
-void SpectralSeparator::completeFrame(FrameSlot& slot) noexcept {
-    const std::uint32_t b = slot.active;
-    const AlignedBuffer& frame = slot.input[b];
-    analysis_.analyse({frame.data(), frame.size()}, separationSlope, fft_);
-    renderFrame(frame.data(), slot.output[b].data());
-    slot.position = 0;
-    slot.active = 1 - b;
+void SpectralSeparator::processBlock(const double* input, double* output,
+                                     std::size_t count) noexcept {
+    while (count > 0) {
+        const auto length =
+            static_cast<std::uint32_t>(std::min<std::size_t>(count, samplesUntilFrame()));
+        processSegment(input, output, length);
+        completeFrames();
+        input += length;
+        output += length;
+        count -= length;
+    }
 }
 
-void SpectralSeparator::renderFrame(const double* frame, double* out) noexcept {
+void SpectralSeparator::processSegment(const double* input, double* output,
+                                       std::uint32_t count) noexcept {
+    writeInput(input, count);
+    static_assert(slotCount == 4, "the sum below names each slot");
+    const double* const slot0 = slots_[0].output.data() + slots_[0].position;
+    const double* const slot1 = slots_[1].output.data() + slots_[1].position;
+    const double* const slot2 = slots_[2].output.data() + slots_[2].position;
+    const double* const slot3 = slots_[3].output.data() + slots_[3].position;
+    // The same additions, in the same order and from the same zero start, as processSample's
+    // loop over the slots, so both give identical results. No slot wraps inside a segment.
+    for (std::uint32_t i = 0; i < count; ++i) {
+        output[i] = outputGain * ((((0.0 + slot0[i]) + slot1[i]) + slot2[i]) + slot3[i]);
+    }
+    for (FrameSlot& slot : slots_) {
+        slot.position += count;
+    }
+}
+
+void SpectralSeparator::completeFrames() noexcept {
+    for (FrameSlot& slot : slots_) {
+        if (slot.position >= frameSize_) {
+            completeFrame(slot);
+        }
+    }
+}
+
+void SpectralSeparator::completeFrame(FrameSlot& slot) noexcept {
+    const double* const frame = latestFrame();
+    analysis_.analyse({frame, frameSize_}, separationSlope, fft_);
+    renderFrame(frame, slot);
+    slot.position = 0;
+}
+
+void SpectralSeparator::renderFrame(const double* frame, FrameSlot& slot) noexcept {
     const std::size_t size = frameSize_;
     const std::size_t last = 2 * size - 1;
     double* const input = fft_.input.data();
@@ -70,7 +110,16 @@ void SpectralSeparator::renderFrame(const double* frame, double* out) noexcept {
         input[2 * k - 1] = (aRe * hRe - aIm * hIm) * scale;
         input[2 * k] = (aRe * hIm + aIm * hRe) * scale;
     }
-    fftTransform(*fft_.plan2N, input, out, fft_.scratch.data(), FftDirection::Backward, false);
+    fftTransform(*fft_.plan2N, input, spectrum, fft_.scratch.data(), FftDirection::Backward, false);
+
+    // spectrum now holds the 2N rendered samples. The new first half meets the previous frame's
+    // second half here, once, rather than in every per-sample read.
+    double* const head = slot.output.data();
+    double* const tail = slot.tail.data();
+    for (std::size_t p = 0; p < size; ++p) {
+        head[p] = spectrum[p] + tail[p];
+        tail[p] = spectrum[size + p];
+    }
 }
 
 } // namespace calderine

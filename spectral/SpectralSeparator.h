@@ -5,6 +5,7 @@
 #include "spectral/FrameSlot.h"
 #include "spectral/GoodFftSize.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +19,9 @@ namespace calderine {
 // Four frame slots, staggered by a quarter frame, each collect frames of N samples. A completed
 // frame is analysed into an N-tap kernel (FrameAnalysis), filtered with that kernel by a 2N-point
 // fast convolution and overlap-added into the slot's output; the separator returns the mean of
-// the four slot outputs. The frame work happens inside the processSample call that completes the
-// frame, and no call ever completes two frames (for frame lengths of 32 and up).
+// the four slot outputs. All four frames are cut from one shared ring of the latest input. The
+// frame work happens on the call that completes the frame, after that call's output is formed,
+// and no call ever completes two frames (for frame lengths of 32 and up).
 //
 // Real-time contract: after construction nothing allocates, locks or throws; every buffer the
 // frame work needs is a member. Single-threaded: all calls, and writes of separationSlope, must
@@ -41,22 +43,45 @@ public:
     ~SpectralSeparator() = default;
 
     // Pushes one input sample; returns the noise estimate for the input of latency() calls ago.
-    // The value returned is formed before a frame completed by this call is rendered.
+    // The value returned is formed before a frame completed by this call is rendered. The
+    // sample-at-a-time reference for processBlock, which gives the same values.
     double processSample(double x) noexcept {
+        writeInput(&x, 1);
         double sum = 0.0;
+        bool completed = false;
         for (FrameSlot& slot : slots_) {
-            const std::uint32_t b = slot.active;
             const std::uint32_t p = slot.position;
-            slot.input[b][p] = x;
-            // First half of the newest rendered frame plus the tail of the one before it.
-            sum += slot.output[1 - b][p] + slot.output[b][frameSize_ + p];
+            sum += slot.output[p];
             slot.position = p + 1;
-            if (slot.position >= frameSize_) {
-                completeFrame(slot);
-            }
+            completed = completed || slot.position >= frameSize_;
+        }
+        if (completed) {
+            completeFrames();
         }
         return outputGain * sum;
     }
+
+    // output[i] = processSample(input[i]) for i = 0 .. count-1, a frame-free stretch at a time.
+    // input and output may be the same array.
+    void processBlock(const double* input, double* output, std::size_t count) noexcept;
+
+    // Samples until the next frame completes: the most that processSegment may take, 1 .. N.
+    std::uint32_t samplesUntilFrame() const noexcept {
+        std::uint32_t until = frameSize_ - slots_[0].position;
+        for (const FrameSlot& slot : slots_) {
+            until = std::min(until, frameSize_ - slot.position);
+        }
+        return until;
+    }
+
+    // The per-sample half of processBlock, for callers that interleave several separators:
+    // count <= samplesUntilFrame() samples in, as many out, no frame work. When count reaches
+    // samplesUntilFrame(), the caller must call completeFrames() before the next segment.
+    // input and output may be the same array.
+    void processSegment(const double* input, double* output, std::uint32_t count) noexcept;
+    // Analyses and renders every frame that the last segment completed, in slot order; does
+    // nothing when none did.
+    void completeFrames() noexcept;
 
     // Clears all signal memory and restarts the slots at their staggered positions. Sizes,
     // tables and separationSlope are kept.
@@ -74,13 +99,34 @@ public:
     const FrameSlot& slot(std::size_t index) const noexcept { return slots_[index]; }
 
 private:
+    // Appends count <= N samples to the input ring.
+    void writeInput(const double* input, std::uint32_t count) noexcept {
+        const std::uint32_t first = std::min(count, frameSize_ - ringPosition_);
+        double* const ring = ring_.data();
+        std::copy_n(input, first, ring + ringPosition_);
+        std::copy_n(input, first, ring + frameSize_ + ringPosition_);
+        std::copy_n(input + first, count - first, ring);
+        std::copy_n(input + first, count - first, ring + frameSize_);
+        ringPosition_ += count;
+        if (ringPosition_ >= frameSize_) {
+            ringPosition_ -= frameSize_;
+        }
+    }
+    // The latest N input samples, oldest first.
+    const double* latestFrame() const noexcept { return ring_.data() + ringPosition_; }
     void completeFrame(FrameSlot& slot) noexcept;
-    // out[0 .. 2N-1] = linear convolution of the N-sample frame with the current kernel.
-    void renderFrame(const double* frame, double* out) noexcept;
+    // Convolves the N-sample frame with the current kernel and overlap-adds the 2N-sample result
+    // into the slot's halves.
+    void renderFrame(const double* frame, FrameSlot& slot) noexcept;
 
     std::uint32_t frameSize_;
     FftWorkspace fft_;
     FrameAnalysis analysis_;
+    // The latest N samples, written twice (at i and N + i) so that every N-sample window of it
+    // is contiguous: each frame is handed to the analysis in place, without a copy. One ring of
+    // 2N replaces the four slots' private double-buffered frames (8N).
+    AlignedBuffer ring_;
+    std::uint32_t ringPosition_ = 0; // next index to write, 0 .. N-1
     std::array<FrameSlot, slotCount> slots_;
     std::uint32_t hop_;
 };

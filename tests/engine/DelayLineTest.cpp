@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <vector>
 
 namespace calderine {
 namespace {
@@ -32,6 +33,41 @@ TEST(DelayLine, WrapsAroundContinuously) {
     for (int i = 0; i < 50; ++i) {
         const double out = line.processSample(static_cast<double>(i + 1));
         EXPECT_EQ(out, i < 5 ? 0.0 : static_cast<double>(i - 4));
+    }
+}
+
+// Blocks shorter than, equal to and longer than the ring, in place or not: sample t comes out
+// as input t - length, the ramp making every misplaced sample visible.
+TEST(DelayLine, BlocksDelayLikeSingleSamples) {
+    struct Case {
+        std::uint32_t length;
+        std::size_t blocks[4];
+    };
+    const Case cases[] = {{5, {1, 3, 5, 11}}, {5, {12, 1, 2, 4}}, {64, {7, 64, 65, 200}}};
+    for (const Case& c : cases) {
+        DelayLine line(c.length);
+        std::vector<double> signal;
+        std::size_t start = 0;
+        for (int b = 0; b < 4; ++b) {
+            const std::size_t size = c.blocks[b];
+            std::vector<double> input(size);
+            for (std::size_t i = 0; i < size; ++i) {
+                input[i] = static_cast<double>(start + i + 1);
+            }
+            std::vector<double> output(size);
+            if (b % 2 == 0) {
+                output = input;
+                line.processBlock(output.data(), output.data(), size);
+            } else {
+                line.processBlock(input.data(), output.data(), size);
+            }
+            for (std::size_t i = 0; i < size; ++i) {
+                const std::size_t t = start + i;
+                const double expected = t < c.length ? 0.0 : static_cast<double>(t - c.length + 1);
+                ASSERT_EQ(output[i], expected) << "length " << c.length << " sample " << t;
+            }
+            start += size;
+        }
     }
 }
 
