@@ -26,7 +26,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 contents=$(dpkg-deb -c "$build/$deb" | awk '{print $NF}')
 for f in ./usr/lib/vst/calderine.so ./usr/bin/calderine-render \
          ./usr/share/doc/calderine/copyright ./usr/share/doc/calderine/CHANGELOG.md \
-         ./usr/share/doc/calderine/README.md; do
+         ./usr/share/doc/calderine/README.md ./usr/share/man/man1/calderine-render.1 \
+         ./usr/share/calderine/presets/transparent-split.preset \
+         ./usr/share/calderine/presets/breath-and-hiss.preset \
+         ./usr/share/calderine/presets/tones-only.preset; do
     grep -qx "$f" <<<"$contents" || fail "$deb lacks $f"
 done
 # Nothing of the build or test machinery may ship.
@@ -49,6 +52,9 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "./$build/$deb" >/de
 /usr/bin/calderine-render "$scratch/demo/input.wav" "$scratch/installed.wav" --set Tone_Gain=-6
 "$build/tools/render/calderine-render" "$scratch/demo/input.wav" "$scratch/built.wav" --set Tone_Gain=-6
 [ -s "$scratch/installed.wav" ] || fail "the installed tool rendered nothing"
+/usr/bin/calderine-render "$scratch/demo/input.wav" "$scratch/preset.wav" -q \
+    --preset /usr/share/calderine/presets/transparent-split.preset ||
+    fail "the installed tool does not render through an installed preset"
 cmp -s "$scratch/installed.wav" "$scratch/built.wav" ||
     fail "the installed tool and module render differently from the build tree's"
 echo "package $deb: contents, control fields, install and render checked"
