@@ -9,12 +9,7 @@ build=${1:-build/release}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 # dpkg-shlibdeps (dpkg-dev) computes the package's dependencies from its binaries.
-for p in dpkg-dev file; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$p"
-    fi
-done
+scripts/install-deps.sh dpkg-dev file
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
