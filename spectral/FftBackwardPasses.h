@@ -26,8 +26,8 @@
 namespace calderine::fftpass {
 
 template <class Lanes>
-void radb2(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1) noexcept {
+[[gnu::flatten]] void radb2(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 2 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
@@ -64,22 +64,42 @@ void radb2(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 template <class Lanes>
-void radb3(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2) noexcept {
+[[gnu::flatten]] void radb3(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 3 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
 
-    forEachRow(ido, l1, [&](const int k) {
-        const double tr2 = 2.0 * cc[c(ido - 1, 1, k)];
-        const double cr2 = cc[c(0, 0, k)] + taur * tr2;
-        ch[h(0, k, 0)] = cc[c(0, 0, k)] + tr2;
-        const double ci3 = twoTaui * cc[c(0, 2, k)];
-        ch[h(0, k, 1)] = cr2 - ci3;
-        ch[h(0, k, 2)] = cr2 + ci3;
-    });
+    // in: cc(0, 0, k), cc(ido - 1, 1, k), cc(0, 2, k); out: ch(0, k, m).
+    const auto firstElements = [](const auto& in, auto& out) {
+        const auto tr2 = 2.0 * in[1];
+        const auto cr2 = in[0] + taur * tr2;
+        out[0] = in[0] + tr2;
+        const auto ci3 = twoTaui * in[2];
+        out[1] = cr2 - ci3;
+        out[2] = cr2 + ci3;
+    };
     if (ido == 1) {
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            V in[3];
+            rows.loadInterleaved(cc + c(0, 0, k), in);
+            V out[3];
+            firstElements(in, out);
+            rows.store(ch + h(0, k, 0), out[0]);
+            rows.store(ch + h(0, k, 1), out[1]);
+            rows.store(ch + h(0, k, 2), out[2]);
+        });
         return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double in[3] = {cc[c(0, 0, k)], cc[c(ido - 1, 1, k)], cc[c(0, 2, k)]};
+        double out[3];
+        firstElements(in, out);
+        ch[h(0, k, 0)] = out[0];
+        ch[h(0, k, 1)] = out[1];
+        ch[h(0, k, 2)] = out[2];
     }
     Lanes::forEachComplex(ido, l1, ido * 3, ido, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
@@ -107,9 +127,9 @@ void radb3(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 template <class Lanes>
-void radb4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3) noexcept {
+[[gnu::flatten]] void radb4(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2, const double* __restrict wa3) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
@@ -176,34 +196,52 @@ void radb4(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 template <class Lanes>
-void radb5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
-           const double* __restrict wa4) noexcept {
+[[gnu::flatten]] void radb5(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2, const double* __restrict wa3,
+                            const double* __restrict wa4) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
 
-    // Written for row lanes: the compiler does not vectorise five-way interleaved loads by itself
-    // (measured: 1.4 times faster).
-    forEachRowPair(ido, l1, ido * 5, ido, [&](const auto& row, const int k) {
-        using V = typename std::decay_t<decltype(row)>::V;
-        const V cc0 = row.in(cc + c(0, 0, k));
-        const V ti5 = 2.0 * row.in(cc + c(0, 2, k));
-        const V ti4 = 2.0 * row.in(cc + c(0, 4, k));
-        const V tr2 = 2.0 * row.in(cc + c(ido - 1, 1, k));
-        const V tr3 = 2.0 * row.in(cc + c(ido - 1, 3, k));
-        row.out(ch + h(0, k, 0), cc0 + tr2 + tr3);
-        const V cr2 = cc0 + tr11 * tr2 + tr12 * tr3;
-        const V cr3 = cc0 + tr12 * tr2 + tr11 * tr3;
-        const V ci5 = ti11 * ti5 + ti12 * ti4;
-        const V ci4 = ti12 * ti5 - ti11 * ti4;
-        row.out(ch + h(0, k, 1), cr2 - ci5);
-        row.out(ch + h(0, k, 2), cr3 - ci4);
-        row.out(ch + h(0, k, 3), cr3 + ci4);
-        row.out(ch + h(0, k, 4), cr2 + ci5);
-    });
+    // in: cc(0, 0, k), cc(ido - 1, 1, k), cc(0, 2, k), cc(ido - 1, 3, k), cc(0, 4, k);
+    // out: ch(0, k, m).
+    const auto firstElements = [](const auto& in, auto& out) {
+        const auto ti5 = 2.0 * in[2];
+        const auto ti4 = 2.0 * in[4];
+        const auto tr2 = 2.0 * in[1];
+        const auto tr3 = 2.0 * in[3];
+        out[0] = in[0] + tr2 + tr3;
+        const auto cr2 = in[0] + tr11 * tr2 + tr12 * tr3;
+        const auto cr3 = in[0] + tr12 * tr2 + tr11 * tr3;
+        const auto ci5 = ti11 * ti5 + ti12 * ti4;
+        const auto ci4 = ti12 * ti5 - ti11 * ti4;
+        out[1] = cr2 - ci5;
+        out[2] = cr3 - ci4;
+        out[3] = cr3 + ci4;
+        out[4] = cr2 + ci5;
+    };
     if (ido == 1) {
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            V in[5];
+            rows.loadInterleaved(cc + c(0, 0, k), in);
+            V out[5];
+            firstElements(in, out);
+            for (int m = 0; m < 5; ++m) {
+                rows.store(ch + h(0, k, m), out[m]);
+            }
+        });
         return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double in[5] = {cc[c(0, 0, k)], cc[c(ido - 1, 1, k)], cc[c(0, 2, k)],
+                              cc[c(ido - 1, 3, k)], cc[c(0, 4, k)]};
+        double out[5];
+        firstElements(in, out);
+        for (int m = 0; m < 5; ++m) {
+            ch[h(0, k, m)] = out[m];
+        }
     }
     Lanes::forEachComplex(ido, l1, ido * 5, ido, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;

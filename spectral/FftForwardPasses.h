@@ -25,8 +25,8 @@
 namespace calderine::fftpass {
 
 template <class Lanes>
-void radf2(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1) noexcept {
+[[gnu::flatten]] void radf2(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1) noexcept {
     using namespace fftconst;
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 2 * k); };
@@ -63,20 +63,38 @@ void radf2(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 template <class Lanes>
-void radf3(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2) noexcept {
+[[gnu::flatten]] void radf3(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2) noexcept {
     using namespace fftconst;
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 3 * k); };
 
-    forEachRow(ido, l1, [&](const int k) {
-        const double cr2 = cc[c(0, k, 1)] + cc[c(0, k, 2)];
-        ch[h(0, 0, k)] = cc[c(0, k, 0)] + cr2;
-        ch[h(0, 2, k)] = taui * (cc[c(0, k, 2)] - cc[c(0, k, 1)]);
-        ch[h(ido - 1, 1, k)] = cc[c(0, k, 0)] + taur * cr2;
-    });
+    // in: cc(0, k, m); out: ch(0, 0, k), ch(ido - 1, 1, k), ch(0, 2, k).
+    const auto firstElements = [](const auto& in, auto& out) {
+        const auto cr2 = in[1] + in[2];
+        out[0] = in[0] + cr2;
+        out[1] = in[0] + taur * cr2;
+        out[2] = taui * (in[2] - in[1]);
+    };
     if (ido == 1) {
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            const V in[3] = {rows.load(cc + c(0, k, 0)), rows.load(cc + c(0, k, 1)),
+                             rows.load(cc + c(0, k, 2))};
+            V out[3];
+            firstElements(in, out);
+            rows.storeInterleaved(ch + h(0, 0, k), out);
+        });
         return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double in[3] = {cc[c(0, k, 0)], cc[c(0, k, 1)], cc[c(0, k, 2)]};
+        double out[3];
+        firstElements(in, out);
+        ch[h(0, 0, k)] = out[0];
+        ch[h(ido - 1, 1, k)] = out[1];
+        ch[h(0, 2, k)] = out[2];
     }
     Lanes::forEachComplex(ido, l1, ido, ido * 3, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
@@ -104,9 +122,9 @@ void radf3(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 template <class Lanes>
-void radf4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3) noexcept {
+[[gnu::flatten]] void radf4(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2, const double* __restrict wa3) noexcept {
     using namespace fftconst;
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
@@ -169,26 +187,49 @@ void radf4(const int ido, const int l1, const double* __restrict cc, double* __r
 }
 
 template <class Lanes>
-void radf5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
-           const double* __restrict wa4) noexcept {
+[[gnu::flatten]] void radf5(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2, const double* __restrict wa3,
+                            const double* __restrict wa4) noexcept {
     using namespace fftconst;
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
 
-    forEachRow(ido, l1, [&](const int k) {
-        const double cr2 = cc[c(0, k, 4)] + cc[c(0, k, 1)];
-        const double ci5 = cc[c(0, k, 4)] - cc[c(0, k, 1)];
-        const double cr3 = cc[c(0, k, 3)] + cc[c(0, k, 2)];
-        const double ci4 = cc[c(0, k, 3)] - cc[c(0, k, 2)];
-        ch[h(0, 0, k)] = cc[c(0, k, 0)] + cr2 + cr3;
-        ch[h(ido - 1, 1, k)] = cc[c(0, k, 0)] + tr11 * cr2 + tr12 * cr3;
-        ch[h(0, 2, k)] = ti11 * ci5 + ti12 * ci4;
-        ch[h(ido - 1, 3, k)] = cc[c(0, k, 0)] + tr12 * cr2 + tr11 * cr3;
-        ch[h(0, 4, k)] = ti12 * ci5 - ti11 * ci4;
-    });
+    // in: cc(0, k, m); out: ch(0, 0, k), ch(ido - 1, 1, k), ch(0, 2, k), ch(ido - 1, 3, k),
+    // ch(0, 4, k).
+    const auto firstElements = [](const auto& in, auto& out) {
+        const auto cr2 = in[4] + in[1];
+        const auto ci5 = in[4] - in[1];
+        const auto cr3 = in[3] + in[2];
+        const auto ci4 = in[3] - in[2];
+        out[0] = in[0] + cr2 + cr3;
+        out[1] = in[0] + tr11 * cr2 + tr12 * cr3;
+        out[2] = ti11 * ci5 + ti12 * ci4;
+        out[3] = in[0] + tr12 * cr2 + tr11 * cr3;
+        out[4] = ti12 * ci5 - ti11 * ci4;
+    };
     if (ido == 1) {
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            const V in[5] = {rows.load(cc + c(0, k, 0)), rows.load(cc + c(0, k, 1)),
+                             rows.load(cc + c(0, k, 2)), rows.load(cc + c(0, k, 3)),
+                             rows.load(cc + c(0, k, 4))};
+            V out[5];
+            firstElements(in, out);
+            rows.storeInterleaved(ch + h(0, 0, k), out);
+        });
         return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double in[5] = {cc[c(0, k, 0)], cc[c(0, k, 1)], cc[c(0, k, 2)], cc[c(0, k, 3)],
+                              cc[c(0, k, 4)]};
+        double out[5];
+        firstElements(in, out);
+        ch[h(0, 0, k)] = out[0];
+        ch[h(ido - 1, 1, k)] = out[1];
+        ch[h(0, 2, k)] = out[2];
+        ch[h(ido - 1, 3, k)] = out[3];
+        ch[h(0, 4, k)] = out[4];
     }
     Lanes::forEachComplex(ido, l1, ido, ido * 5, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
