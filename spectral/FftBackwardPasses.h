@@ -93,6 +93,49 @@ template <class Lanes>
         });
         return;
     }
+    // One complex iteration (i, k): in = (re, im) of cc(i - 1, 0, k), cc(i - 1, 2, k) and the
+    // mirrored cc(ic - 1, 1, k); w[m - 1] = (cos, sin) of twiddle row m at i; out[m] = ch(i - 1, k,
+    // m).
+    const auto butterfly = [](const auto& w, const auto& in, auto& out) {
+        const auto tr2 = in[1][0] + in[2][0];
+        const auto cr2 = in[0][0] + taur * tr2;
+        const auto ti2 = in[1][1] - in[2][1];
+        const auto ci2 = in[0][1] + taur * ti2;
+        out[0][0] = in[0][0] + tr2;
+        out[0][1] = in[0][1] + ti2;
+        const auto cr3 = taui * (in[1][0] - in[2][0]);
+        const auto ci3 = taui * (in[1][1] + in[2][1]);
+        const auto dr2 = cr2 - ci3;
+        const auto dr3 = cr2 + ci3;
+        const auto di2 = ci2 + cr3;
+        const auto di3 = ci2 - cr3;
+        out[1][0] = w[0][0] * dr2 - w[0][1] * di2;
+        out[1][1] = w[0][0] * di2 + w[0][1] * dr2;
+        out[2][0] = w[1][0] * dr3 - w[1][1] * di3;
+        out[2][1] = w[1][0] * di3 + w[1][1] * dr3;
+    };
+    if (ido == 3) {
+        // Whole rows, several at once (see radf3): a row of cc is 9 contiguous doubles, one of ch
+        // 3 for each output m.
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            V row[9];
+            rows.loadInterleaved(cc + c(0, 0, k), row);
+            const V first[3] = {row[0], row[5], row[6]};
+            V firstOut[3];
+            firstElements(first, firstOut);
+            const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
+                               {rows.splat(wa2[0]), rows.splat(wa2[1])}};
+            const V in[3][2] = {{row[1], row[2]}, {row[7], row[8]}, {row[3], row[4]}};
+            V out[3][2];
+            butterfly(w, in, out);
+            for (int m = 0; m < 3; ++m) {
+                const V outRow[3] = {firstOut[m], out[m][0], out[m][1]};
+                rows.storeInterleaved(ch + h(0, k, m), outRow);
+            }
+        });
+        return;
+    }
     for (int k = 0; k < l1; ++k) {
         const double in[3] = {cc[c(0, 0, k)], cc[c(ido - 1, 1, k)], cc[c(0, 2, k)]};
         double out[3];
@@ -104,25 +147,16 @@ template <class Lanes>
     Lanes::forEachComplex(ido, l1, ido * 3, ido, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
         const int ic = ido - i;
-        V w1r, w1i, w2r, w2i, c0r, c0i, c2r, c2i, m1r, m1i;
-        lane.twiddle(wa1 + i - 2, w1r, w1i);
-        lane.twiddle(wa2 + i - 2, w2r, w2i);
-        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
-        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
-        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-        const V tr2 = c2r + m1r;
-        const V cr2 = c0r + taur * tr2;
-        const V ti2 = c2i - m1i;
-        const V ci2 = c0i + taur * ti2;
-        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2, c0i + ti2);
-        const V cr3 = taui * (c2r - m1r);
-        const V ci3 = taui * (c2i + m1i);
-        const V dr2 = cr2 - ci3;
-        const V dr3 = cr2 + ci3;
-        const V di2 = ci2 + cr3;
-        const V di3 = ci2 - cr3;
-        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
-        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
+        V w[2][2], in[3][2], out[3][2];
+        lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+        lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+        lane.loadIn(cc + c(i - 1, 0, k), in[0][0], in[0][1]);
+        lane.loadIn(cc + c(i - 1, 2, k), in[1][0], in[1][1]);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), in[2][0], in[2][1]);
+        butterfly(w, in, out);
+        for (int m = 0; m < 3; ++m) {
+            lane.storeOut(ch + h(i - 1, k, m), out[m][0], out[m][1]);
+        }
     });
 }
 

@@ -147,6 +147,7 @@ struct QuadRowsAdjacent {
     using V = Quad;
     static constexpr int width = 4;
 
+    static V splat(double x) noexcept { return V{x, x, x, x}; }
     static V load(const double* p) noexcept { return loadQuad(p); }
     static void store(double* p, V v) noexcept { storeQuad(p, v); }
 
