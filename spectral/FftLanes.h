@@ -114,13 +114,12 @@ inline void forEachRow(const int ido, const int l1, Body&& body) {
 // value of each of the pass's p inputs and p outputs. On one side rows are adjacent (cc of a
 // forward pass: value m of row k at k + l1 * m; ch of a backward pass likewise), on the other each
 // row's p values are adjacent (p * k + m): that side is read and written p-way interleaved. A row
-// policy holds `width` consecutive rows in a vector, one row per lane, in order; vectors load and
+// policy holds a few consecutive rows in a vector, one row per lane, in order; vectors load and
 // store the adjacent side whole and shuffle the interleaved side. The compiler's own vectorisation
 // of these loops stores the interleaved side one double at a time (measured at N = 2400 with
 // -mavx2: 740 ns for radf5 at ido = 1, no faster than the 128-bit build).
 struct ScalarRows {
     using V = double;
-    static constexpr int width = 1;
 
     static V splat(double x) noexcept { return x; }
     static V load(const double* p) noexcept { return *p; }
@@ -150,7 +149,6 @@ struct RowSlot {
 // Rows k and k + 1.
 struct PairRowsAdjacent {
     using V = PairLane::V;
-    static constexpr int width = 2;
 
     static V splat(double x) noexcept { return V{x, x}; }
     static V load(const double* p) noexcept { return PairLane::loadu(p); }

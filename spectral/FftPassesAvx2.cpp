@@ -145,7 +145,6 @@ struct QuadTwoRows {
 // rows k + 2, k + 3, so each half is a PairRowsAdjacent block, stored or loaded on its own.
 struct QuadRowsAdjacent {
     using V = Quad;
-    static constexpr int width = 4;
 
     static V splat(double x) noexcept { return V{x, x, x, x}; }
     static V load(const double* p) noexcept { return loadQuad(p); }
