@@ -128,6 +128,27 @@ void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int 
     }
 }
 
+// The fused radix-5 step of plans ending in factors 5, 5 (radf55, radb55), on the same arrays and
+// twiddles as the two passes it replaces, for comparison with their sum.
+void timeFusedFives(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                    FftDirection direction) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const std::vector<PassShape> shapes = passesOf(*plan, direction);
+    const bool forward = direction == FftDirection::Forward;
+    // The ido = 5 pass: second forward, next to last backward.
+    const PassShape& five = shapes[forward ? 1 : shapes.size() - 2];
+    const double* wa = plan->twiddles + five.twiddleOffset;
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        (forward ? passes.radf55 : passes.radb55)(five.l1, input.data(), output.data(), wa, wa + 5,
+                                                  wa + 10, wa + 15);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 #ifdef CALDERINE_BENCH_WITH_FFTW
 // preserveInput: FFTW_PRESERVE_INPUT, the contract our transform keeps. Without it FFTW's c2r
 // scribbles over its input, so the spectrum is restored before every call and that copy is part
@@ -194,6 +215,21 @@ const bool registered = [] {
         for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
             const bool forward = direction == FftDirection::Forward;
             const std::vector<PassShape> shapes = passesOf(*plan, direction);
+            const int nf = plan->factors[1];
+            if (nf >= 2 && plan->factors[nf + 1] == 5 && plan->factors[nf] == 5) {
+                const std::string name =
+                    "/N:" + std::to_string(n) +
+                    (forward ? "/1+2:radf55"
+                             : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf) + ":radb55");
+                benchmark::RegisterBenchmark(
+                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                        timeFusedFives(state, fftpass::activeFftPasses(), n, direction);
+                    });
+                benchmark::RegisterBenchmark(
+                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                        timeFusedFives(state, fftpass::baselineFftPasses(), n, direction);
+                    });
+            }
             for (std::size_t step = 0; step < shapes.size(); ++step) {
                 const PassShape& s = shapes[step];
                 const std::string name = "/N:" + std::to_string(n) + "/" + std::to_string(s.step) +

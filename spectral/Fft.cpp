@@ -127,18 +127,28 @@ void orderedToPacked(const double* __restrict in, double* __restrict out, int n)
     }
 }
 
-// Runs the chain of steps (the radix passes, preceded by the conversion from the ordered layout
-// for a backward transform), each reading the previous step's array and writing the other of
-// output/work. The first destination is chosen by the parity of the step count so that the last
-// step lands in output; when input is that first destination, the other array goes first instead
-// (input must be read before it is overwritten) and the result is copied into output at the end.
-// A forward transform into the ordered layout reorders its result in place.
+// Plans whose last two factors are 5, 5 run their ido = 1 and ido = 5 passes as one step
+// (radf55, radb55), which spares the trip of the whole array through memory between them and the
+// interleaving shuffles on both sides of it.
+bool endsInTwoFives(const FftPlan& plan) noexcept {
+    const int nf = plan.factors[1];
+    return nf >= 2 && plan.factors[nf + 1] == 5 && plan.factors[nf] == 5;
+}
+
+// Runs the chain of steps (the radix passes, two of them fused as above where they can be, preceded
+// by the conversion from the ordered layout for a backward transform), each reading the previous
+// step's array and writing the other of output/work. The first destination is chosen by the parity
+// of the step count so that the last step lands in output; when input is that first destination,
+// the other array goes first instead (input must be read before it is overwritten) and the result
+// is copied into output at the end. A forward transform into the ordered layout reorders its result
+// in place.
 void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
               double* output, double* work, FftDirection direction, bool ordered) noexcept {
     const int n = plan.size;
     const int nf = plan.factors[1];
     const bool convertInput = ordered && direction == FftDirection::Backward;
-    const int steps = nf + (convertInput ? 1 : 0);
+    const bool fuseFives = endsInTwoFives(plan);
+    const int steps = nf - (fuseFives ? 1 : 0) + (convertInput ? 1 : 0);
 
     double* destination = steps % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
@@ -155,7 +165,17 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
     if (direction == FftDirection::Forward) {
         int l2 = n;
         int iw = n - 1;
-        for (int j = nf; j >= 1; --j) {
+        int j = nf;
+        if (fuseFives) {
+            // Factors nf and nf - 1: ido = 1 (no twiddles) and ido = 5 (4 rows of 5).
+            l2 = n / 25;
+            iw -= 4 + 4 * 5;
+            const double* wa = plan.twiddles + iw;
+            passes.radf55(l2, source, destination, wa, wa + 5, wa + 10, wa + 15);
+            stepDone();
+            j -= 2;
+        }
+        for (; j >= 1; --j) {
             const int p = plan.factors[1 + j];
             const int l1 = l2 / p;
             const int ido = n / l2;
@@ -174,7 +194,8 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         }
         int l1 = 1;
         int iw = 0;
-        for (int j = 1; j <= nf; ++j) {
+        const int separate = fuseFives ? nf - 2 : nf;
+        for (int j = 1; j <= separate; ++j) {
             const int p = plan.factors[1 + j];
             const int l2 = p * l1;
             const int ido = n / l2;
@@ -182,6 +203,11 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
             stepDone();
             l1 = l2;
             iw += (p - 1) * ido;
+        }
+        if (fuseFives) {
+            const double* wa = plan.twiddles + iw;
+            passes.radb55(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
+            stepDone();
         }
     }
 

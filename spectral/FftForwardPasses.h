@@ -223,28 +223,74 @@ template <class Lanes>
     }
 }
 
+// radf5 on the first element of a row (real values): in[m] = cc(0, k, m); out = ch(0, 0, k),
+// ch(ido - 1, 1, k), ch(0, 2, k), ch(ido - 1, 3, k), ch(0, 4, k).
+template <class V>
+inline void radf5First(const V (&in)[5], V (&out)[5]) noexcept {
+    using namespace fftconst;
+    const V cr2 = in[4] + in[1];
+    const V ci5 = in[4] - in[1];
+    const V cr3 = in[3] + in[2];
+    const V ci4 = in[3] - in[2];
+    out[0] = in[0] + cr2 + cr3;
+    out[1] = in[0] + tr11 * cr2 + tr12 * cr3;
+    out[2] = ti11 * ci5 + ti12 * ci4;
+    out[3] = in[0] + tr12 * cr2 + tr11 * cr3;
+    out[4] = ti12 * ci5 - ti11 * ci4;
+}
+
+// radf5 on one complex iteration (i, k): in[m] = (re, im) of cc(i - 1, k, m), w[m - 1] = (cos, sin)
+// of twiddle row m at i; out = ch(i - 1, 0, k), ch(i - 1, 2, k), the mirrored ch(ic - 1, 1, k),
+// ch(i - 1, 4, k) and the mirrored ch(ic - 1, 3, k).
+template <class V>
+inline void radf5Complex(const V (&w)[4][2], const V (&in)[5][2], V (&out)[5][2]) noexcept {
+    using namespace fftconst;
+    const V dr2 = w[0][0] * in[1][0] + w[0][1] * in[1][1];
+    const V di2 = w[0][0] * in[1][1] - w[0][1] * in[1][0];
+    const V dr3 = w[1][0] * in[2][0] + w[1][1] * in[2][1];
+    const V di3 = w[1][0] * in[2][1] - w[1][1] * in[2][0];
+    const V dr4 = w[2][0] * in[3][0] + w[2][1] * in[3][1];
+    const V di4 = w[2][0] * in[3][1] - w[2][1] * in[3][0];
+    const V dr5 = w[3][0] * in[4][0] + w[3][1] * in[4][1];
+    const V di5 = w[3][0] * in[4][1] - w[3][1] * in[4][0];
+    const V cr2 = dr2 + dr5;
+    const V ci5 = dr5 - dr2;
+    const V cr5 = di2 - di5;
+    const V ci2 = di2 + di5;
+    const V cr3 = dr3 + dr4;
+    const V ci4 = dr4 - dr3;
+    const V cr4 = di3 - di4;
+    const V ci3 = di3 + di4;
+    const V c0r = in[0][0];
+    const V c0i = in[0][1];
+    out[0][0] = c0r + cr2 + cr3;
+    out[0][1] = c0i + ci2 + ci3;
+    const V tr2 = c0r + tr11 * cr2 + tr12 * cr3;
+    const V ti2 = c0i + tr11 * ci2 + tr12 * ci3;
+    const V tr3 = c0r + tr12 * cr2 + tr11 * cr3;
+    const V ti3 = c0i + tr12 * ci2 + tr11 * ci3;
+    const V tr5 = ti11 * cr5 + ti12 * cr4;
+    const V ti5 = ti11 * ci5 + ti12 * ci4;
+    const V tr4 = ti12 * cr5 - ti11 * cr4;
+    const V ti4 = ti12 * ci5 - ti11 * ci4;
+    out[1][0] = tr2 + tr5;
+    out[1][1] = ti2 + ti5;
+    out[2][0] = tr2 - tr5;
+    out[2][1] = ti5 - ti2;
+    out[3][0] = tr3 + tr4;
+    out[3][1] = ti3 + ti4;
+    out[4][0] = tr3 - tr4;
+    out[4][1] = ti4 - ti3;
+}
+
 template <class Lanes>
 [[gnu::flatten]] void radf5(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2, const double* __restrict wa3,
                             const double* __restrict wa4) noexcept {
-    using namespace fftconst;
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
 
-    // in: cc(0, k, m); out: ch(0, 0, k), ch(ido - 1, 1, k), ch(0, 2, k), ch(ido - 1, 3, k),
-    // ch(0, 4, k).
-    const auto firstElements = [](const auto& in, auto& out) {
-        const auto cr2 = in[4] + in[1];
-        const auto ci5 = in[4] - in[1];
-        const auto cr3 = in[3] + in[2];
-        const auto ci4 = in[3] - in[2];
-        out[0] = in[0] + cr2 + cr3;
-        out[1] = in[0] + tr11 * cr2 + tr12 * cr3;
-        out[2] = ti11 * ci5 + ti12 * ci4;
-        out[3] = in[0] + tr12 * cr2 + tr11 * cr3;
-        out[4] = ti12 * ci5 - ti11 * ci4;
-    };
     if (ido == 1) {
         Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
             using V = typename std::decay_t<decltype(rows)>::V;
@@ -252,7 +298,7 @@ template <class Lanes>
                              rows.load(cc + c(0, k, 2)), rows.load(cc + c(0, k, 3)),
                              rows.load(cc + c(0, k, 4))};
             V out[5];
-            firstElements(in, out);
+            radf5First(in, out);
             rows.storeInterleaved(ch + h(0, 0, k), out);
         });
         return;
@@ -261,7 +307,7 @@ template <class Lanes>
         const double in[5] = {cc[c(0, k, 0)], cc[c(0, k, 1)], cc[c(0, k, 2)], cc[c(0, k, 3)],
                               cc[c(0, k, 4)]};
         double out[5];
-        firstElements(in, out);
+        radf5First(in, out);
         ch[h(0, 0, k)] = out[0];
         ch[h(ido - 1, 1, k)] = out[1];
         ch[h(0, 2, k)] = out[2];
@@ -271,46 +317,83 @@ template <class Lanes>
     Lanes::forEachComplex(ido, l1, ido, ido * 5, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
         const int ic = ido - i;
-        V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
-        V c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i, c4r, c4i;
-        lane.twiddle(wa1 + i - 2, w1r, w1i);
-        lane.twiddle(wa2 + i - 2, w2r, w2i);
-        lane.twiddle(wa3 + i - 2, w3r, w3i);
-        lane.twiddle(wa4 + i - 2, w4r, w4i);
-        lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
-        lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
-        lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
-        lane.loadIn(cc + c(i - 1, k, 3), c3r, c3i);
-        lane.loadIn(cc + c(i - 1, k, 4), c4r, c4i);
-        const V dr2 = w1r * c1r + w1i * c1i;
-        const V di2 = w1r * c1i - w1i * c1r;
-        const V dr3 = w2r * c2r + w2i * c2i;
-        const V di3 = w2r * c2i - w2i * c2r;
-        const V dr4 = w3r * c3r + w3i * c3i;
-        const V di4 = w3r * c3i - w3i * c3r;
-        const V dr5 = w4r * c4r + w4i * c4i;
-        const V di5 = w4r * c4i - w4i * c4r;
-        const V cr2 = dr2 + dr5;
-        const V ci5 = dr5 - dr2;
-        const V cr5 = di2 - di5;
-        const V ci2 = di2 + di5;
-        const V cr3 = dr3 + dr4;
-        const V ci4 = dr4 - dr3;
-        const V cr4 = di3 - di4;
-        const V ci3 = di3 + di4;
-        lane.storeOut(ch + h(i - 1, 0, k), c0r + cr2 + cr3, c0i + ci2 + ci3);
-        const V tr2 = c0r + tr11 * cr2 + tr12 * cr3;
-        const V ti2 = c0i + tr11 * ci2 + tr12 * ci3;
-        const V tr3 = c0r + tr12 * cr2 + tr11 * cr3;
-        const V ti3 = c0i + tr12 * ci2 + tr11 * ci3;
-        const V tr5 = ti11 * cr5 + ti12 * cr4;
-        const V ti5 = ti11 * ci5 + ti12 * ci4;
-        const V tr4 = ti12 * cr5 - ti11 * cr4;
-        const V ti4 = ti12 * ci5 - ti11 * ci4;
-        lane.storeOut(ch + h(i - 1, 2, k), tr2 + tr5, ti2 + ti5);
-        lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr2 - tr5, ti5 - ti2);
-        lane.storeOut(ch + h(i - 1, 4, k), tr3 + tr4, ti3 + ti4);
-        lane.storeOutMirrored(ch + h(ic - 1, 3, k), tr3 - tr4, ti4 - ti3);
+        V w[4][2], in[5][2], out[5][2];
+        lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+        lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+        lane.twiddle(wa3 + i - 2, w[2][0], w[2][1]);
+        lane.twiddle(wa4 + i - 2, w[3][0], w[3][1]);
+        for (int m = 0; m < 5; ++m) {
+            lane.loadIn(cc + c(i - 1, k, m), in[m][0], in[m][1]);
+        }
+        radf5Complex(w, in, out);
+        lane.storeOut(ch + h(i - 1, 0, k), out[0][0], out[0][1]);
+        lane.storeOut(ch + h(i - 1, 2, k), out[1][0], out[1][1]);
+        lane.storeOutMirrored(ch + h(ic - 1, 1, k), out[2][0], out[2][1]);
+        lane.storeOut(ch + h(i - 1, 4, k), out[3][0], out[3][1]);
+        lane.storeOutMirrored(ch + h(ic - 1, 3, k), out[4][0], out[4][1]);
+    });
+}
+
+// The first two forward passes of a plan whose last factors are 5, 5: radf5 at ido = 1 (5 * l1
+// rows) and radf5 at ido = 5 (l1 rows) in one, on the same values in the same order, so the result
+// is the two passes' bit for bit. Row k of the second pass takes its input m from row k + l1 * m of
+// the first, whole: the first pass's five outputs of that row are the five values of the second
+// pass's row, so rows in vector lanes (the row policies of forEachRowVector) run from the first
+// pass into the second without a shuffle and without a trip through memory. wa1 .. wa4 are the
+// second pass's twiddle rows. Measured (AVX2 build): 815 ns against 406 + 793 for the two passes
+// at N = 2400, 1617 against 747 + 1659 at 4800; backward (radb55) 986 against 834 + 446 and 1953
+// against 1746 + 861.
+template <class Lanes>
+[[gnu::flatten]] void radf55(const int l1, const double* __restrict cc, double* __restrict ch,
+                             const double* __restrict wa1, const double* __restrict wa2,
+                             const double* __restrict wa3, const double* __restrict wa4) noexcept {
+    const int rows1 = 5 * l1; // the first pass's rows, also the distance between its inputs
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
+        V row[5][5];
+        for (int m = 0; m < 5; ++m) {
+            const double* first = cc + k + l1 * m;
+            const V in[5] = {rows.load(first), rows.load(first + rows1),
+                             rows.load(first + 2 * rows1), rows.load(first + 3 * rows1),
+                             rows.load(first + 4 * rows1)};
+            radf5First(in, row[m]);
+        }
+        // The second pass's output row: 25 doubles, ch(i, m, k) at i + 5 * m.
+        V outRow[25];
+        {
+            const V first[5] = {row[0][0], row[1][0], row[2][0], row[3][0], row[4][0]};
+            V out[5];
+            radf5First(first, out);
+            outRow[0] = out[0];
+            outRow[9] = out[1];
+            outRow[10] = out[2];
+            outRow[19] = out[3];
+            outRow[20] = out[4];
+        }
+        const double* const wa[4] = {wa1, wa2, wa3, wa4};
+        // Where iteration t (i = 2 + 2t, ic = 5 - i) puts ch(i - 1, 0), ch(i - 1, 2), ch(ic - 1,
+        // 1), ch(i - 1, 4), ch(ic - 1, 3).
+        constexpr int slot[2][5] = {{1, 11, 7, 21, 17}, {3, 13, 5, 23, 15}};
+        for (int t = 0; t < 2; ++t) {
+            V w[4][2];
+            V in[5][2];
+            V out[5][2];
+            for (int m = 0; m < 4; ++m) {
+                w[m][0] = rows.splat(wa[m][2 * t]);
+                w[m][1] = rows.splat(wa[m][2 * t + 1]);
+            }
+            for (int m = 0; m < 5; ++m) {
+                in[m][0] = row[m][1 + 2 * t];
+                in[m][1] = row[m][2 + 2 * t];
+            }
+            radf5Complex(w, in, out);
+            for (int j = 0; j < 5; ++j) {
+                outRow[slot[t][j]] = out[j][0];
+                outRow[slot[t][j] + 1] = out[j][1];
+            }
+        }
+        rows.storeInterleaved(ch + 25 * k, outRow);
     });
 }
 
