@@ -128,22 +128,28 @@ void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int 
     }
 }
 
-// The fused radix-5 step of plans ending in factors 5, 5 (radf55, radb55), on the same arrays and
-// twiddles as the two passes it replaces, for comparison with their sum.
-void timeFusedFives(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-                    FftDirection direction) {
+// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), on the same
+// arrays and twiddles as the two passes it replaces, for comparison with their sum.
+void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                   FftDirection direction) {
     const FftPlanPtr plan(createFftPlan(n));
     const std::vector<PassShape> shapes = passesOf(*plan, direction);
     const bool forward = direction == FftDirection::Forward;
-    // The ido = 5 pass: second forward, next to last backward.
-    const PassShape& five = shapes[forward ? 1 : shapes.size() - 2];
-    const double* wa = plan->twiddles + five.twiddleOffset;
+    // The ido = p pass: second forward, next to last backward.
+    const PassShape& tail = shapes[forward ? 1 : shapes.size() - 2];
+    const double* wa = plan->twiddles + tail.twiddleOffset;
+    const int p = tail.radix;
     AlignedBuffer input(n);
     AlignedBuffer output(n);
     fillRandom(input.data(), n);
     for (auto _ : state) {
-        (forward ? passes.radf55 : passes.radb55)(five.l1, input.data(), output.data(), wa, wa + 5,
-                                                  wa + 10, wa + 15);
+        if (p == 5) {
+            (forward ? passes.radf55 : passes.radb55)(tail.l1, input.data(), output.data(), wa,
+                                                      wa + 5, wa + 10, wa + 15);
+        } else {
+            (forward ? passes.radf33 : passes.radb33)(tail.l1, input.data(), output.data(), wa,
+                                                      wa + 3);
+        }
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -216,18 +222,21 @@ const bool registered = [] {
             const bool forward = direction == FftDirection::Forward;
             const std::vector<PassShape> shapes = passesOf(*plan, direction);
             const int nf = plan->factors[1];
-            if (nf >= 2 && plan->factors[nf + 1] == 5 && plan->factors[nf] == 5) {
+            const int p = plan->factors[nf + 1];
+            if (nf >= 2 && (p == 5 || p == 3) && plan->factors[nf] == p) {
+                const std::string fusedName =
+                    (forward ? ":radf" : ":radb") + std::to_string(p) + std::to_string(p);
                 const std::string name =
                     "/N:" + std::to_string(n) +
-                    (forward ? "/1+2:radf55"
-                             : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf) + ":radb55");
+                    (forward ? "/1+2" : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf)) +
+                    fusedName;
                 benchmark::RegisterBenchmark(
                     ("FftPass" + name).c_str(), [=](benchmark::State& state) {
-                        timeFusedFives(state, fftpass::activeFftPasses(), n, direction);
+                        timeFusedTail(state, fftpass::activeFftPasses(), n, direction);
                     });
                 benchmark::RegisterBenchmark(
                     ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
-                        timeFusedFives(state, fftpass::baselineFftPasses(), n, direction);
+                        timeFusedTail(state, fftpass::baselineFftPasses(), n, direction);
                     });
             }
             for (std::size_t step = 0; step < shapes.size(); ++step) {

@@ -63,6 +63,42 @@ template <class Lanes>
     }
 }
 
+// radb3 on the first element of a row (real values): in = cc(0, 0, k), cc(ido - 1, 1, k),
+// cc(0, 2, k); out[m] = ch(0, k, m).
+template <class V>
+inline void radb3First(const V (&in)[3], V (&out)[3]) noexcept {
+    using namespace fftconst;
+    const V tr2 = 2.0 * in[1];
+    const V cr2 = in[0] + taur * tr2;
+    out[0] = in[0] + tr2;
+    const V ci3 = twoTaui * in[2];
+    out[1] = cr2 - ci3;
+    out[2] = cr2 + ci3;
+}
+
+// radb3 on one complex iteration (i, k): in = (re, im) of cc(i - 1, 0, k), cc(i - 1, 2, k) and the
+// mirrored cc(ic - 1, 1, k); w[m - 1] = (cos, sin) of twiddle row m at i; out[m] = ch(i - 1, k, m).
+template <class V>
+inline void radb3Complex(const V (&w)[2][2], const V (&in)[3][2], V (&out)[3][2]) noexcept {
+    using namespace fftconst;
+    const V tr2 = in[1][0] + in[2][0];
+    const V cr2 = in[0][0] + taur * tr2;
+    const V ti2 = in[1][1] - in[2][1];
+    const V ci2 = in[0][1] + taur * ti2;
+    out[0][0] = in[0][0] + tr2;
+    out[0][1] = in[0][1] + ti2;
+    const V cr3 = taui * (in[1][0] - in[2][0]);
+    const V ci3 = taui * (in[1][1] + in[2][1]);
+    const V dr2 = cr2 - ci3;
+    const V dr3 = cr2 + ci3;
+    const V di2 = ci2 + cr3;
+    const V di3 = ci2 - cr3;
+    out[1][0] = w[0][0] * dr2 - w[0][1] * di2;
+    out[1][1] = w[0][0] * di2 + w[0][1] * dr2;
+    out[2][0] = w[1][0] * dr3 - w[1][1] * di3;
+    out[2][1] = w[1][0] * di3 + w[1][1] * dr3;
+}
+
 template <class Lanes>
 [[gnu::flatten]] void radb3(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
@@ -71,49 +107,19 @@ template <class Lanes>
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 3 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
 
-    // in: cc(0, 0, k), cc(ido - 1, 1, k), cc(0, 2, k); out: ch(0, k, m).
-    const auto firstElements = [](const auto& in, auto& out) {
-        const auto tr2 = 2.0 * in[1];
-        const auto cr2 = in[0] + taur * tr2;
-        out[0] = in[0] + tr2;
-        const auto ci3 = twoTaui * in[2];
-        out[1] = cr2 - ci3;
-        out[2] = cr2 + ci3;
-    };
     if (ido == 1) {
         Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
             using V = typename std::decay_t<decltype(rows)>::V;
             V in[3];
             rows.loadInterleaved(cc + c(0, 0, k), in);
             V out[3];
-            firstElements(in, out);
+            radb3First(in, out);
             rows.store(ch + h(0, k, 0), out[0]);
             rows.store(ch + h(0, k, 1), out[1]);
             rows.store(ch + h(0, k, 2), out[2]);
         });
         return;
     }
-    // One complex iteration (i, k): in = (re, im) of cc(i - 1, 0, k), cc(i - 1, 2, k) and the
-    // mirrored cc(ic - 1, 1, k); w[m - 1] = (cos, sin) of twiddle row m at i; out[m] = ch(i - 1, k,
-    // m).
-    const auto butterfly = [](const auto& w, const auto& in, auto& out) {
-        const auto tr2 = in[1][0] + in[2][0];
-        const auto cr2 = in[0][0] + taur * tr2;
-        const auto ti2 = in[1][1] - in[2][1];
-        const auto ci2 = in[0][1] + taur * ti2;
-        out[0][0] = in[0][0] + tr2;
-        out[0][1] = in[0][1] + ti2;
-        const auto cr3 = taui * (in[1][0] - in[2][0]);
-        const auto ci3 = taui * (in[1][1] + in[2][1]);
-        const auto dr2 = cr2 - ci3;
-        const auto dr3 = cr2 + ci3;
-        const auto di2 = ci2 + cr3;
-        const auto di3 = ci2 - cr3;
-        out[1][0] = w[0][0] * dr2 - w[0][1] * di2;
-        out[1][1] = w[0][0] * di2 + w[0][1] * dr2;
-        out[2][0] = w[1][0] * dr3 - w[1][1] * di3;
-        out[2][1] = w[1][0] * di3 + w[1][1] * dr3;
-    };
     if (ido == 3) {
         // Whole rows, several at once (see radf3): a row of cc is 9 contiguous doubles, one of ch
         // 3 for each output m.
@@ -123,12 +129,12 @@ template <class Lanes>
             rows.loadInterleaved(cc + c(0, 0, k), row);
             const V first[3] = {row[0], row[5], row[6]};
             V firstOut[3];
-            firstElements(first, firstOut);
+            radb3First(first, firstOut);
             const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
                                {rows.splat(wa2[0]), rows.splat(wa2[1])}};
             const V in[3][2] = {{row[1], row[2]}, {row[7], row[8]}, {row[3], row[4]}};
             V out[3][2];
-            butterfly(w, in, out);
+            radb3Complex(w, in, out);
             for (int m = 0; m < 3; ++m) {
                 const V outRow[3] = {firstOut[m], out[m][0], out[m][1]};
                 rows.storeInterleaved(ch + h(0, k, m), outRow);
@@ -139,7 +145,7 @@ template <class Lanes>
     for (int k = 0; k < l1; ++k) {
         const double in[3] = {cc[c(0, 0, k)], cc[c(ido - 1, 1, k)], cc[c(0, 2, k)]};
         double out[3];
-        firstElements(in, out);
+        radb3First(in, out);
         ch[h(0, k, 0)] = out[0];
         ch[h(0, k, 1)] = out[1];
         ch[h(0, k, 2)] = out[2];
@@ -153,9 +159,41 @@ template <class Lanes>
         lane.loadIn(cc + c(i - 1, 0, k), in[0][0], in[0][1]);
         lane.loadIn(cc + c(i - 1, 2, k), in[1][0], in[1][1]);
         lane.loadInMirrored(cc + c(ic - 1, 1, k), in[2][0], in[2][1]);
-        butterfly(w, in, out);
+        radb3Complex(w, in, out);
         for (int m = 0; m < 3; ++m) {
             lane.storeOut(ch + h(i - 1, k, m), out[m][0], out[m][1]);
+        }
+    });
+}
+
+// The last two backward passes of a plan whose last factors are 3, 3: radb3 at ido = 3 (l1 rows)
+// and at ido = 1 (3 * l1 rows) in one, as radb55 does for fives. wa1, wa2 are the first pass's
+// twiddle rows.
+template <class Lanes>
+[[gnu::flatten]] void radb33(const int l1, const double* __restrict cc, double* __restrict ch,
+                             const double* __restrict wa1, const double* __restrict wa2) noexcept {
+    const int rows2 = 3 * l1; // the second pass's rows, also the distance between its outputs
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // The first pass's input row: cc(i, m, k) at i + 3 * m.
+        V inRow[9];
+        rows.loadInterleaved(cc + 9 * k, inRow);
+        const V first[3] = {inRow[0], inRow[5], inRow[6]};
+        V firstOut[3];
+        radb3First(first, firstOut);
+        const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
+                           {rows.splat(wa2[0]), rows.splat(wa2[1])}};
+        const V in[3][2] = {{inRow[1], inRow[2]}, {inRow[7], inRow[8]}, {inRow[3], inRow[4]}};
+        V out[3][2];
+        radb3Complex(w, in, out);
+        // Output m of the first pass is, whole, the input of the second pass's row k + l1 * m.
+        for (int m = 0; m < 3; ++m) {
+            const V row[3] = {firstOut[m], out[m][0], out[m][1]};
+            V last[3];
+            radb3First(row, last);
+            for (int q = 0; q < 3; ++q) {
+                rows.store(ch + k + l1 * m + q * rows2, last[q]);
+            }
         }
     });
 }

@@ -20,6 +20,10 @@ using Radix5 = void (*)(int ido, int l1, const double* cc, double* ch, const dou
 using Radix55 = void (*)(int l1, const double* cc, double* ch, const double* wa1, const double* wa2,
                          const double* wa3, const double* wa4) noexcept;
 
+// Likewise for a plan ending in factors 3, 3 (radf33, radb33).
+using Radix33 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
+                         const double* wa2) noexcept;
+
 struct FftPassTable {
     Radix2 radf2;
     Radix3 radf3;
@@ -31,6 +35,8 @@ struct FftPassTable {
     Radix5 radb5;
     Radix55 radf55;
     Radix55 radb55;
+    Radix33 radf33;
+    Radix33 radb33;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;
