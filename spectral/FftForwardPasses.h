@@ -381,8 +381,8 @@ template <class Lanes>
 // pass's row, so rows in vector lanes (the row policies of forEachRowVector) run from the first
 // pass into the second without a shuffle and without a trip through memory. wa1 .. wa4 are the
 // second pass's twiddle rows. Measured (AVX2 build): 815 ns against 406 + 793 for the two passes
-// at N = 2400, 1617 against 747 + 1659 at 4800; backward (radb55) 986 against 834 + 446 and 1953
-// against 1746 + 861.
+// at N = 2400, 1617 against 747 + 1659 at 4800; backward (radb55) 844 against 811 + 439 and 1692
+// against 1713 + 856.
 template <class Lanes>
 [[gnu::flatten]] void radf55(const int l1, const double* __restrict cc, double* __restrict ch,
                              const double* __restrict wa1, const double* __restrict wa2,

@@ -150,16 +150,16 @@ struct QuadRowsAdjacent {
     static V load(const double* p) noexcept { return loadQuad(p); }
     static void store(double* p, V v) noexcept { storeQuad(p, v); }
 
+    // Pairs named where used, as in PairRowsAdjacent.
     template <int P>
     static void loadInterleaved(const double* p, V (&v)[P]) noexcept {
-        V pairs[P];
-        for (int j = 0; j < P; ++j) {
-            pairs[j] = __builtin_shufflevector(PairLane::loadu(p + 2 * j),
-                                               PairLane::loadu(p + 2 * P + 2 * j), 0, 1, 2, 3);
-        }
+        const auto pair = [p](int j) {
+            return __builtin_shufflevector(PairLane::loadu(p + 2 * j),
+                                           PairLane::loadu(p + 2 * P + 2 * j), 0, 1, 2, 3);
+        };
         [&]<int... M>(std::integer_sequence<int, M...>) {
-            ((v[M] = __builtin_shufflevector(pairs[M / 2], pairs[(P + M) / 2], M % 2,
-                                             4 + (P + M) % 2, 2 + M % 2, 6 + (P + M) % 2)),
+            ((v[M] = __builtin_shufflevector(pair(M / 2), pair((P + M) / 2), M % 2, 4 + (P + M) % 2,
+                                             2 + M % 2, 6 + (P + M) % 2)),
              ...);
         }
         (std::make_integer_sequence<int, P>{});
