@@ -4,6 +4,10 @@
 // Registration interleaves the two per size and direction, so that both see the same machine
 // load when others share it. "FftBaseline" times the build of the passes that runs on CPUs
 // without AVX2 (on those, "Fft" is the same build).
+//
+// "FftPass" times each radix pass of a plan on its own, in both builds, named by the order it runs
+// in, its radix and its shape (ido, l1): the figures that tell which pass to work on, and whether
+// the AVX2 build gains over the baseline build in every one of them.
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
@@ -15,6 +19,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #ifdef CALDERINE_BENCH_WITH_FFTW
 #include <fftw3.h>
@@ -24,6 +29,8 @@ namespace calderine {
 namespace {
 
 constexpr int frameSizes[] = {480, 1152, 2304, 2400, 4608, 4800, 9600};
+// The frame sizes of 48 kHz and 96 kHz material, where the effect spends its time.
+constexpr int passSizes[] = {2304, 2400, 4608, 4800};
 
 void fillRandom(double* values, long n) {
     const auto noise = testing::uniformNoise(static_cast<std::size_t>(n), 42);
@@ -40,6 +47,109 @@ void timeTransform(benchmark::State& state, const fftpass::FftPassTable& passes,
     for (auto _ : state) {
         fftpass::fftTransformWith(passes, *plan, input.data(), output.data(), work.data(),
                                   direction, ordered);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// One pass of a transform: its place in the chain, radix, shape and twiddle rows (offset into the
+// plan's table), exactly as the transform runs it.
+struct PassShape {
+    int step;
+    int radix;
+    int ido;
+    int l1;
+    int twiddleOffset;
+};
+
+std::vector<PassShape> passesOf(const FftPlan& plan, FftDirection direction) {
+    std::vector<PassShape> shapes;
+    const int n = plan.size;
+    const int nf = plan.factors[1];
+    if (direction == FftDirection::Forward) {
+        int l2 = n;
+        int iw = n - 1;
+        for (int j = nf; j >= 1; --j) {
+            const int p = plan.factors[1 + j];
+            const int l1 = l2 / p;
+            const int ido = n / l2;
+            iw -= (p - 1) * ido;
+            shapes.push_back({nf - j + 1, p, ido, l1, iw});
+            l2 = l1;
+        }
+    } else {
+        int l1 = 1;
+        int iw = 0;
+        for (int j = 1; j <= nf; ++j) {
+            const int p = plan.factors[1 + j];
+            const int l2 = p * l1;
+            const int ido = n / l2;
+            shapes.push_back({j, p, ido, l1, iw});
+            l1 = l2;
+            iw += (p - 1) * ido;
+        }
+    }
+    return shapes;
+}
+
+void runPass(const fftpass::FftPassTable& passes, FftDirection direction, const PassShape& s,
+             const double* cc, double* ch, const double* wa) {
+    const int ido = s.ido;
+    const bool forward = direction == FftDirection::Forward;
+    switch (s.radix) {
+    case 2:
+        (forward ? passes.radf2 : passes.radb2)(ido, s.l1, cc, ch, wa);
+        break;
+    case 3:
+        (forward ? passes.radf3 : passes.radb3)(ido, s.l1, cc, ch, wa, wa + ido);
+        break;
+    case 4:
+        (forward ? passes.radf4 : passes.radb4)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        break;
+    default:
+        (forward ? passes.radf5 : passes.radb5)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido,
+                                                wa + 3 * ido);
+        break;
+    }
+}
+
+void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+              FftDirection direction, int step) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const PassShape shape = passesOf(*plan, direction)[static_cast<std::size_t>(step)];
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        runPass(passes, direction, shape, input.data(), output.data(),
+                plan->twiddles + shape.twiddleOffset);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), on the same
+// arrays and twiddles as the two passes it replaces, for comparison with their sum.
+void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                   FftDirection direction) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const std::vector<PassShape> shapes = passesOf(*plan, direction);
+    const bool forward = direction == FftDirection::Forward;
+    // The ido = p pass: second forward, next to last backward.
+    const PassShape& tail = shapes[forward ? 1 : shapes.size() - 2];
+    const double* wa = plan->twiddles + tail.twiddleOffset;
+    const int p = tail.radix;
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        if (p == 5) {
+            (forward ? passes.radf55 : passes.radb55)(tail.l1, input.data(), output.data(), wa,
+                                                      wa + 5, wa + 10, wa + 15);
+        } else {
+            (forward ? passes.radf33 : passes.radb33)(tail.l1, input.data(), output.data(), wa,
+                                                      wa + 3);
+        }
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -104,6 +214,47 @@ const bool registered = [] {
                     [=](benchmark::State& state) { timeFftw(state, n, true, true); });
             }
 #endif
+        }
+    }
+    for (const int n : passSizes) {
+        const FftPlanPtr plan(createFftPlan(n));
+        for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
+            const bool forward = direction == FftDirection::Forward;
+            const std::vector<PassShape> shapes = passesOf(*plan, direction);
+            const int nf = plan->factors[1];
+            const int p = plan->factors[nf + 1];
+            if (nf >= 2 && (p == 5 || p == 3) && plan->factors[nf] == p) {
+                const std::string fusedName =
+                    (forward ? ":radf" : ":radb") + std::to_string(p) + std::to_string(p);
+                const std::string name =
+                    "/N:" + std::to_string(n) +
+                    (forward ? "/1+2" : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf)) +
+                    fusedName;
+                benchmark::RegisterBenchmark(
+                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                        timeFusedTail(state, fftpass::activeFftPasses(), n, direction);
+                    });
+                benchmark::RegisterBenchmark(
+                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                        timeFusedTail(state, fftpass::baselineFftPasses(), n, direction);
+                    });
+            }
+            for (std::size_t step = 0; step < shapes.size(); ++step) {
+                const PassShape& s = shapes[step];
+                const std::string name = "/N:" + std::to_string(n) + "/" + std::to_string(s.step) +
+                                         (forward ? ":radf" : ":radb") + std::to_string(s.radix) +
+                                         "/ido:" + std::to_string(s.ido) +
+                                         "/l1:" + std::to_string(s.l1);
+                const int index = static_cast<int>(step);
+                benchmark::RegisterBenchmark(
+                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                        timePass(state, fftpass::activeFftPasses(), n, direction, index);
+                    });
+                benchmark::RegisterBenchmark(
+                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                        timePass(state, fftpass::baselineFftPasses(), n, direction, index);
+                    });
+            }
         }
     }
     return true;

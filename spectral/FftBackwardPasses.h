@@ -26,8 +26,8 @@
 namespace calderine::fftpass {
 
 template <class Lanes>
-void radb2(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1) noexcept {
+[[gnu::flatten]] void radb2(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 2 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
@@ -63,53 +63,145 @@ void radb2(const int ido, const int l1, const double* __restrict cc, double* __r
     }
 }
 
+// radb3 on the first element of a row (real values): in = cc(0, 0, k), cc(ido - 1, 1, k),
+// cc(0, 2, k); out[m] = ch(0, k, m).
+template <class V>
+inline void radb3First(const V (&in)[3], V (&out)[3]) noexcept {
+    using namespace fftconst;
+    const V tr2 = 2.0 * in[1];
+    const V cr2 = in[0] + taur * tr2;
+    out[0] = in[0] + tr2;
+    const V ci3 = twoTaui * in[2];
+    out[1] = cr2 - ci3;
+    out[2] = cr2 + ci3;
+}
+
+// radb3 on one complex iteration (i, k): in = (re, im) of cc(i - 1, 0, k), cc(i - 1, 2, k) and the
+// mirrored cc(ic - 1, 1, k); w[m - 1] = (cos, sin) of twiddle row m at i; out[m] = ch(i - 1, k, m).
+template <class V>
+inline void radb3Complex(const V (&w)[2][2], const V (&in)[3][2], V (&out)[3][2]) noexcept {
+    using namespace fftconst;
+    const V tr2 = in[1][0] + in[2][0];
+    const V cr2 = in[0][0] + taur * tr2;
+    const V ti2 = in[1][1] - in[2][1];
+    const V ci2 = in[0][1] + taur * ti2;
+    out[0][0] = in[0][0] + tr2;
+    out[0][1] = in[0][1] + ti2;
+    const V cr3 = taui * (in[1][0] - in[2][0]);
+    const V ci3 = taui * (in[1][1] + in[2][1]);
+    const V dr2 = cr2 - ci3;
+    const V dr3 = cr2 + ci3;
+    const V di2 = ci2 + cr3;
+    const V di3 = ci2 - cr3;
+    out[1][0] = w[0][0] * dr2 - w[0][1] * di2;
+    out[1][1] = w[0][0] * di2 + w[0][1] * dr2;
+    out[2][0] = w[1][0] * dr3 - w[1][1] * di3;
+    out[2][1] = w[1][0] * di3 + w[1][1] * dr3;
+}
+
 template <class Lanes>
-void radb3(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2) noexcept {
+[[gnu::flatten]] void radb3(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 3 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
 
-    forEachRow(ido, l1, [&](const int k) {
-        const double tr2 = 2.0 * cc[c(ido - 1, 1, k)];
-        const double cr2 = cc[c(0, 0, k)] + taur * tr2;
-        ch[h(0, k, 0)] = cc[c(0, 0, k)] + tr2;
-        const double ci3 = twoTaui * cc[c(0, 2, k)];
-        ch[h(0, k, 1)] = cr2 - ci3;
-        ch[h(0, k, 2)] = cr2 + ci3;
-    });
     if (ido == 1) {
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            V in[3];
+            rows.loadInterleaved(cc + c(0, 0, k), in);
+            V out[3];
+            radb3First(in, out);
+            rows.store(ch + h(0, k, 0), out[0]);
+            rows.store(ch + h(0, k, 1), out[1]);
+            rows.store(ch + h(0, k, 2), out[2]);
+        });
         return;
+    }
+    if (ido == 3) {
+        // Whole rows, several at once (see radf3): a row of cc is 9 contiguous doubles, one of ch
+        // 3 for each output m.
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            V row[9];
+            rows.loadInterleaved(cc + c(0, 0, k), row);
+            const V first[3] = {row[0], row[5], row[6]};
+            V firstOut[3];
+            radb3First(first, firstOut);
+            const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
+                               {rows.splat(wa2[0]), rows.splat(wa2[1])}};
+            const V in[3][2] = {{row[1], row[2]}, {row[7], row[8]}, {row[3], row[4]}};
+            V out[3][2];
+            radb3Complex(w, in, out);
+            for (int m = 0; m < 3; ++m) {
+                const V outRow[3] = {firstOut[m], out[m][0], out[m][1]};
+                rows.storeInterleaved(ch + h(0, k, m), outRow);
+            }
+        });
+        return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double in[3] = {cc[c(0, 0, k)], cc[c(ido - 1, 1, k)], cc[c(0, 2, k)]};
+        double out[3];
+        radb3First(in, out);
+        ch[h(0, k, 0)] = out[0];
+        ch[h(0, k, 1)] = out[1];
+        ch[h(0, k, 2)] = out[2];
     }
     Lanes::forEachComplex(ido, l1, ido * 3, ido, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
         const int ic = ido - i;
-        V w1r, w1i, w2r, w2i, c0r, c0i, c2r, c2i, m1r, m1i;
-        lane.twiddle(wa1 + i - 2, w1r, w1i);
-        lane.twiddle(wa2 + i - 2, w2r, w2i);
-        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
-        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
-        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-        const V tr2 = c2r + m1r;
-        const V cr2 = c0r + taur * tr2;
-        const V ti2 = c2i - m1i;
-        const V ci2 = c0i + taur * ti2;
-        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2, c0i + ti2);
-        const V cr3 = taui * (c2r - m1r);
-        const V ci3 = taui * (c2i + m1i);
-        const V dr2 = cr2 - ci3;
-        const V dr3 = cr2 + ci3;
-        const V di2 = ci2 + cr3;
-        const V di3 = ci2 - cr3;
-        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
-        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
+        V w[2][2], in[3][2], out[3][2];
+        lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+        lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+        lane.loadIn(cc + c(i - 1, 0, k), in[0][0], in[0][1]);
+        lane.loadIn(cc + c(i - 1, 2, k), in[1][0], in[1][1]);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), in[2][0], in[2][1]);
+        radb3Complex(w, in, out);
+        for (int m = 0; m < 3; ++m) {
+            lane.storeOut(ch + h(i - 1, k, m), out[m][0], out[m][1]);
+        }
+    });
+}
+
+// The last two backward passes of a plan whose last factors are 3, 3: radb3 at ido = 3 (l1 rows)
+// and at ido = 1 (3 * l1 rows) in one, as radb55 does for fives. wa1, wa2 are the first pass's
+// twiddle rows.
+template <class Lanes>
+[[gnu::flatten]] void radb33(const int l1, const double* __restrict cc, double* __restrict ch,
+                             const double* __restrict wa1, const double* __restrict wa2) noexcept {
+    const int rows2 = 3 * l1; // the second pass's rows, also the distance between its outputs
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // The first pass's input row: cc(i, m, k) at i + 3 * m.
+        V inRow[9];
+        rows.loadInterleaved(cc + 9 * k, inRow);
+        const V first[3] = {inRow[0], inRow[5], inRow[6]};
+        V firstOut[3];
+        radb3First(first, firstOut);
+        const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
+                           {rows.splat(wa2[0]), rows.splat(wa2[1])}};
+        const V in[3][2] = {{inRow[1], inRow[2]}, {inRow[7], inRow[8]}, {inRow[3], inRow[4]}};
+        V out[3][2];
+        radb3Complex(w, in, out);
+        // Output m of the first pass is, whole, the input of the second pass's row k + l1 * m.
+        for (int m = 0; m < 3; ++m) {
+            const V row[3] = {firstOut[m], out[m][0], out[m][1]};
+            V last[3];
+            radb3First(row, last);
+            for (int q = 0; q < 3; ++q) {
+                rows.store(ch + k + l1 * m + q * rows2, last[q]);
+            }
+        }
     });
 }
 
 template <class Lanes>
-void radb4(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2,
-           const double* __restrict wa3) noexcept {
+[[gnu::flatten]] void radb4(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2, const double* __restrict wa3) noexcept {
     using namespace fftconst;
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
@@ -175,79 +267,174 @@ void radb4(const int ido, const int l1, const double* __restrict cc, double* __r
     }
 }
 
-template <class Lanes>
-void radb5(const int ido, const int l1, const double* __restrict cc, double* __restrict ch,
-           const double* __restrict wa1, const double* __restrict wa2, const double* __restrict wa3,
-           const double* __restrict wa4) noexcept {
+// radb5 on the first element of a row (real values): in = cc(0, 0, k), cc(ido - 1, 1, k),
+// cc(0, 2, k), cc(ido - 1, 3, k), cc(0, 4, k); out[m] = ch(0, k, m).
+template <class V>
+inline void radb5First(const V (&in)[5], V (&out)[5]) noexcept {
     using namespace fftconst;
+    const V ti5 = 2.0 * in[2];
+    const V ti4 = 2.0 * in[4];
+    const V tr2 = 2.0 * in[1];
+    const V tr3 = 2.0 * in[3];
+    out[0] = in[0] + tr2 + tr3;
+    const V cr2 = in[0] + tr11 * tr2 + tr12 * tr3;
+    const V cr3 = in[0] + tr12 * tr2 + tr11 * tr3;
+    const V ci5 = ti11 * ti5 + ti12 * ti4;
+    const V ci4 = ti12 * ti5 - ti11 * ti4;
+    out[1] = cr2 - ci5;
+    out[2] = cr3 - ci4;
+    out[3] = cr3 + ci4;
+    out[4] = cr2 + ci5;
+}
+
+// radb5 on one complex iteration (i, k): in = (re, im) of cc(i - 1, 0, k), cc(i - 1, 2, k),
+// cc(i - 1, 4, k) and the mirrored cc(ic - 1, 1, k), cc(ic - 1, 3, k); w[m - 1] = (cos, sin) of
+// twiddle row m at i; out[m] = ch(i - 1, k, m).
+template <class V>
+inline void radb5Complex(const V (&w)[4][2], const V (&in)[5][2], V (&out)[5][2]) noexcept {
+    using namespace fftconst;
+    const V c0r = in[0][0];
+    const V c0i = in[0][1];
+    const V ti5 = in[1][1] + in[3][1];
+    const V ti2 = in[1][1] - in[3][1];
+    const V ti4 = in[2][1] + in[4][1];
+    const V ti3 = in[2][1] - in[4][1];
+    const V tr5 = in[1][0] - in[3][0];
+    const V tr2 = in[1][0] + in[3][0];
+    const V tr4 = in[2][0] - in[4][0];
+    const V tr3 = in[2][0] + in[4][0];
+    out[0][0] = c0r + tr2 + tr3;
+    out[0][1] = c0i + ti2 + ti3;
+    const V cr2 = c0r + tr11 * tr2 + tr12 * tr3;
+    const V ci2 = c0i + tr11 * ti2 + tr12 * ti3;
+    const V cr3 = c0r + tr12 * tr2 + tr11 * tr3;
+    const V ci3 = c0i + tr12 * ti2 + tr11 * ti3;
+    const V cr5 = ti11 * tr5 + ti12 * tr4;
+    const V ci5 = ti11 * ti5 + ti12 * ti4;
+    const V cr4 = ti12 * tr5 - ti11 * tr4;
+    const V ci4 = ti12 * ti5 - ti11 * ti4;
+    const V dr3 = cr3 - ci4;
+    const V dr4 = cr3 + ci4;
+    const V di3 = ci3 + cr4;
+    const V di4 = ci3 - cr4;
+    const V dr5 = cr2 + ci5;
+    const V dr2 = cr2 - ci5;
+    const V di5 = ci2 - cr5;
+    const V di2 = ci2 + cr5;
+    out[1][0] = w[0][0] * dr2 - w[0][1] * di2;
+    out[1][1] = w[0][0] * di2 + w[0][1] * dr2;
+    out[2][0] = w[1][0] * dr3 - w[1][1] * di3;
+    out[2][1] = w[1][0] * di3 + w[1][1] * dr3;
+    out[3][0] = w[2][0] * dr4 - w[2][1] * di4;
+    out[3][1] = w[2][0] * di4 + w[2][1] * dr4;
+    out[4][0] = w[3][0] * dr5 - w[3][1] * di5;
+    out[4][1] = w[3][0] * di5 + w[3][1] * dr5;
+}
+
+template <class Lanes>
+[[gnu::flatten]] void radb5(const int ido, const int l1, const double* __restrict cc,
+                            double* __restrict ch, const double* __restrict wa1,
+                            const double* __restrict wa2, const double* __restrict wa3,
+                            const double* __restrict wa4) noexcept {
     const auto c = [ido](int i, int m, int k) { return i + ido * (m + 5 * k); };
     const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
 
-    // Written for row lanes: the compiler does not vectorise five-way interleaved loads by itself
-    // (measured: 1.4 times faster).
-    forEachRowPair(ido, l1, ido * 5, ido, [&](const auto& row, const int k) {
-        using V = typename std::decay_t<decltype(row)>::V;
-        const V cc0 = row.in(cc + c(0, 0, k));
-        const V ti5 = 2.0 * row.in(cc + c(0, 2, k));
-        const V ti4 = 2.0 * row.in(cc + c(0, 4, k));
-        const V tr2 = 2.0 * row.in(cc + c(ido - 1, 1, k));
-        const V tr3 = 2.0 * row.in(cc + c(ido - 1, 3, k));
-        row.out(ch + h(0, k, 0), cc0 + tr2 + tr3);
-        const V cr2 = cc0 + tr11 * tr2 + tr12 * tr3;
-        const V cr3 = cc0 + tr12 * tr2 + tr11 * tr3;
-        const V ci5 = ti11 * ti5 + ti12 * ti4;
-        const V ci4 = ti12 * ti5 - ti11 * ti4;
-        row.out(ch + h(0, k, 1), cr2 - ci5);
-        row.out(ch + h(0, k, 2), cr3 - ci4);
-        row.out(ch + h(0, k, 3), cr3 + ci4);
-        row.out(ch + h(0, k, 4), cr2 + ci5);
-    });
     if (ido == 1) {
+        Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+            using V = typename std::decay_t<decltype(rows)>::V;
+            V in[5];
+            rows.loadInterleaved(cc + c(0, 0, k), in);
+            V out[5];
+            radb5First(in, out);
+            for (int m = 0; m < 5; ++m) {
+                rows.store(ch + h(0, k, m), out[m]);
+            }
+        });
         return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const double in[5] = {cc[c(0, 0, k)], cc[c(ido - 1, 1, k)], cc[c(0, 2, k)],
+                              cc[c(ido - 1, 3, k)], cc[c(0, 4, k)]};
+        double out[5];
+        radb5First(in, out);
+        for (int m = 0; m < 5; ++m) {
+            ch[h(0, k, m)] = out[m];
+        }
     }
     Lanes::forEachComplex(ido, l1, ido * 5, ido, [&](const auto& lane, const int i, const int k) {
         using V = typename std::decay_t<decltype(lane)>::V;
         const int ic = ido - i;
-        V w1r, w1i, w2r, w2i, w3r, w3i, w4r, w4i;
-        V c0r, c0i, c2r, c2i, c4r, c4i, m1r, m1i, m3r, m3i;
-        lane.twiddle(wa1 + i - 2, w1r, w1i);
-        lane.twiddle(wa2 + i - 2, w2r, w2i);
-        lane.twiddle(wa3 + i - 2, w3r, w3i);
-        lane.twiddle(wa4 + i - 2, w4r, w4i);
-        lane.loadIn(cc + c(i - 1, 0, k), c0r, c0i);
-        lane.loadIn(cc + c(i - 1, 2, k), c2r, c2i);
-        lane.loadIn(cc + c(i - 1, 4, k), c4r, c4i);
-        lane.loadInMirrored(cc + c(ic - 1, 1, k), m1r, m1i);
-        lane.loadInMirrored(cc + c(ic - 1, 3, k), m3r, m3i);
-        const V ti5 = c2i + m1i;
-        const V ti2 = c2i - m1i;
-        const V ti4 = c4i + m3i;
-        const V ti3 = c4i - m3i;
-        const V tr5 = c2r - m1r;
-        const V tr2 = c2r + m1r;
-        const V tr4 = c4r - m3r;
-        const V tr3 = c4r + m3r;
-        lane.storeOut(ch + h(i - 1, k, 0), c0r + tr2 + tr3, c0i + ti2 + ti3);
-        const V cr2 = c0r + tr11 * tr2 + tr12 * tr3;
-        const V ci2 = c0i + tr11 * ti2 + tr12 * ti3;
-        const V cr3 = c0r + tr12 * tr2 + tr11 * tr3;
-        const V ci3 = c0i + tr12 * ti2 + tr11 * ti3;
-        const V cr5 = ti11 * tr5 + ti12 * tr4;
-        const V ci5 = ti11 * ti5 + ti12 * ti4;
-        const V cr4 = ti12 * tr5 - ti11 * tr4;
-        const V ci4 = ti12 * ti5 - ti11 * ti4;
-        const V dr3 = cr3 - ci4;
-        const V dr4 = cr3 + ci4;
-        const V di3 = ci3 + cr4;
-        const V di4 = ci3 - cr4;
-        const V dr5 = cr2 + ci5;
-        const V dr2 = cr2 - ci5;
-        const V di5 = ci2 - cr5;
-        const V di2 = ci2 + cr5;
-        lane.storeOut(ch + h(i - 1, k, 1), w1r * dr2 - w1i * di2, w1r * di2 + w1i * dr2);
-        lane.storeOut(ch + h(i - 1, k, 2), w2r * dr3 - w2i * di3, w2r * di3 + w2i * dr3);
-        lane.storeOut(ch + h(i - 1, k, 3), w3r * dr4 - w3i * di4, w3r * di4 + w3i * dr4);
-        lane.storeOut(ch + h(i - 1, k, 4), w4r * dr5 - w4i * di5, w4r * di5 + w4i * dr5);
+        V w[4][2], in[5][2], out[5][2];
+        lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+        lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+        lane.twiddle(wa3 + i - 2, w[2][0], w[2][1]);
+        lane.twiddle(wa4 + i - 2, w[3][0], w[3][1]);
+        lane.loadIn(cc + c(i - 1, 0, k), in[0][0], in[0][1]);
+        lane.loadIn(cc + c(i - 1, 2, k), in[1][0], in[1][1]);
+        lane.loadIn(cc + c(i - 1, 4, k), in[2][0], in[2][1]);
+        lane.loadInMirrored(cc + c(ic - 1, 1, k), in[3][0], in[3][1]);
+        lane.loadInMirrored(cc + c(ic - 1, 3, k), in[4][0], in[4][1]);
+        radb5Complex(w, in, out);
+        for (int m = 0; m < 5; ++m) {
+            lane.storeOut(ch + h(i - 1, k, m), out[m][0], out[m][1]);
+        }
+    });
+}
+
+// The last two backward passes of a plan whose last factors are 5, 5: radb5 at ido = 5 (l1 rows)
+// and radb5 at ido = 1 (5 * l1 rows) in one, on the same values in the same order (see radf55).
+// Output m of the first pass's row k is, whole, the input of the second pass's row k + l1 * m.
+// wa1 .. wa4 are the first pass's twiddle rows.
+template <class Lanes>
+[[gnu::flatten]] void radb55(const int l1, const double* __restrict cc, double* __restrict ch,
+                             const double* __restrict wa1, const double* __restrict wa2,
+                             const double* __restrict wa3, const double* __restrict wa4) noexcept {
+    const int rows2 = 5 * l1; // the second pass's rows, also the distance between its outputs
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // The first pass's input row: 25 doubles, cc(i, m, k) at i + 5 * m.
+        V inRow[25];
+        rows.loadInterleaved(cc + 25 * k, inRow);
+        // row[m][i]: value i of the first pass's output m (the second pass's row k + l1 * m).
+        V row[5][5];
+        {
+            const V first[5] = {inRow[0], inRow[9], inRow[10], inRow[19], inRow[20]};
+            V out[5];
+            radb5First(first, out);
+            for (int m = 0; m < 5; ++m) {
+                row[m][0] = out[m];
+            }
+        }
+        const double* const wa[4] = {wa1, wa2, wa3, wa4};
+        // Where iteration t (i = 2 + 2t, ic = 5 - i) finds cc(i - 1, 0), cc(i - 1, 2), cc(i - 1,
+        // 4), cc(ic - 1, 1), cc(ic - 1, 3).
+        constexpr int slot[2][5] = {{1, 11, 21, 7, 17}, {3, 13, 23, 5, 15}};
+        for (int t = 0; t < 2; ++t) {
+            V w[4][2];
+            V in[5][2];
+            V out[5][2];
+            for (int m = 0; m < 4; ++m) {
+                w[m][0] = rows.splat(wa[m][2 * t]);
+                w[m][1] = rows.splat(wa[m][2 * t + 1]);
+            }
+            for (int j = 0; j < 5; ++j) {
+                in[j][0] = inRow[slot[t][j]];
+                in[j][1] = inRow[slot[t][j] + 1];
+            }
+            radb5Complex(w, in, out);
+            for (int m = 0; m < 5; ++m) {
+                row[m][1 + 2 * t] = out[m][0];
+                row[m][2 + 2 * t] = out[m][1];
+            }
+        }
+        for (int m = 0; m < 5; ++m) {
+            V out[5];
+            radb5First(row[m], out);
+            double* const last = ch + k + l1 * m;
+            for (int q = 0; q < 5; ++q) {
+                rows.store(last + q * rows2, out[q]);
+            }
+        }
     });
 }
 

@@ -15,6 +15,14 @@ using Radix4 = void (*)(int ido, int l1, const double* cc, double* ch, const dou
                         const double* wa2, const double* wa3) noexcept;
 using Radix5 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
                         const double* wa2, const double* wa3, const double* wa4) noexcept;
+// Two radix-5 passes in one: the ido = 1 and ido = 5 passes of a plan ending in factors 5, 5 (l1:
+// the rows of the ido = 5 pass; wa: its twiddle rows). See radf55 and radb55.
+using Radix55 = void (*)(int l1, const double* cc, double* ch, const double* wa1, const double* wa2,
+                         const double* wa3, const double* wa4) noexcept;
+
+// Likewise for a plan ending in factors 3, 3 (radf33, radb33).
+using Radix33 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
+                         const double* wa2) noexcept;
 
 struct FftPassTable {
     Radix2 radf2;
@@ -25,6 +33,10 @@ struct FftPassTable {
     Radix3 radb3;
     Radix4 radb4;
     Radix5 radb5;
+    Radix55 radf55;
+    Radix55 radb55;
+    Radix33 radf33;
+    Radix33 radb33;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;

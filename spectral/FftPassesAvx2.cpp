@@ -91,16 +91,150 @@ struct QuadAcrossRows {
     void storeOutMirrored(double* p, V re, V im) const noexcept { store(p, rowOut, re, im); }
 };
 
+// Iterations i and i + 2 of rows k and k + 1: the shape for ido == 5, whose rows hold exactly two
+// complex values (one 256-bit access per row). Lanes: (k, i), (k + 1, i), (k, i + 2),
+// (k + 1, i + 2). Across four rows instead every operand takes four 128-bit accesses and four
+// shuffles, twice the shuffles per value; that build gained little over the 128-bit one
+// (1455 vs 1762 ns forward, 1168 vs 1745 backward for the ido = 5 radix-5 pass at N = 2400, the
+// largest pass of that size); with these lanes 790 and 830 ns.
+struct QuadTwoRows {
+    using V = Quad;
+
+    int rowIn;
+    int rowOut;
+
+    static void load(const double* p, int row, V& re, V& im) noexcept {
+        const V a = loadQuad(p);       // row k: r0 i0 r1 i1
+        const V b = loadQuad(p + row); // row k + 1
+        re = __builtin_shufflevector(a, b, 0, 4, 2, 6);
+        im = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+    }
+    static void store(double* p, int row, V re, V im) noexcept {
+        storeQuad(p, __builtin_shufflevector(re, im, 0, 4, 2, 6));
+        storeQuad(p + row, __builtin_shufflevector(re, im, 1, 5, 3, 7));
+    }
+    // Iteration j of a row sits at p - 2j: memory from p - 2 holds iterations 1, 0.
+    static void loadMirrored(const double* p, int row, V& re, V& im) noexcept {
+        const V a = loadQuad(p - 2);       // row k: r1 i1 r0 i0
+        const V b = loadQuad(p - 2 + row); // row k + 1
+        re = __builtin_shufflevector(a, b, 2, 6, 0, 4);
+        im = __builtin_shufflevector(a, b, 3, 7, 1, 5);
+    }
+    static void storeMirrored(double* p, int row, V re, V im) noexcept {
+        storeQuad(p - 2, __builtin_shufflevector(re, im, 2, 6, 0, 4));
+        storeQuad(p - 2 + row, __builtin_shufflevector(re, im, 3, 7, 1, 5));
+    }
+
+    static void twiddle(const double* w, V& re, V& im) noexcept {
+        const V t = loadQuad(w); // cos0 sin0 cos1 sin1, shared by both rows
+        re = __builtin_shufflevector(t, t, 0, 0, 2, 2);
+        im = __builtin_shufflevector(t, t, 1, 1, 3, 3);
+    }
+    void loadIn(const double* p, V& re, V& im) const noexcept { load(p, rowIn, re, im); }
+    void loadInMirrored(const double* p, V& re, V& im) const noexcept {
+        loadMirrored(p, rowIn, re, im);
+    }
+    void storeOut(double* p, V re, V im) const noexcept { store(p, rowOut, re, im); }
+    void storeOutMirrored(double* p, V re, V im) const noexcept {
+        storeMirrored(p, rowOut, re, im);
+    }
+};
+
+// Rows k .. k + 3 of an ido == 1 pass (see PairRowsAdjacent). The interleaved side is shuffled
+// within 128-bit halves only: the low half of every vector serves rows k, k + 1 and the high half
+// rows k + 2, k + 3, so each half is a PairRowsAdjacent block, stored or loaded on its own.
+struct QuadRowsAdjacent {
+    using V = Quad;
+
+    static V splat(double x) noexcept { return V{x, x, x, x}; }
+    static V load(const double* p) noexcept { return loadQuad(p); }
+    static void store(double* p, V v) noexcept { storeQuad(p, v); }
+
+    // Pairs named where used, as in PairRowsAdjacent.
+    template <int P>
+    static void loadInterleaved(const double* p, V (&v)[P]) noexcept {
+        const auto pair = [p](int j) {
+            return __builtin_shufflevector(PairLane::loadu(p + 2 * j),
+                                           PairLane::loadu(p + 2 * P + 2 * j), 0, 1, 2, 3);
+        };
+        [&]<int... M>(std::integer_sequence<int, M...>) {
+            ((v[M] = __builtin_shufflevector(pair(M / 2), pair((P + M) / 2), M % 2, 4 + (P + M) % 2,
+                                             2 + M % 2, 6 + (P + M) % 2)),
+             ...);
+        }
+        (std::make_integer_sequence<int, P>{});
+    }
+    template <int P>
+    static void storeInterleaved(double* p, const V (&v)[P]) noexcept {
+        [&]<int... J>(std::integer_sequence<int, J...>) {
+            ((storeHalves(p + 2 * J, 2 * P,
+                          __builtin_shufflevector(
+                              v[RowSlot<P, 2 * J>::value], v[RowSlot<P, 2 * J + 1>::value],
+                              RowSlot<P, 2 * J>::row, 4 + RowSlot<P, 2 * J + 1>::row,
+                              2 + RowSlot<P, 2 * J>::row, 6 + RowSlot<P, 2 * J + 1>::row))),
+             ...);
+        }
+        (std::make_integer_sequence<int, P>{});
+    }
+
+private:
+    static void storeHalves(double* p, int highOffset, V v) noexcept {
+        PairLane::storeu(p, __builtin_shufflevector(v, v, 0, 1));
+        PairLane::storeu(p + highOffset, __builtin_shufflevector(v, v, 2, 3));
+    }
+};
+
+// Below this ido, rows along i run i outermost. Measured at N = 4608: the ido = 9 radix-4 passes
+// take 1473 and 1470 ns instead of 1752 and 1887; at ido = 25 .. 75 the gain is 0 .. 10 %; with
+// longer rows (and fewer of them) it vanishes.
+constexpr int quadsRowOuterFromIdo = 100;
+// Rows per block there: a block's rows (16 x 3 x 25 doubles in, as many out, for the radix-3 pass
+// at ido = 25) stay in the L1 cache across i. Without blocks that pass took 1646 and 1735 ns at
+// N = 4800 (64 rows), with blocks of 16 rows 1317 and 1349; other shapes within noise.
+constexpr int quadRowBlock = 16;
+
 // 256-bit lanes: along i where rows are long, across four rows (then two) where they are short.
 struct Avx2Lanes {
+    template <class Body>
+    static void forEachRowVector(const int l1, Body&& body) {
+        int k = 0;
+        for (; k + 3 < l1; k += 4) {
+            body(QuadRowsAdjacent{}, k);
+        }
+        forEachRowPair(l1 - k, [&](const auto& rows, const int j) { body(rows, k + j); });
+    }
+
     template <class Body>
     static void forEachComplex(const int ido, const int l1, const int rowIn, const int rowOut,
                                Body&& body) {
         int k = 0;
-        if (ido < rowLanesBelowIdo) {
+        if (ido == 5) {
+            const QuadTwoRows lane{rowIn, rowOut};
+            for (; k + 1 < l1; k += 2) {
+                body(lane, 2, k);
+            }
+        } else if (ido < rowLanesBelowIdo) {
             k = acrossRows(ido, k, l1 / 4 * 4, 4, QuadAcrossRows{rowIn, rowOut}, body);
             k = acrossRows(ido, k, k + (l1 - k) / 2 * 2, 2, PairLane::acrossRows(rowIn, rowOut),
                            body);
+        }
+        if (k == 0 && ido < quadsRowOuterFromIdo) {
+            // Short rows: i outermost within blocks of rows, so that each block of twiddles is
+            // loaded once for all rows of a block rather than once per row, while the rows'
+            // data stay in the L1 cache from one i to the next.
+            const int leftoverFrom = 2 + (ido - 1) / 8 * 8;
+            for (int block = 0; block < l1; block += quadRowBlock) {
+                const int blockEnd = l1 - block < quadRowBlock ? l1 : block + quadRowBlock;
+                for (int i = 2; i < leftoverFrom; i += 8) {
+                    for (int row = block; row < blockEnd; ++row) {
+                        body(QuadAlongI{}, i, row);
+                    }
+                }
+                for (int row = block; row < blockEnd; ++row) {
+                    finishRow(ido, row, leftoverFrom, body);
+                }
+            }
+            return;
         }
         for (; k < l1; ++k) {
             int i = 2;
@@ -114,13 +248,14 @@ struct Avx2Lanes {
 
 } // namespace
 
-// Radix 2 keeps 128-bit lanes (measured faster at 4608 points): it does too little arithmetic per
-// load to gain from 256-bit vectors, whose accesses split cache lines twice as often (complex
-// values start at odd indices, so no vector access is aligned).
+// Every radix runs 256-bit lanes. Radix 2 once kept 128-bit ones, its butterfly then being
+// called out of line per iteration; inlined (gnu::flatten on the passes), the 256-bit build of it
+// takes 0.69 of the 128-bit build's time (473 vs 685 ns forward at N = 2400, 893 vs 1292 at 4608).
 const FftPassTable& avx2FftPassesUnchecked() noexcept {
     static constexpr FftPassTable passes{
-        radf2<BaselineLanes>, radf3<Avx2Lanes>, radf4<Avx2Lanes>, radf5<Avx2Lanes>,
-        radb2<BaselineLanes>, radb3<Avx2Lanes>, radb4<Avx2Lanes>, radb5<Avx2Lanes>,
+        radf2<Avx2Lanes>,  radf3<Avx2Lanes>,  radf4<Avx2Lanes>,  radf5<Avx2Lanes>,
+        radb2<Avx2Lanes>,  radb3<Avx2Lanes>,  radb4<Avx2Lanes>,  radb5<Avx2Lanes>,
+        radf55<Avx2Lanes>, radb55<Avx2Lanes>, radf33<Avx2Lanes>, radb33<Avx2Lanes>,
     };
     return passes;
 }

@@ -119,5 +119,78 @@ TEST(FftPassTable, Avx2BuildMatchesBaselineBitForBit) {
     }
 }
 
+// Plans ending in factors 5, 5 run their ido = 1 and ido = 5 radix-5 passes as one step. It must
+// give what the two passes give one after the other, bit for bit, in every build and for row
+// counts that fill whole vectors and leave pairs over (N / 25 = 2, 6, 10, 50, 96, 192).
+TEST(FftPassTable, FusedRadixFiveStepsMatchTheTwoPassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    for (const int n : {50, 150, 250, 1250, 2400, 4800}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        const int nf = plan->factors[1];
+        ASSERT_EQ(plan->factors[nf + 1], 5) << n;
+        ASSERT_EQ(plan->factors[nf], 5) << n;
+        // Each factor's twiddle rows take (p - 1) * ido of the plan's N - 1 doubles, the last
+        // factor's first: the ido = 5 pass's 4 rows of 5 start 4 * 5 + 4 * 1 from the end.
+        const double* wa = plan->twiddles + (n - 1) - 24;
+        const int rows = n / 25;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 99u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> middle(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf5(1, 5 * rows, input.data(), middle.data(), nullptr, nullptr, nullptr,
+                         nullptr);
+            build->radf5(5, rows, middle.data(), separate.data(), wa, wa + 5, wa + 10, wa + 15);
+            build->radf55(rows, input.data(), fused.data(), wa, wa + 5, wa + 10, wa + 15);
+            EXPECT_EQ(fused, separate) << "forward N=" << n;
+
+            build->radb5(5, rows, input.data(), middle.data(), wa, wa + 5, wa + 10, wa + 15);
+            build->radb5(1, 5 * rows, middle.data(), separate.data(), nullptr, nullptr, nullptr,
+                         nullptr);
+            build->radb55(rows, input.data(), fused.data(), wa, wa + 5, wa + 10, wa + 15);
+            EXPECT_EQ(fused, separate) << "backward N=" << n;
+        }
+    }
+}
+
+// Likewise for plans ending in factors 3, 3 (N / 9 = 2, 4, 18, 256, 512 rows).
+TEST(FftPassTable, FusedRadixThreeStepsMatchTheTwoPassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    for (const int n : {18, 36, 162, 2304, 4608}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        const int nf = plan->factors[1];
+        ASSERT_EQ(plan->factors[nf + 1], 3) << n;
+        ASSERT_EQ(plan->factors[nf], 3) << n;
+        // The ido = 3 pass's 2 rows of 3 start 2 * 3 + 2 * 1 from the end (see above).
+        const double* wa = plan->twiddles + (n - 1) - 8;
+        const int rows = n / 9;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 77u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> middle(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf3(1, 3 * rows, input.data(), middle.data(), nullptr, nullptr);
+            build->radf3(3, rows, middle.data(), separate.data(), wa, wa + 3);
+            build->radf33(rows, input.data(), fused.data(), wa, wa + 3);
+            EXPECT_EQ(fused, separate) << "forward N=" << n;
+
+            build->radb3(3, rows, input.data(), middle.data(), wa, wa + 3);
+            build->radb3(1, 3 * rows, middle.data(), separate.data(), nullptr, nullptr);
+            build->radb33(rows, input.data(), fused.data(), wa, wa + 3);
+            EXPECT_EQ(fused, separate) << "backward N=" << n;
+        }
+    }
+}
+
 } // namespace
 } // namespace calderine
