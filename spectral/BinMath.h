@@ -34,6 +34,10 @@ struct BinMathTable {
     // For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise; in
     // and out may be the same array. re is clamped to [-708, 709]; |im| <= 1.5 * 2^23.
     void (*complexExps)(const double* in, double* out, std::size_t count) noexcept;
+    // For count interleaved pairs: out = max(floor, |magnitudes[k]|) (cos im, sin im), the real
+    // member of each in pair unread; in and out may be the same array. |im| <= 1.5 * 2^23.
+    void (*flooredPolars)(const double* magnitudes, const double* in, double* out,
+                          std::size_t count, double floor) noexcept;
     // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows).
     void (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
     // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum

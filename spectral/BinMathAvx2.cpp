@@ -46,14 +46,19 @@ struct QuadLanes {
     static void storeInPairOrder(double* p, V v) noexcept {
         store(p, __builtin_shufflevector(v, v, 0, 2, 1, 3));
     }
+    // The same permutation, which is its own inverse.
+    static V loadInPairOrder(const double* p) noexcept {
+        const V v = load(p);
+        return __builtin_shufflevector(v, v, 0, 2, 1, 3);
+    }
 };
 
 } // namespace
 
 const BinMathTable& avx2BinMathUnchecked() noexcept {
-    static constexpr BinMathTable table{flooredLogs<QuadLanes>, complexExps<QuadLanes>,
-                                        moduli<QuadLanes>, maskedSum<QuadLanes>,
-                                        kneeGains<QuadLanes>};
+    static constexpr BinMathTable table{flooredLogs<QuadLanes>,   complexExps<QuadLanes>,
+                                        flooredPolars<QuadLanes>, moduli<QuadLanes>,
+                                        maskedSum<QuadLanes>,     kneeGains<QuadLanes>};
     return table;
 }
 

@@ -13,16 +13,16 @@ const BinMathTable& avx2BinMathUnchecked() noexcept; // BinMathAvx2.cpp
 #endif
 
 const BinMathTable& referenceBinMath() noexcept {
-    static constexpr BinMathTable table{flooredLogs<ScalarLanes>, complexExps<ScalarLanes>,
-                                        moduli<ScalarLanes>, maskedSum<ScalarLanes>,
-                                        kneeGains<ScalarLanes>};
+    static constexpr BinMathTable table{flooredLogs<ScalarLanes>,   complexExps<ScalarLanes>,
+                                        flooredPolars<ScalarLanes>, moduli<ScalarLanes>,
+                                        maskedSum<ScalarLanes>,     kneeGains<ScalarLanes>};
     return table;
 }
 
 const BinMathTable& baselineBinMath() noexcept {
-    static constexpr BinMathTable table{flooredLogs<PairLanes>, complexExps<PairLanes>,
-                                        moduli<PairLanes>, maskedSum<PairLanes>,
-                                        kneeGains<PairLanes>};
+    static constexpr BinMathTable table{flooredLogs<PairLanes>,   complexExps<PairLanes>,
+                                        flooredPolars<PairLanes>, moduli<PairLanes>,
+                                        maskedSum<PairLanes>,     kneeGains<PairLanes>};
     return table;
 }
 

@@ -55,6 +55,8 @@ struct ScalarLanes {
     }
     // Stores width values computed from loadPairs' lanes, in the order of the pairs.
     static void storeInPairOrder(double* p, V v) noexcept { *p = v; }
+    // Loads width consecutive values into the lanes that loadPairs gives the same pairs.
+    static V loadInPairOrder(const double* p) noexcept { return *p; }
 };
 
 // Two doubles in a 128-bit vector.
@@ -96,6 +98,9 @@ struct PairLanes {
     }
     static void storeInPairOrder(double* p, V v) noexcept {
         store(p, v);
+    }
+    static V loadInPairOrder(const double* p) noexcept {
+        return load(p);
     }
 };
 
@@ -278,6 +283,41 @@ void complexExps(const double* in, double* out, std::size_t count) noexcept {
     }
     for (; k < count; ++k) {
         const double magnitude = expKernel<ScalarLanes>(in[2 * k]);
+        double s;
+        double c;
+        sinCosKernel<ScalarLanes>(in[2 * k + 1], s, c);
+        out[2 * k] = magnitude * c;
+        out[2 * k + 1] = magnitude * s;
+    }
+}
+
+// For count bins: out pair k = max(floor, |magnitudes[k]|) (cos phase, sin phase), the phase
+// being the second member of in pair k (the first is not read). in and out may be the same
+// array.
+template <class L>
+void flooredPolars(const double* magnitudes, const double* in, double* out, std::size_t count,
+                   double floor) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        const typename L::I magnitudeMask = L::splatI(0x7fffffffffffffffULL);
+        const typename L::V floorV = L::splat(floor);
+        for (; k + L::width <= count; k += L::width) {
+            typename L::V re;
+            typename L::V phase;
+            L::loadPairs(in + 2 * k, re, phase);
+            const typename L::V a =
+                L::fromBits(L::bits(L::loadInPairOrder(magnitudes + k)) & magnitudeMask);
+            const typename L::V magnitude = select<L>(L::lessMask(floorV, a), a, floorV);
+            typename L::V s;
+            typename L::V c;
+            sinCosKernel<L>(phase, s, c);
+            L::storePairs(out + 2 * k, magnitude * c, magnitude * s);
+        }
+    }
+    for (; k < count; ++k) {
+        const double a = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitudes[k]) &
+                                               0x7fffffffffffffffULL);
+        const double magnitude = floor < a ? a : floor;
         double s;
         double c;
         sinCosKernel<ScalarLanes>(in[2 * k + 1], s, c);

@@ -3,7 +3,6 @@
 #include "spectral/BinMath.h"
 #include "spectral/FftWorkspace.h"
 
-#include <complex>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -27,16 +26,15 @@ public:
     explicit MinimumPhase(std::uint32_t frameSize,
                           binmath::AnalysisBuild build = binmath::activeAnalysisBuild());
 
-    // gains and result: N/2 + 1 bins each, |gains| finite. Uses the size-N plan and the buffers
-    // of workspace.
-    void build(std::span<const double> gains, std::span<std::complex<double>> result,
+    // gains: N/2 + 1 bins, |gains| finite. result: N doubles, the response as a spectrum in the
+    // transform's packed layout (Fft.h), ready for a backward transform; DC and Nyquist are real
+    // and positive. Uses the size-N plan and the buffers of workspace.
+    void build(std::span<const double> gains, std::span<double> result,
                FftWorkspace& workspace) noexcept;
 
 private:
     binmath::AnalysisBuild build_;
-    std::vector<double> logGains_;       // N/2 + 1
-    std::vector<double> cepstrum_;       // N
-    std::vector<double> foldedCepstrum_; // N
+    std::vector<double> logGains_; // N/2 + 1
 };
 
 } // namespace calderine

@@ -248,6 +248,43 @@ TEST(BinMathComplexExp, MatchesExpTimesCosAndSin) {
     }
 }
 
+// Magnitudes floored at the analysis's -144 dB and taken by size, phases anywhere in the range
+// the minimum-phase construction produces; the real member of each input pair is ignored.
+TEST(BinMathFlooredPolars, FlooredMagnitudeTimesCosAndSin) {
+    constexpr double floor = 6.30957344480193e-8;
+    const auto magnitudes = grid(-1.5, 1.5, 4001, false);
+    const auto phase = grid(-2e6, 2e6, 4001, false);
+    std::vector<double> pairs(2 * magnitudes.size());
+    for (std::size_t i = 0; i < magnitudes.size(); ++i) {
+        pairs[2 * i] = std::numeric_limits<double>::quiet_NaN();
+        pairs[2 * i + 1] = phase[(i * 7919) % phase.size()];
+    }
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> result(pairs.size());
+        table->flooredPolars(magnitudes.data(), pairs.data(), result.data(), magnitudes.size(),
+                             floor);
+        for (std::size_t i = 0; i < magnitudes.size(); ++i) {
+            const double magnitude = std::max(floor, std::fabs(magnitudes[i]));
+            // The reduction of phases up to 2e6 rad loses a few ulps of 2e6 against the C
+            // library's exact one: 1e-10 of the magnitude covers it.
+            ASSERT_NEAR(result[2 * i], magnitude * std::cos(pairs[2 * i + 1]), 1e-10 * magnitude)
+                << i;
+            ASSERT_NEAR(result[2 * i + 1], magnitude * std::sin(pairs[2 * i + 1]),
+                        1e-10 * magnitude)
+                << i;
+        }
+    }
+    // Exact points: a zero gain lands on the floor, a phase of zero gives the magnitude itself.
+    const double gains[] = {0.0, -0.25, 1.0};
+    const double zeroPhases[] = {1.0, 0.0, -3.0, 0.0, 7.0, 0.0};
+    double exact[6];
+    binmath::activeBinMath().flooredPolars(gains, zeroPhases, exact, 3, floor);
+    EXPECT_EQ(exact[0], floor);
+    EXPECT_EQ(exact[1], 0.0);
+    EXPECT_EQ(exact[2], 0.25);
+    EXPECT_EQ(exact[4], 1.0);
+}
+
 // -3 dB knee on a ceiling of 1, and the analysis's reference conventions.
 binmath::Knee kneeFor(double reference) {
     return {reference, 0.001, 0.7079457843841379, 1.2920542156158621, 0.2920542156158621, 1.0};
@@ -373,6 +410,16 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
         std::vector<double> exps(pairs);
         tables[t]->complexExps(exps.data(), exps.data(), re.size()); // in place
         EXPECT_EQ(std::memcmp(exps.data(), expectedExps.data(), exps.size() * sizeof(double)), 0)
+            << "build " << t;
+
+        std::vector<double> polars(pairs.size());
+        std::vector<double> expectedPolars(pairs.size());
+        tables[0]->flooredPolars(re.data(), pairs.data(), expectedPolars.data(), re.size(),
+                                 6.30957344480193e-8);
+        tables[t]->flooredPolars(re.data(), pairs.data(), polars.data(), re.size(),
+                                 6.30957344480193e-8);
+        EXPECT_EQ(std::memcmp(polars.data(), expectedPolars.data(), polars.size() * sizeof(double)),
+                  0)
             << "build " << t;
 
         std::vector<double> moduli(re.size());
