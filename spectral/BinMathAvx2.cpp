@@ -25,6 +25,9 @@ struct QuadLanes {
     static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
     static I lessMask(V a, V b) noexcept { return std::bit_cast<I>(a < b); }
     static I notLessMask(V a, V b) noexcept { return std::bit_cast<I>(a >= b); }
+    static bool all(I mask) noexcept {
+        return _mm256_movemask_pd(std::bit_cast<__m256d>(mask)) == 0xf;
+    }
     static V sqrt(V v) noexcept {
         return std::bit_cast<V>(_mm256_sqrt_pd(std::bit_cast<__m256d>(v)));
     }
@@ -57,8 +60,9 @@ struct QuadLanes {
 
 const BinMathTable& avx2BinMathUnchecked() noexcept {
     static constexpr BinMathTable table{flooredLogs<QuadLanes>,   complexExps<QuadLanes>,
-                                        flooredPolars<QuadLanes>, moduli<QuadLanes>,
-                                        maskedSum<QuadLanes>,     kneeGains<QuadLanes>};
+                                        flooredPolars<QuadLanes>, scaledProducts<QuadLanes>,
+                                        moduli<QuadLanes>,        maskedSum<QuadLanes>,
+                                        kneeGains<QuadLanes>};
     return table;
 }
 

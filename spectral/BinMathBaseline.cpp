@@ -14,15 +14,17 @@ const BinMathTable& avx2BinMathUnchecked() noexcept; // BinMathAvx2.cpp
 
 const BinMathTable& referenceBinMath() noexcept {
     static constexpr BinMathTable table{flooredLogs<ScalarLanes>,   complexExps<ScalarLanes>,
-                                        flooredPolars<ScalarLanes>, moduli<ScalarLanes>,
-                                        maskedSum<ScalarLanes>,     kneeGains<ScalarLanes>};
+                                        flooredPolars<ScalarLanes>, scaledProducts<ScalarLanes>,
+                                        moduli<ScalarLanes>,        maskedSum<ScalarLanes>,
+                                        kneeGains<ScalarLanes>};
     return table;
 }
 
 const BinMathTable& baselineBinMath() noexcept {
     static constexpr BinMathTable table{flooredLogs<PairLanes>,   complexExps<PairLanes>,
-                                        flooredPolars<PairLanes>, moduli<PairLanes>,
-                                        maskedSum<PairLanes>,     kneeGains<PairLanes>};
+                                        flooredPolars<PairLanes>, scaledProducts<PairLanes>,
+                                        moduli<PairLanes>,        maskedSum<PairLanes>,
+                                        kneeGains<PairLanes>};
     return table;
 }
 
