@@ -14,7 +14,14 @@ FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
     : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
       binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize),
       kernelSpectrum_(2 * std::size_t{frameSize}), kernelWindow_(makeKernelWindow(frameSize)),
-      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize, build) {
+      scaledKernelWindow_(kernelWindow_), slopeCurve_(makeSlopeCurve(frameSize, sampleRate)),
+      inverseSlopeCurve_(slopeCurve_), minimumPhase_(frameSize, build) {
+    for (double& tap : scaledKernelWindow_) {
+        tap /= static_cast<double>(frameSize);
+    }
+    for (double& weight : inverseSlopeCurve_) {
+        weight = 1.0 / weight;
+    }
     binLimiter_.setThreshold(1.0);
     binLimiter_.setKneeRatio(binKneeRatio);
 }
@@ -60,7 +67,7 @@ void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
     if (slope != 1.0) {
         for (std::size_t k = 0; k < magnitudes_.size(); ++k) {
             const double m = magnitudes_[k];
-            magnitudes_[k] = m * slope + (m / slopeCurve_[k]) * (1.0 - slope);
+            magnitudes_[k] = m * slope + (m * inverseSlopeCurve_[k]) * (1.0 - slope);
         }
     }
 }
@@ -96,9 +103,8 @@ void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), output,
                               scratch, FftDirection::Backward, false);
 
-    const double transformSize = static_cast<double>(size);
     for (std::size_t i = 0; i < size; ++i) {
-        input[i] = (output[i] / transformSize) * kernelWindow_[i];
+        input[i] = output[i] * scaledKernelWindow_[i];
     }
     std::fill_n(input + size, size, 0.0);
     fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, input, kernelSpectrum_.data(),
