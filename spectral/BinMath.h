@@ -34,9 +34,9 @@ struct BinMathTable {
     // For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise; in
     // and out may be the same array. re is clamped to [-708, 709]; |im| <= 1.5 * 2^23.
     void (*complexExps)(const double* in, double* out, std::size_t count) noexcept;
-    // For count interleaved pairs: out = max(floor, |magnitudes[k]|) (cos im, sin im), the real
-    // member of each in pair unread; in and out may be the same array. |im| <= 1.5 * 2^23.
-    void (*flooredPolars)(const double* magnitudes, const double* in, double* out,
+    // out pair k = max(floor, |magnitudes[k]|) (cos phases[k], sin phases[k]) for k < count,
+    // interleaved (re, im). |phases[k]| <= 1.5 * 2^23.
+    void (*flooredPolars)(const double* magnitudes, const double* phases, double* out,
                           std::size_t count, double floor) noexcept;
     // For count interleaved pairs: out = (a b) scale, complex products rounded as
     // (a.re b.re - a.im b.im) scale and (a.re b.im + a.im b.re) scale; out may be a or b.

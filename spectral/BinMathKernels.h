@@ -295,20 +295,18 @@ void complexExps(const double* in, double* out, std::size_t count) noexcept {
     }
 }
 
-// For count bins: out pair k = max(floor, |magnitudes[k]|) (cos phase, sin phase), the phase
-// being the second member of in pair k (the first is not read). in and out may be the same
-// array.
+// For count bins: out pair k = max(floor, |magnitudes[k]|) (cos phases[k], sin phases[k]),
+// interleaved (re, im).
 template <class L>
-void flooredPolars(const double* magnitudes, const double* in, double* out, std::size_t count,
+void flooredPolars(const double* magnitudes, const double* phases, double* out, std::size_t count,
                    double floor) noexcept {
     std::size_t k = 0;
     if constexpr (L::width > 1) {
         const typename L::I magnitudeMask = L::splatI(0x7fffffffffffffffULL);
         const typename L::V floorV = L::splat(floor);
         for (; k + L::width <= count; k += L::width) {
-            typename L::V re;
-            typename L::V phase;
-            L::loadPairs(in + 2 * k, re, phase);
+            // In the lane order of storePairs, as loadPairs would give them.
+            const typename L::V phase = L::loadInPairOrder(phases + k);
             const typename L::V a =
                 L::fromBits(L::bits(L::loadInPairOrder(magnitudes + k)) & magnitudeMask);
             const typename L::V magnitude = select<L>(L::lessMask(floorV, a), a, floorV);
@@ -324,7 +322,7 @@ void flooredPolars(const double* magnitudes, const double* in, double* out, std:
         const double magnitude = floor < a ? a : floor;
         double s;
         double c;
-        sinCosKernel<ScalarLanes>(in[2 * k + 1], s, c);
+        sinCosKernel<ScalarLanes>(phases[k], s, c);
         out[2 * k] = magnitude * c;
         out[2 * k + 1] = magnitude * s;
     }

@@ -33,8 +33,19 @@ public:
                FftWorkspace& workspace) noexcept;
 
 private:
+    // The cepstrum c_1 .. c_M (M = N/2) of logGains_, into cepstrum_.
+    void cepstrumOfLogs(FftWorkspace& workspace) noexcept;
+    // The phases -sum_n d_n sin(pi k n / M) for k = 1 .. M-1, d_n = 2 (c_n - c_M), at [1 .. M-1]
+    // of the returned array (the workspace's input).
+    const double* phasesOfCepstrum(FftWorkspace& workspace) noexcept;
+
     binmath::AnalysisBuild build_;
-    std::vector<double> logGains_; // N/2 + 1
+    std::uint32_t half_;           // M = N/2
+    FftPlanPtr halfPlan_;          // size M; null where the transform cannot take M
+    std::vector<double> sines_;    // sin(pi k / M), k = 0 .. M-1
+    std::vector<double> cosines_;  // cos(pi k / M), k = 0 .. M-1
+    std::vector<double> logGains_; // M + 1
+    std::vector<double> cepstrum_; // M + 1; [0] unused
 };
 
 } // namespace calderine
