@@ -28,7 +28,8 @@ public:
 
     // gains: N/2 + 1 bins, |gains| finite. result: N doubles, the response as a spectrum in the
     // transform's packed layout (Fft.h), ready for a backward transform; DC and Nyquist are real
-    // and positive. Uses the size-N plan and the buffers of workspace.
+    // and positive. Runs its own size-N/2 plan on the buffers of workspace (whose plans it does
+    // not use); for an odd N/2 it sums directly instead, in O(N^2).
     void build(std::span<const double> gains, std::span<double> result,
                FftWorkspace& workspace) noexcept;
 
