@@ -30,6 +30,66 @@ void TiltFilter::clearHistory() noexcept {
     }
 }
 
+namespace {
+
+// Two doubles, one per filter; GCC and clang spell lane-wise arithmetic on it alike.
+using Lanes = double __attribute__((vector_size(16)));
+
+// One shelf section of each filter, side by side: ShelfSection's fields as lane pairs.
+struct SectionPair {
+    Lanes b0, b1, b2, c1, c2;
+    Lanes x0, x1, x2, y0, y1, y2;
+
+    SectionPair(const ShelfSection& a, const ShelfSection& b) noexcept
+        : b0{a.b0, b.b0}, b1{a.b1, b.b1}, b2{a.b2, b.b2}, c1{a.c1, b.c1}, c2{a.c2, b.c2}, x0{a.x0,
+                                                                                             b.x0},
+          x1{a.x1, b.x1}, x2{a.x2, b.x2}, y0{a.y0, b.y0}, y1{a.y1, b.y1}, y2{a.y2, b.y2} {}
+
+    // ShelfSection::processSample, lane by lane.
+    Lanes tick(Lanes input) noexcept {
+        x2 = x1;
+        x1 = x0;
+        y2 = y1;
+        y1 = y0;
+        x0 = input;
+        y0 = b1 * x1 + b0 * x0 + b2 * x2 + c1 * y1 + c2 * y2;
+        return y0;
+    }
+
+    void storeHistories(ShelfSection& a, ShelfSection& b) const noexcept {
+        ShelfSection* const sections[2] = {&a, &b};
+        for (int lane = 0; lane < 2; ++lane) {
+            ShelfSection& section = *sections[lane];
+            section.x0 = x0[lane];
+            section.x1 = x1[lane];
+            section.x2 = x2[lane];
+            section.y0 = y0[lane];
+            section.y1 = y1[lane];
+            section.y2 = y2[lane];
+        }
+    }
+};
+
+} // namespace
+
+void TiltFilter::processPair(TiltFilter& first, double* firstSignal, TiltFilter& second,
+                             double* secondSignal, std::size_t count) noexcept {
+    static_assert(kSectionCount == 3, "the loop names each section");
+    SectionPair low(first.sections_[0], second.sections_[0]);
+    SectionPair mid(first.sections_[1], second.sections_[1]);
+    SectionPair high(first.sections_[2], second.sections_[2]);
+    const Lanes outputScale{first.outputScale_, second.outputScale_};
+    for (std::size_t i = 0; i < count; ++i) {
+        const Lanes y =
+            outputScale * high.tick(mid.tick(low.tick(Lanes{firstSignal[i], secondSignal[i]})));
+        firstSignal[i] = y[0];
+        secondSignal[i] = y[1];
+    }
+    low.storeHistories(first.sections_[0], second.sections_[0]);
+    mid.storeHistories(first.sections_[1], second.sections_[1]);
+    high.storeHistories(first.sections_[2], second.sections_[2]);
+}
+
 double TiltFilter::magnitudeAt(double frequency) const noexcept {
     double magnitude = std::fabs(outputScale_);
     for (const auto& section : sections_) {

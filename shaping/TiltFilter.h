@@ -72,6 +72,15 @@ public:
         runner.storeHistories(*this);
     }
 
+    // processBlock for two filters at once, each on its own signal, in place: first's
+    // firstSignal[i] becomes first.processSample(firstSignal[i]), likewise for second, to the bit.
+    // The two run in the two lanes of a 128-bit vector with the same operations in the same order
+    // as processSample, so one instruction stream ticks both recurrences: a lone filter's loop is
+    // bound by its 28 floating-point operations per sample, which the pair shares. The two
+    // arrays must not overlap.
+    static void processPair(TiltFilter& first, double* firstSignal, TiltFilter& second,
+                            double* secondSignal, std::size_t count) noexcept;
+
     const ShelfSection& section(std::size_t index) const noexcept { return sections_[index]; }
     double outputScale() const noexcept { return outputScale_; }
 

@@ -34,6 +34,14 @@ struct BinMathTable {
     // For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise; in
     // and out may be the same array. re is clamped to [-708, 709]; |im| <= 1.5 * 2^23.
     void (*complexExps)(const double* in, double* out, std::size_t count) noexcept;
+    // out pair k = max(floor, |magnitudes[k]|) (cos phases[k], sin phases[k]) for k < count,
+    // interleaved (re, im). |phases[k]| <= 1.5 * 2^23.
+    void (*flooredPolars)(const double* magnitudes, const double* phases, double* out,
+                          std::size_t count, double floor) noexcept;
+    // For count interleaved pairs: out = (a b) scale, complex products rounded as
+    // (a.re b.re - a.im b.im) scale and (a.re b.im + a.im b.re) scale; out may be a or b.
+    void (*scaledProducts)(const double* a, const double* b, double* out, std::size_t count,
+                           double scale) noexcept;
     // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows).
     void (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
     // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum

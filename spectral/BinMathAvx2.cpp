@@ -25,6 +25,9 @@ struct QuadLanes {
     static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
     static I lessMask(V a, V b) noexcept { return std::bit_cast<I>(a < b); }
     static I notLessMask(V a, V b) noexcept { return std::bit_cast<I>(a >= b); }
+    static bool all(I mask) noexcept {
+        return _mm256_movemask_pd(std::bit_cast<__m256d>(mask)) == 0xf;
+    }
     static V sqrt(V v) noexcept {
         return std::bit_cast<V>(_mm256_sqrt_pd(std::bit_cast<__m256d>(v)));
     }
@@ -46,13 +49,19 @@ struct QuadLanes {
     static void storeInPairOrder(double* p, V v) noexcept {
         store(p, __builtin_shufflevector(v, v, 0, 2, 1, 3));
     }
+    // The same permutation, which is its own inverse.
+    static V loadInPairOrder(const double* p) noexcept {
+        const V v = load(p);
+        return __builtin_shufflevector(v, v, 0, 2, 1, 3);
+    }
 };
 
 } // namespace
 
 const BinMathTable& avx2BinMathUnchecked() noexcept {
-    static constexpr BinMathTable table{flooredLogs<QuadLanes>, complexExps<QuadLanes>,
-                                        moduli<QuadLanes>, maskedSum<QuadLanes>,
+    static constexpr BinMathTable table{flooredLogs<QuadLanes>,   complexExps<QuadLanes>,
+                                        flooredPolars<QuadLanes>, scaledProducts<QuadLanes>,
+                                        moduli<QuadLanes>,        maskedSum<QuadLanes>,
                                         kneeGains<QuadLanes>};
     return table;
 }

@@ -12,9 +12,16 @@ namespace calderine {
 FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
                              binmath::AnalysisBuild build)
     : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
-      binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize / 2 + 1),
+      binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize),
       kernelSpectrum_(2 * std::size_t{frameSize}), kernelWindow_(makeKernelWindow(frameSize)),
-      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), minimumPhase_(frameSize, build) {
+      scaledKernelWindow_(kernelWindow_), slopeCurve_(makeSlopeCurve(frameSize, sampleRate)),
+      inverseSlopeCurve_(slopeCurve_), minimumPhase_(frameSize, build) {
+    for (double& tap : scaledKernelWindow_) {
+        tap /= static_cast<double>(frameSize);
+    }
+    for (double& weight : inverseSlopeCurve_) {
+        weight = 1.0 / weight;
+    }
     binLimiter_.setThreshold(1.0);
     binLimiter_.setKneeRatio(binKneeRatio);
 }
@@ -28,12 +35,14 @@ void FrameAnalysis::analyse(std::span<const double> frame, double separationSlop
     for (std::size_t i = 0; i < size; ++i) {
         input[i] = analysisWindow_[i] * frame[i];
     }
+    // The packed layout throughout: the ordered one costs a reordering pass per transform.
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output,
-                              workspace.scratch.data(), FftDirection::Forward, true);
+                              workspace.scratch.data(), FftDirection::Forward, false);
     measureMagnitudes(output);
     weightBySlope(separationSlope);
     limitMagnitudes();
-    minimumPhase_.build(binGains_, minimumPhaseSpectrum_, workspace);
+    minimumPhase_.build(binGains_, {minimumPhaseSpectrum_.data(), minimumPhaseSpectrum_.size()},
+                        workspace);
     buildKernelSpectrum(workspace);
 }
 
@@ -44,11 +53,11 @@ void FrameAnalysis::measureMagnitudes(const double* spectrum) noexcept {
     const std::size_t half = magnitudes_.size() - 1;
     // DC and Nyquist keep their sign: a negative one falls below lowFloor and is left alone.
     magnitudes_[0] = spectrum[0];
-    magnitudes_[half] = spectrum[1];
-    build_.binMath->moduli(spectrum + 2, magnitudes_.data() + 1, half - 1);
+    magnitudes_[half] = spectrum[2 * half - 1];
+    build_.binMath->moduli(spectrum + 1, magnitudes_.data() + 1, half - 1);
     for (std::size_t k = 1; k < half; ++k) {
         if (!std::isfinite(magnitudes_[k])) [[unlikely]] {
-            magnitudes_[k] = std::hypot(spectrum[2 * k], spectrum[2 * k + 1]);
+            magnitudes_[k] = std::hypot(spectrum[2 * k - 1], spectrum[2 * k]);
         }
     }
 }
@@ -58,7 +67,7 @@ void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
     if (slope != 1.0) {
         for (std::size_t k = 0; k < magnitudes_.size(); ++k) {
             const double m = magnitudes_[k];
-            magnitudes_[k] = m * slope + (m / slopeCurve_[k]) * (1.0 - slope);
+            magnitudes_[k] = m * slope + (m * inverseSlopeCurve_[k]) * (1.0 - slope);
         }
     }
 }
@@ -86,28 +95,28 @@ void FrameAnalysis::limitMagnitudes() noexcept {
 
 void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
     const std::size_t size = analysisWindow_.size();
-    const std::size_t half = size / 2;
     double* const input = workspace.input.data();
     double* const output = workspace.output.data();
     double* const scratch = workspace.scratch.data();
 
-    // DC and Nyquist of a minimum-phase response are real and positive.
-    input[0] = std::abs(minimumPhaseSpectrum_[0]);
-    input[1] = std::abs(minimumPhaseSpectrum_[half]);
-    for (std::size_t k = 1; k < half; ++k) {
-        input[2 * k] = minimumPhaseSpectrum_[k].real();
-        input[2 * k + 1] = minimumPhaseSpectrum_[k].imag();
-    }
-    fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output, scratch,
-                              FftDirection::Backward, true);
+    // The response is already a packed spectrum: it is transformed where it lies.
+    fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), output,
+                              scratch, FftDirection::Backward, false);
 
-    const double transformSize = static_cast<double>(size);
     for (std::size_t i = 0; i < size; ++i) {
-        input[i] = (output[i] / transformSize) * kernelWindow_[i];
+        input[i] = output[i] * scaledKernelWindow_[i];
     }
     std::fill_n(input + size, size, 0.0);
     fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, input, kernelSpectrum_.data(),
                               scratch, FftDirection::Forward, false);
+}
+
+std::complex<double> FrameAnalysis::minimumPhaseBin(std::size_t k) const noexcept {
+    const std::size_t half = minimumPhaseSpectrum_.size() / 2;
+    if (k == 0 || k == half) {
+        return {minimumPhaseSpectrum_[k == 0 ? 0 : 2 * half - 1], 0.0};
+    }
+    return {minimumPhaseSpectrum_[2 * k - 1], minimumPhaseSpectrum_[2 * k]};
 }
 
 } // namespace calderine

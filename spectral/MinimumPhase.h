@@ -3,7 +3,6 @@
 #include "spectral/BinMath.h"
 #include "spectral/FftWorkspace.h"
 
-#include <complex>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -27,16 +26,27 @@ public:
     explicit MinimumPhase(std::uint32_t frameSize,
                           binmath::AnalysisBuild build = binmath::activeAnalysisBuild());
 
-    // gains and result: N/2 + 1 bins each, |gains| finite. Uses the size-N plan and the buffers
-    // of workspace.
-    void build(std::span<const double> gains, std::span<std::complex<double>> result,
+    // gains: N/2 + 1 bins, |gains| finite. result: N doubles, the response as a spectrum in the
+    // transform's packed layout (Fft.h), ready for a backward transform; DC and Nyquist are real
+    // and positive. Runs its own size-N/2 plan on the buffers of workspace (whose plans it does
+    // not use); for an odd N/2 it sums directly instead, in O(N^2).
+    void build(std::span<const double> gains, std::span<double> result,
                FftWorkspace& workspace) noexcept;
 
 private:
+    // The cepstrum c_1 .. c_M (M = N/2) of logGains_, into cepstrum_.
+    void cepstrumOfLogs(FftWorkspace& workspace) noexcept;
+    // The phases -sum_n d_n sin(pi k n / M) for k = 1 .. M-1, d_n = 2 (c_n - c_M), at [1 .. M-1]
+    // of the returned array (the workspace's input).
+    const double* phasesOfCepstrum(FftWorkspace& workspace) noexcept;
+
     binmath::AnalysisBuild build_;
-    std::vector<double> logGains_;       // N/2 + 1
-    std::vector<double> cepstrum_;       // N
-    std::vector<double> foldedCepstrum_; // N
+    std::uint32_t half_;           // M = N/2
+    FftPlanPtr halfPlan_;          // size M; null where the transform cannot take M
+    std::vector<double> sines_;    // sin(pi k / M), k = 0 .. M-1
+    std::vector<double> cosines_;  // cos(pi k / M), k = 0 .. M-1
+    std::vector<double> logGains_; // M + 1
+    std::vector<double> cepstrum_; // M + 1; [0] unused
 };
 
 } // namespace calderine

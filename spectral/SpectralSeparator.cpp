@@ -24,16 +24,18 @@ std::uint32_t checkedFrameSize(std::uint32_t frameLength) {
 } // namespace
 
 SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRate)
-    : frameSize_(checkedFrameSize(frameLength)), fft_(frameSize_),
-      analysis_(frameSize_, sampleRate),
-      ring_(2 * std::size_t{frameSize_}), slots_{FrameSlot(frameSize_, 0),
-                                                 FrameSlot(frameSize_, frameSize_ / 4),
-                                                 FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
-                                                 FrameSlot(frameSize_, 3 * (frameSize_ / 4))},
+    : frameSize_(checkedFrameSize(frameLength)), binMath_(&binmath::activeBinMath()),
+      fft_(frameSize_), analysis_(frameSize_, sampleRate), ring_(2 * std::size_t{frameSize_}),
+      paddedFrame_(2 * std::size_t{frameSize_}), slots_{FrameSlot(frameSize_, 0),
+                                                        FrameSlot(frameSize_, frameSize_ / 4),
+                                                        FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
+                                                        FrameSlot(frameSize_,
+                                                                  3 * (frameSize_ / 4))},
       hop_(frameSize_ / 4) {}
 
 void SpectralSeparator::reset() noexcept {
     std::fill_n(ring_.data(), ring_.size(), 0.0);
+    std::fill_n(paddedFrame_.data(), paddedFrame_.size(), 0.0);
     ringPosition_ = 0;
     for (FrameSlot& slot : slots_) {
         slot.reset();
@@ -93,23 +95,16 @@ void SpectralSeparator::renderFrame(const double* frame, FrameSlot& slot) noexce
     double* const spectrum = fft_.output.data();
     const double* const kernel = analysis_.kernelSpectrum().data();
 
-    std::copy_n(frame, size, input);
-    std::fill_n(input + size, size, 0.0);
-    fftTransform(*fft_.plan2N, input, spectrum, fft_.scratch.data(), FftDirection::Forward, false);
+    std::copy_n(frame, size, paddedFrame_.data());
+    fftTransform(*fft_.plan2N, paddedFrame_.data(), spectrum, fft_.scratch.data(),
+                 FftDirection::Forward, false);
 
     // Packed layout: real DC first, real Nyquist last, complex bin k at (2k - 1, 2k). The 1/(2N)
     // undoes the gain of the unscaled forward/backward pair.
     const double scale = 1.0 / static_cast<double>(2 * size);
     input[0] = spectrum[0] * kernel[0] * scale;
     input[last] = spectrum[last] * kernel[last] * scale;
-    for (std::size_t k = 1; k < size; ++k) {
-        const double aRe = spectrum[2 * k - 1];
-        const double aIm = spectrum[2 * k];
-        const double hRe = kernel[2 * k - 1];
-        const double hIm = kernel[2 * k];
-        input[2 * k - 1] = (aRe * hRe - aIm * hIm) * scale;
-        input[2 * k] = (aRe * hIm + aIm * hRe) * scale;
-    }
+    binMath_->scaledProducts(spectrum + 1, kernel + 1, input + 1, size - 1, scale);
     fftTransform(*fft_.plan2N, input, spectrum, fft_.scratch.data(), FftDirection::Backward, false);
 
     // spectrum now holds the 2N rendered samples. The new first half meets the previous frame's

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "spectral/BinMath.h"
 #include "spectral/FftWorkspace.h"
 #include "spectral/FrameAnalysis.h"
 #include "spectral/FrameSlot.h"
@@ -120,6 +121,8 @@ private:
     void renderFrame(const double* frame, FrameSlot& slot) noexcept;
 
     std::uint32_t frameSize_;
+    // The per-bin loops of the build the transforms run (bit-identical in every build).
+    const binmath::BinMathTable* binMath_;
     FftWorkspace fft_;
     FrameAnalysis analysis_;
     // The latest N samples, written twice (at i and N + i) so that every N-sample window of it
@@ -127,6 +130,9 @@ private:
     // 2N replaces the four slots' private double-buffered frames (8N).
     AlignedBuffer ring_;
     std::uint32_t ringPosition_ = 0; // next index to write, 0 .. N-1
+    // 2N: the frame to convolve in the first half, zeros in the second, which nothing ever
+    // writes: each frame costs a copy of N samples instead of a copy and a clear of 2N.
+    AlignedBuffer paddedFrame_;
     std::array<FrameSlot, slotCount> slots_;
     std::uint32_t hop_;
 };

@@ -306,6 +306,63 @@ TEST(BinMathComplexExp, MatchesExpTimesCosAndSin) {
     }
 }
 
+// Magnitudes floored at the analysis's -144 dB and taken by size, phases anywhere in the range
+// the minimum-phase construction produces.
+TEST(BinMathFlooredPolars, FlooredMagnitudeTimesCosAndSin) {
+    constexpr double floor = 6.30957344480193e-8;
+    const auto magnitudes = grid(-1.5, 1.5, 4001, false);
+    const auto grid2e6 = grid(-2e6, 2e6, 4001, false);
+    std::vector<double> phases(magnitudes.size());
+    for (std::size_t i = 0; i < magnitudes.size(); ++i) {
+        phases[i] = grid2e6[(i * 7919) % grid2e6.size()];
+    }
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> result(2 * magnitudes.size());
+        table->flooredPolars(magnitudes.data(), phases.data(), result.data(), magnitudes.size(),
+                             floor);
+        for (std::size_t i = 0; i < magnitudes.size(); ++i) {
+            const double magnitude = std::max(floor, std::fabs(magnitudes[i]));
+            // The reduction of phases up to 2e6 rad loses a few ulps of 2e6 against the C
+            // library's exact one: 1e-10 of the magnitude covers it.
+            ASSERT_NEAR(result[2 * i], magnitude * std::cos(phases[i]), 1e-10 * magnitude) << i;
+            ASSERT_NEAR(result[2 * i + 1], magnitude * std::sin(phases[i]), 1e-10 * magnitude) << i;
+        }
+    }
+    // Exact points: a zero gain lands on the floor, a phase of zero gives the magnitude itself.
+    const double gains[] = {0.0, -0.25, 1.0};
+    const double zeroPhases[] = {0.0, 0.0, 0.0};
+    double exact[6];
+    binmath::activeBinMath().flooredPolars(gains, zeroPhases, exact, 3, floor);
+    EXPECT_EQ(exact[0], floor);
+    EXPECT_EQ(exact[1], 0.0);
+    EXPECT_EQ(exact[2], 0.25);
+    EXPECT_EQ(exact[4], 1.0);
+}
+
+// Complex products at literal points: (1 + 2i)(3 - 4i) = 11 + 2i and i * i = -1, scaled by
+// 1/2; a run long enough for every build's vector loop and its scalar tail.
+TEST(BinMathScaledProducts, ComplexProductsTimesTheScale) {
+    constexpr std::size_t count = 11;
+    std::vector<double> a(2 * count);
+    std::vector<double> b(2 * count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const bool imaginaryUnits = k % 3 == 2;
+        a[2 * k] = imaginaryUnits ? 0.0 : 1.0;
+        a[2 * k + 1] = imaginaryUnits ? 1.0 : 2.0;
+        b[2 * k] = imaginaryUnits ? 0.0 : 3.0;
+        b[2 * k + 1] = imaginaryUnits ? 1.0 : -4.0;
+    }
+    for (const BinMathTable* table : builds()) {
+        std::vector<double> out(2 * count);
+        table->scaledProducts(a.data(), b.data(), out.data(), count, 0.5);
+        for (std::size_t k = 0; k < count; ++k) {
+            const bool imaginaryUnits = k % 3 == 2;
+            EXPECT_EQ(out[2 * k], imaginaryUnits ? -0.5 : 5.5) << k;
+            EXPECT_EQ(out[2 * k + 1], imaginaryUnits ? 0.0 : 1.0) << k;
+        }
+    }
+}
+
 // -3 dB knee on a ceiling of 1, and the analysis's reference conventions.
 binmath::Knee kneeFor(double reference) {
     return {reference, 0.001, 0.7079457843841379, 1.2920542156158621, 0.2920542156158621, 1.0};
@@ -409,6 +466,12 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
     std::vector<double> logInputs = grid(1e-9, 4.0, 300003, true);
     const auto linear = grid(-1.0, 1.0, 100001, false);
     logInputs.insert(logInputs.end(), linear.begin(), linear.end());
+    // Runs of exact gains of +-1, some of them whole vectors wide and some not, around values
+    // on either side of the knee: the loops' shortcuts for such runs must give the same bits.
+    for (std::size_t run = 1; run <= 9; ++run) {
+        logInputs.insert(logInputs.end(), run, run % 2 == 0 ? -1.0 : 1.0);
+        logInputs.push_back(0.5 + 0.1 * static_cast<double>(run));
+    }
     std::vector<double> pairs;
     const auto re = grid(-20.0, 1.0, 300007, false);
     const auto im = grid(-2e5, 2e5, 300007, false);
@@ -431,6 +494,28 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
         std::vector<double> exps(pairs);
         tables[t]->complexExps(exps.data(), exps.data(), re.size()); // in place
         EXPECT_EQ(std::memcmp(exps.data(), expectedExps.data(), exps.size() * sizeof(double)), 0)
+            << "build " << t;
+
+        std::vector<double> polars(pairs.size());
+        std::vector<double> expectedPolars(pairs.size());
+        tables[0]->flooredPolars(re.data(), im.data(), expectedPolars.data(), re.size(),
+                                 6.30957344480193e-8);
+        tables[t]->flooredPolars(re.data(), im.data(), polars.data(), re.size(),
+                                 6.30957344480193e-8);
+        EXPECT_EQ(std::memcmp(polars.data(), expectedPolars.data(), polars.size() * sizeof(double)),
+                  0)
+            << "build " << t;
+
+        // In place on the first factor, as the fast convolution might run it.
+        std::vector<double> products(pairs);
+        std::vector<double> expectedProducts(pairs.size());
+        tables[0]->scaledProducts(pairs.data(), expectedPolars.data(), expectedProducts.data(),
+                                  re.size(), 1.0 / 4800.0);
+        tables[t]->scaledProducts(products.data(), expectedPolars.data(), products.data(),
+                                  re.size(), 1.0 / 4800.0);
+        EXPECT_EQ(
+            std::memcmp(products.data(), expectedProducts.data(), products.size() * sizeof(double)),
+            0)
             << "build " << t;
 
         std::vector<double> moduli(re.size());
