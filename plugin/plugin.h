@@ -30,8 +30,9 @@ public:
     // The project's version (set once, in CMake) as hosts read it: 1.0.10 is 1010.
     static constexpr std::int32_t kVendorVersion =
         CALDERINE_VERSION_MAJOR * 1000 + CALDERINE_VERSION_MINOR * 100 + CALDERINE_VERSION_PATCH;
-    static_assert(CALDERINE_VERSION_MINOR < 10 && CALDERINE_VERSION_PATCH < 100,
-                  "the vendor version number has one digit for the minor version, two for the patch");
+    static_assert(
+        CALDERINE_VERSION_MINOR < 10 && CALDERINE_VERSION_PATCH < 100,
+        "the vendor version number has one digit for the minor version, two for the patch");
     static constexpr const char* kEffectName = "calderine";
     static constexpr const char* kVendorName = "pemberlow";
     static constexpr const char* kProductName = "calderine";

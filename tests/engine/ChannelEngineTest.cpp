@@ -1,4 +1,5 @@
 #include "engine/ChannelEngine.h"
+
 #include "tests/support/TestSignal.h"
 
 #include <algorithm>

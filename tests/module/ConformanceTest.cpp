@@ -2,8 +2,8 @@
 // block size, noise with loud, quiet and silent stretches, and parameters automated every few
 // samples. Whatever happens, no output sample may be NaN, infinite or subnormal.
 #include "plugin/ParameterTable.h"
-#include "tests/support/EffectSignals.h"
 #include "tests/support/BuiltModule.h"
+#include "tests/support/EffectSignals.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <cmath>

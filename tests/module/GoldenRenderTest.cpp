@@ -30,9 +30,9 @@ double allowedDifference(const golden::Excerpt& excerpt, double expected) {
     if (excerpt.name.starts_with("float/")) {
         const auto value = static_cast<float>(expected);
         return std::max(kTolerance,
-                        static_cast<double>(std::nextafter(std::fabs(value),
-                                                           std::numeric_limits<float>::max()) -
-                                            std::fabs(value)));
+                        static_cast<double>(
+                            std::nextafter(std::fabs(value), std::numeric_limits<float>::max()) -
+                            std::fabs(value)));
     }
     return kTolerance;
 }
@@ -51,8 +51,8 @@ TEST_P(GoldenRender, MatchesTheStoredExcerpts) {
         double worst = 0.0;
         std::size_t worstAt = 0;
         for (std::size_t n = 0; n < want.samples.size(); ++n) {
-            const double excess =
-                std::fabs(got.samples[n] - want.samples[n]) - allowedDifference(want, want.samples[n]);
+            const double excess = std::fabs(got.samples[n] - want.samples[n]) -
+                                  allowedDifference(want, want.samples[n]);
             if (!(excess <= worst)) {
                 worst = std::isnan(excess) ? std::numeric_limits<double>::infinity() : excess;
                 worstAt = n;

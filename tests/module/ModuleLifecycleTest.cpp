@@ -1,7 +1,7 @@
 // The built module driven through its entry point and record, as a host drives it.
 #include "tests/support/BuiltModule.h"
-#include "tools/vsthost/HostedEffect.h"
 #include "tests/support/RecordingHost.h"
+#include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
 #include <array>

@@ -8,8 +8,8 @@
 // differences stay many orders of magnitude below anything audible; kTolerance bounds them with a
 // wide margin and would still catch any real divergence (a lost parameter, a shifted frame, a
 // different code path), which shows up at 1e-3 and above.
-#include "tests/support/BuiltModule.h"
 #include "tests/module/ParityRender.h"
+#include "tests/support/BuiltModule.h"
 
 #include <algorithm>
 #include <cmath>

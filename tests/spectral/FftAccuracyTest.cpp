@@ -161,10 +161,10 @@ TEST_P(FftAccuracy, MatchesDirectDftInBothLayouts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameSizesAndOddFactorisations, FftAccuracy,
-                         ::testing::Combine(::testing::Values(32, 96, 480, 1152, 1600, 2304, 2400, 3200,
-                                                          4608, 4800, 9216, 9600),
-                                          ::testing::Values(FftDirection::Forward,
-                                                          FftDirection::Backward)),
+                         ::testing::Combine(::testing::Values(32, 96, 480, 1152, 1600, 2304, 2400,
+                                                              3200, 4608, 4800, 9216, 9600),
+                                            ::testing::Values(FftDirection::Forward,
+                                                              FftDirection::Backward)),
                          [](const ::testing::TestParamInfo<FftAccuracy::ParamType>& info) {
                              return std::to_string(std::get<0>(info.param)) +
                                     (std::get<1>(info.param) == FftDirection::Forward ? "Forward"

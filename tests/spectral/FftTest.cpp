@@ -146,7 +146,8 @@ TEST(Fft, BackwardOfForwardScalesByN) {
 TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
     for (const int n : {32, 2400, 4608}) {
         const FftPlanPtr plan(createFftPlan(n));
-        const std::vector<double> input = testing::uniformNoise(static_cast<std::size_t>(n), 7u + n);
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 7u + n);
         for (const FftDirection direction : directions) {
             for (const bool ordered : layouts) {
                 SCOPED_TRACE(describe(n, direction, ordered));

@@ -3,9 +3,9 @@
 #include "tools/render/ExitStatus.h"
 #include "tools/render/NumberText.h"
 #include "tools/render/OutputFormat.h"
+#include "tools/render/PresetFile.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/SampleEncoding.h"
-#include "tools/render/PresetFile.h"
 
 #include <csignal>
 #include <optional>

@@ -9,8 +9,8 @@
 #include <cctype>
 #include <fcntl.h>
 #include <sndfile.h>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace calderine {
 

@@ -166,16 +166,15 @@ RenderSummary RenderCommand::run() const {
         applyChanges(*effects[p], passChanges[p]);
         const auto path =
             kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
-        writers.push_back(std::make_unique<RenderOutput>(
-            path, destinations.empty() ? nullptr : &destinations[p], format, shape,
-            effectChannels));
+        writers.push_back(
+            std::make_unique<RenderOutput>(path, destinations.empty() ? nullptr : &destinations[p],
+                                           format, shape, effectChannels));
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 
-    ProgressBar progress(std::cerr,
-                         !options.quiet && options.showProgress &&
-                             ProgressBar::standardErrorIsTerminal(),
-                         input.frames(), input.sampleRate());
+    ProgressBar progress(
+        std::cerr, !options.quiet && options.showProgress && ProgressBar::standardErrorIsTerminal(),
+        input.frames(), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
     const RenderReport report = StreamRenderer(settings).render(input, targets, progress);
 

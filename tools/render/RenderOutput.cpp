@@ -11,8 +11,7 @@ namespace calderine {
 namespace {
 
 SampleSink& openWriter(const std::filesystem::path& path, const OutputDestination* destination,
-                       int format, const StreamShape& shape,
-                       std::unique_ptr<SoundFileWriter>& file,
+                       int format, const StreamShape& shape, std::unique_ptr<SoundFileWriter>& file,
                        std::unique_ptr<StandardOutputWriter>& stream) {
     if (destination == nullptr || OutputFormat::isStandardStream(path)) {
         stream = std::make_unique<StandardOutputWriter>(format, shape);
@@ -24,9 +23,8 @@ SampleSink& openWriter(const std::filesystem::path& path, const OutputDestinatio
 
 } // namespace
 
-RenderOutput::RenderOutput(const std::filesystem::path& path,
-                           const OutputDestination* destination, int format,
-                           const StreamShape& shape, int effectChannels)
+RenderOutput::RenderOutput(const std::filesystem::path& path, const OutputDestination* destination,
+                           int format, const StreamShape& shape, int effectChannels)
     : destination(path), format(format), shape(shape),
       counter(openWriter(path, destination, format, shape, file, stream)) {
     if (shape.channels == 1 && effectChannels > 1) {

@@ -71,8 +71,8 @@ TEST(OutputFormat, Mp3HoldsTheMpegRatesOnly) {
     const struct {
         int rate;
         bool holds;
-    } cases[] = {{8000, true},   {11025, true},  {22050, true}, {32000, true},
-                 {44100, true},  {48000, true},  {7999, false}, {48012, false},
+    } cases[] = {{8000, true},   {11025, true},  {22050, true},  {32000, true},
+                 {44100, true},  {48000, true},  {7999, false},  {48012, false},
                  {88200, false}, {96000, false}, {192000, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rate);

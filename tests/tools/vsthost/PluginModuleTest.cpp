@@ -1,9 +1,9 @@
 // The host library against modules that are missing, broken or unusual.
 #include "tools/vsthost/PluginModule.h"
 
+#include "tests/support/RecordingHost.h"
 #include "tools/vsthost/HostError.h"
 #include "tools/vsthost/HostedEffect.h"
-#include "tests/support/RecordingHost.h"
 
 #include <filesystem>
 #include <fstream>
