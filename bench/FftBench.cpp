@@ -128,22 +128,29 @@ void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int 
     }
 }
 
-// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), on the same
-// arrays and twiddles as the two passes it replaces, for comparison with their sum.
+// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), or 4, 3, 3
+// (radf433/radb433, withFour), on the same arrays and twiddles as the passes it replaces, for
+// comparison with their sum.
 void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-                   FftDirection direction) {
+                   FftDirection direction, bool withFour) {
     const FftPlanPtr plan(createFftPlan(n));
     const std::vector<PassShape> shapes = passesOf(*plan, direction);
     const bool forward = direction == FftDirection::Forward;
     // The ido = p pass: second forward, next to last backward.
     const PassShape& tail = shapes[forward ? 1 : shapes.size() - 2];
+    // The radix-4 pass at ido = 9: third forward, third from last backward.
+    const PassShape& four = shapes[forward ? 2 : shapes.size() - 3];
     const double* wa = plan->twiddles + tail.twiddleOffset;
+    const double* wa4 = plan->twiddles + four.twiddleOffset;
     const int p = tail.radix;
     AlignedBuffer input(n);
     AlignedBuffer output(n);
     fillRandom(input.data(), n);
     for (auto _ : state) {
-        if (p == 5) {
+        if (withFour) {
+            (forward ? passes.radf433 : passes.radb433)(four.l1, input.data(), output.data(), wa4,
+                                                        wa4 + 9, wa4 + 18, wa, wa + 3);
+        } else if (p == 5) {
             (forward ? passes.radf55 : passes.radb55)(tail.l1, input.data(), output.data(), wa,
                                                       wa + 5, wa + 10, wa + 15);
         } else {
@@ -224,20 +231,34 @@ const bool registered = [] {
             const int nf = plan->factors[1];
             const int p = plan->factors[nf + 1];
             if (nf >= 2 && (p == 5 || p == 3) && plan->factors[nf] == p) {
-                const std::string fusedName =
-                    (forward ? ":radf" : ":radb") + std::to_string(p) + std::to_string(p);
-                const std::string name =
-                    "/N:" + std::to_string(n) +
-                    (forward ? "/1+2" : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf)) +
-                    fusedName;
-                benchmark::RegisterBenchmark(
-                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
-                        timeFusedTail(state, fftpass::activeFftPasses(), n, direction);
-                    });
-                benchmark::RegisterBenchmark(
-                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
-                        timeFusedTail(state, fftpass::baselineFftPasses(), n, direction);
-                    });
+                for (const bool withFour : {false, true}) {
+                    if (withFour && (p != 3 || nf < 3 || plan->factors[nf - 1] != 4)) {
+                        continue;
+                    }
+                    const std::string fusedName = (forward ? ":radf" : ":radb") +
+                                                  std::string(withFour ? "4" : "") +
+                                                  std::to_string(p) + std::to_string(p);
+                    const std::string name =
+                        "/N:" + std::to_string(n) +
+                        (withFour
+                             ? (forward ? "/1+2+3"
+                                        : "/" + std::to_string(nf - 2) + "+" +
+                                              std::to_string(nf - 1) + "+" + std::to_string(nf))
+                             : (forward
+                                    ? "/1+2"
+                                    : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf))) +
+                        fusedName;
+                    benchmark::RegisterBenchmark(
+                        ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                            timeFusedTail(state, fftpass::activeFftPasses(), n, direction,
+                                          withFour);
+                        });
+                    benchmark::RegisterBenchmark(
+                        ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                            timeFusedTail(state, fftpass::baselineFftPasses(), n, direction,
+                                          withFour);
+                        });
+                }
             }
             for (std::size_t step = 0; step < shapes.size(); ++step) {
                 const PassShape& s = shapes[step];

@@ -131,20 +131,30 @@ void orderedToPacked(const double* __restrict in, double* __restrict out, int n)
 // Plans whose last two factors are equal odd ones (5, 5 or 3, 3) run the passes at ido = 1 and
 // ido = p as one step (radf55/radb55, radf33/radb33), which spares the trip of the whole array
 // through memory between them and the interleaving shuffles on both sides of it (measured: 0.6 to
-// 0.8 of the two passes' time). Returns that p, or 0.
+// 0.8 of the two passes' time). Where a 4 precedes the 3, 3, the radix-4 pass at ido = 9 joins them
+// (radf433/radb433).
 //
-// The fused backward step stores p * p streams l1 = N / p^2 doubles apart. Where more of them fall
-// into one set of the L1 data cache than it has ways (8 on current x86-64 cores, 4 KiB per way),
-// they evict each other: at N = 4608 (l1 = 512, all nine streams in one set) radb33 took 2180 ns
-// against 1063 + 655 for the two passes. Such plans keep the backward passes apart.
-int fusedTailRadix(const FftPlan& plan, FftDirection direction) noexcept {
+// The fused backward 5, 5 and 3, 3 steps store p * p streams l1 = N / p^2 doubles apart. Where more
+// of them fall into one set of the L1 data cache than it has ways (8 on current x86-64 cores, 4 KiB
+// per way), they evict each other: at N = 4608 (l1 = 512, all nine streams in one set) radb33 took
+// 2180 ns against 1063 + 655 for the two passes. Such plans keep those backward passes apart.
+struct FusedTail {
+    int radix;     // p of the fused p, p step, or 0 for none
+    bool withFour; // the radix-4 pass before it joins (p == 3 only)
+    int passes() const noexcept { return radix == 0 ? 0 : withFour ? 3 : 2; }
+};
+
+FusedTail fusedTail(const FftPlan& plan, FftDirection direction) noexcept {
     const int nf = plan.factors[1];
     if (nf < 2) {
-        return 0;
+        return {0, false};
     }
     const int p = plan.factors[nf + 1];
     if ((p != 5 && p != 3) || plan.factors[nf] != p) {
-        return 0;
+        return {0, false};
+    }
+    if (p == 3 && nf >= 3 && plan.factors[nf - 1] == 4) {
+        return {3, true};
     }
     if (direction == FftDirection::Backward) {
         constexpr int wayBytes = 4096;
@@ -152,26 +162,27 @@ int fusedTailRadix(const FftPlan& plan, FftDirection direction) noexcept {
         const int strideBytes = static_cast<int>(sizeof(double)) * (plan.size / (p * p));
         const int sets = wayBytes / std::gcd(strideBytes, wayBytes);
         if ((p * p + sets - 1) / sets > ways) {
-            return 0;
+            return {0, false};
         }
     }
-    return p;
+    return {p, false};
 }
 
-// Runs the chain of steps (the radix passes, two of them fused as above where they can be, preceded
-// by the conversion from the ordered layout for a backward transform), each reading the previous
-// step's array and writing the other of output/work. The first destination is chosen by the parity
-// of the step count so that the last step lands in output; when input is that first destination,
-// the other array goes first instead (input must be read before it is overwritten) and the result
-// is copied into output at the end. A forward transform into the ordered layout reorders its result
-// in place.
+// Runs the chain of steps (the radix passes, two or three of them fused as above where they can
+// be, preceded by the conversion from the ordered layout for a backward transform), each reading
+// the previous step's array and writing the other of output/work. The first destination is chosen
+// by the parity of the step count so that the last step lands in output; when input is that first
+// destination, the other array goes first instead (input must be read before it is overwritten)
+// and the result is copied into output at the end. A forward transform into the ordered layout
+// reorders its result in place.
 void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
               double* output, double* work, FftDirection direction, bool ordered) noexcept {
     const int n = plan.size;
     const int nf = plan.factors[1];
     const bool convertInput = ordered && direction == FftDirection::Backward;
-    const int fused = fusedTailRadix(plan, direction);
-    const int steps = nf - (fused != 0 ? 1 : 0) + (convertInput ? 1 : 0);
+    const FusedTail fused = fusedTail(plan, direction);
+    const int fusedPasses = fused.passes();
+    const int steps = nf - fusedPasses + (fusedPasses != 0 ? 1 : 0) + (convertInput ? 1 : 0);
 
     double* destination = steps % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
@@ -184,23 +195,34 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         source = result = destination;
         std::swap(destination, other);
     };
+    // Twiddles from the fused step's first row to the end of the table, where a forward transform
+    // finds them: the radix-4 pass's 3 rows of 9 (if it joins), the ido = p pass's p - 1 rows of
+    // p and p - 1 doubles of the ido = 1 pass (which reads none).
+    const int fusedTwiddles =
+        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + (fused.withFour ? 27 : 0);
+    const auto runFused = [&](int l1, const double* wa) {
+        if (fused.withFour) {
+            (direction == FftDirection::Forward ? passes.radf433 : passes.radb433)(
+                l1, source, destination, wa, wa + 9, wa + 18, wa + 27, wa + 30);
+        } else if (fused.radix == 5) {
+            (direction == FftDirection::Forward ? passes.radf55 : passes.radb55)(
+                l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
+        } else {
+            (direction == FftDirection::Forward ? passes.radf33 : passes.radb33)(
+                l1, source, destination, wa, wa + 3);
+        }
+        stepDone();
+    };
 
     if (direction == FftDirection::Forward) {
         int l2 = n;
         int iw = n - 1;
         int j = nf;
-        if (fused != 0) {
-            // Factors nf and nf - 1: ido = 1 (no twiddles) and ido = p (p - 1 rows of p).
-            l2 = n / (fused * fused);
-            iw -= (fused - 1) * (1 + fused);
-            const double* wa = plan.twiddles + iw;
-            if (fused == 5) {
-                passes.radf55(l2, source, destination, wa, wa + 5, wa + 10, wa + 15);
-            } else {
-                passes.radf33(l2, source, destination, wa, wa + 3);
-            }
-            stepDone();
-            j -= 2;
+        if (fusedPasses != 0) {
+            l2 = n / (fused.radix * fused.radix * (fused.withFour ? 4 : 1));
+            iw -= fusedTwiddles;
+            runFused(l2, plan.twiddles + iw);
+            j -= fusedPasses;
         }
         for (; j >= 1; --j) {
             const int p = plan.factors[1 + j];
@@ -221,8 +243,7 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         }
         int l1 = 1;
         int iw = 0;
-        const int separate = fused != 0 ? nf - 2 : nf;
-        for (int j = 1; j <= separate; ++j) {
+        for (int j = 1; j <= nf - fusedPasses; ++j) {
             const int p = plan.factors[1 + j];
             const int l2 = p * l1;
             const int ido = n / l2;
@@ -231,14 +252,8 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
             l1 = l2;
             iw += (p - 1) * ido;
         }
-        if (fused != 0) {
-            const double* wa = plan.twiddles + iw;
-            if (fused == 5) {
-                passes.radb55(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
-            } else {
-                passes.radb33(l1, source, destination, wa, wa + 3);
-            }
-            stepDone();
+        if (fusedPasses != 0) {
+            runFused(l1, plan.twiddles + iw);
         }
     }
 

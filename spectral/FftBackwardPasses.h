@@ -166,35 +166,44 @@ template <class Lanes>
     });
 }
 
+// Row k of the last two backward passes of a plan whose last factors are 3, 3: radb3 at ido = 3
+// (l1 rows) on inRow (cc(i, m, k) at i + 3 * m) and radb3 at ido = 1 (3 * l1 rows), storing the
+// latter's outputs, 3 * l1 apart.
+template <class Rows, class V>
+inline void radb33Row(const Rows& rows, const V (&inRow)[9], const int k, const int l1,
+                      const double* __restrict wa1, const double* __restrict wa2,
+                      double* __restrict ch) noexcept {
+    const int rows2 = 3 * l1; // the second pass's rows, also the distance between its outputs
+    const V first[3] = {inRow[0], inRow[5], inRow[6]};
+    V firstOut[3];
+    radb3First(first, firstOut);
+    const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
+                       {rows.splat(wa2[0]), rows.splat(wa2[1])}};
+    const V in[3][2] = {{inRow[1], inRow[2]}, {inRow[7], inRow[8]}, {inRow[3], inRow[4]}};
+    V out[3][2];
+    radb3Complex(w, in, out);
+    // Output m of the first pass is, whole, the input of the second pass's row k + l1 * m.
+    for (int m = 0; m < 3; ++m) {
+        const V row[3] = {firstOut[m], out[m][0], out[m][1]};
+        V last[3];
+        radb3First(row, last);
+        for (int q = 0; q < 3; ++q) {
+            rows.store(ch + k + l1 * m + q * rows2, last[q]);
+        }
+    }
+}
+
 // The last two backward passes of a plan whose last factors are 3, 3: radb3 at ido = 3 (l1 rows)
 // and at ido = 1 (3 * l1 rows) in one, as radb55 does for fives. wa1, wa2 are the first pass's
 // twiddle rows.
 template <class Lanes>
 [[gnu::flatten]] void radb33(const int l1, const double* __restrict cc, double* __restrict ch,
                              const double* __restrict wa1, const double* __restrict wa2) noexcept {
-    const int rows2 = 3 * l1; // the second pass's rows, also the distance between its outputs
     Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
         using V = typename std::decay_t<decltype(rows)>::V;
-        // The first pass's input row: cc(i, m, k) at i + 3 * m.
         V inRow[9];
         rows.loadInterleaved(cc + 9 * k, inRow);
-        const V first[3] = {inRow[0], inRow[5], inRow[6]};
-        V firstOut[3];
-        radb3First(first, firstOut);
-        const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
-                           {rows.splat(wa2[0]), rows.splat(wa2[1])}};
-        const V in[3][2] = {{inRow[1], inRow[2]}, {inRow[7], inRow[8]}, {inRow[3], inRow[4]}};
-        V out[3][2];
-        radb3Complex(w, in, out);
-        // Output m of the first pass is, whole, the input of the second pass's row k + l1 * m.
-        for (int m = 0; m < 3; ++m) {
-            const V row[3] = {firstOut[m], out[m][0], out[m][1]};
-            V last[3];
-            radb3First(row, last);
-            for (int q = 0; q < 3; ++q) {
-                rows.store(ch + k + l1 * m + q * rows2, last[q]);
-            }
-        }
+        radb33Row(rows, inRow, k, l1, wa1, wa2, ch);
     });
 }
 
@@ -434,6 +443,80 @@ template <class Lanes>
             for (int q = 0; q < 5; ++q) {
                 rows.store(last + q * rows2, out[q]);
             }
+        }
+    });
+}
+
+// The last three backward passes of a plan whose last factors are 4, 3, 3: radb4 at ido = 9 (l1
+// rows) and the radb33 step (4 * l1 rows) in one, on the same values in the same order (see
+// radf433). Output m of the radix-4 pass's row k is, whole, the input row k + l1 * m of the 3, 3
+// step. wa1 .. wa3 are the radix-4 pass's twiddle rows, wb1 and wb2 those of the ido = 3 radix-3
+// pass.
+template <class Lanes>
+[[gnu::flatten]] void radb433(const int l1, const double* __restrict cc, double* __restrict ch,
+                              const double* __restrict wa1, const double* __restrict wa2,
+                              const double* __restrict wa3, const double* __restrict wb1,
+                              const double* __restrict wb2) noexcept {
+    constexpr int ido = 9;
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // The radix-4 pass's input row: cc(i, m, k) at i + ido * m.
+        V in[4 * ido];
+        rows.loadInterleaved(cc + 4 * ido * k, in);
+        // out[m][i] = ch(i, k, m) of the radix-4 pass.
+        V out[4][ido];
+        {
+            const V tr1 = in[0] - in[ido - 1 + 3 * ido];
+            const V tr2 = in[0] + in[ido - 1 + 3 * ido];
+            const V tr3 = 2.0 * in[ido - 1 + ido];
+            const V tr4 = 2.0 * in[2 * ido];
+            out[0][0] = tr2 + tr3;
+            out[1][0] = tr1 - tr4;
+            out[2][0] = tr2 - tr3;
+            out[3][0] = tr1 + tr4;
+        }
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            const V w1r = rows.splat(wa1[i - 2]);
+            const V w1i = rows.splat(wa1[i - 1]);
+            const V w2r = rows.splat(wa2[i - 2]);
+            const V w2i = rows.splat(wa2[i - 1]);
+            const V w3r = rows.splat(wa3[i - 2]);
+            const V w3i = rows.splat(wa3[i - 1]);
+            const V c0r = in[i - 1];
+            const V c0i = in[i];
+            const V c2r = in[i - 1 + 2 * ido];
+            const V c2i = in[i + 2 * ido];
+            const V m1r = in[ic - 1 + ido];
+            const V m1i = in[ic + ido];
+            const V m3r = in[ic - 1 + 3 * ido];
+            const V m3i = in[ic + 3 * ido];
+            // As radb4's complex loop.
+            const V ti1 = c0i + m3i;
+            const V ti2 = c0i - m3i;
+            const V ti3 = c2i - m1i;
+            const V tr4 = c2i + m1i;
+            const V tr1 = c0r - m3r;
+            const V tr2 = c0r + m3r;
+            const V ti4 = c2r - m1r;
+            const V tr3 = c2r + m1r;
+            out[0][i - 1] = tr2 + tr3;
+            out[0][i] = ti2 + ti3;
+            const V cr3 = tr2 - tr3;
+            const V ci3 = ti2 - ti3;
+            const V cr2 = tr1 - tr4;
+            const V cr4 = tr1 + tr4;
+            const V ci2 = ti1 + ti4;
+            const V ci4 = ti1 - ti4;
+            out[1][i - 1] = w1r * cr2 - w1i * ci2;
+            out[1][i] = w1r * ci2 + w1i * cr2;
+            out[2][i - 1] = w2r * cr3 - w2i * ci3;
+            out[2][i] = w2r * ci3 + w2i * cr3;
+            out[3][i - 1] = w3r * cr4 - w3i * ci4;
+            out[3][i] = w3r * ci4 + w3i * cr4;
+        }
+        for (int m = 0; m < 4; ++m) {
+            radb33Row(rows, out[m], k + l1 * m, 4 * l1, wb1, wb2, ch);
         }
     });
 }

@@ -165,6 +165,36 @@ template <class Lanes>
     });
 }
 
+// Row k of the first two forward passes of a plan whose last factors are 3, 3: radf3 at ido = 1
+// (3 * l1 rows, its inputs 3 * l1 apart) and at ido = 3 (l1 rows), in vector lanes of rows.
+// outRow receives the second pass's output row, ch(i, m, k) at i + 3 * m.
+template <class Rows, class V>
+inline void radf33Row(const Rows& rows, const double* __restrict cc, const int k, const int l1,
+                      const double* __restrict wa1, const double* __restrict wa2,
+                      V (&outRow)[9]) noexcept {
+    const int rows1 = 3 * l1; // the first pass's rows, also the distance between its inputs
+    // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
+    V row[3][3];
+    for (int m = 0; m < 3; ++m) {
+        const double* first = cc + k + l1 * m;
+        const V in[3] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1)};
+        radf3First(in, row[m]);
+    }
+    const V first[3] = {row[0][0], row[1][0], row[2][0]};
+    V firstOut[3];
+    radf3First(first, firstOut);
+    const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
+                       {rows.splat(wa2[0]), rows.splat(wa2[1])}};
+    const V in[3][2] = {{row[0][1], row[0][2]}, {row[1][1], row[1][2]}, {row[2][1], row[2][2]}};
+    V out[3][2];
+    radf3Complex(w, in, out);
+    const V result[9] = {firstOut[0], out[0][0],   out[0][1], out[2][0], out[2][1],
+                         firstOut[1], firstOut[2], out[1][0], out[1][1]};
+    for (int j = 0; j < 9; ++j) {
+        outRow[j] = result[j];
+    }
+}
+
 // The first two forward passes of a plan whose last factors are 3, 3: radf3 at ido = 1 (3 * l1
 // rows) and at ido = 3 (l1 rows) in one, as radf55 does for fives. wa1, wa2 are the second pass's
 // twiddle rows. Measured (AVX2 build): 556 ns against 324 + 560 for the two passes at N = 2304,
@@ -172,28 +202,10 @@ template <class Lanes>
 template <class Lanes>
 [[gnu::flatten]] void radf33(const int l1, const double* __restrict cc, double* __restrict ch,
                              const double* __restrict wa1, const double* __restrict wa2) noexcept {
-    const int rows1 = 3 * l1; // the first pass's rows, also the distance between its inputs
     Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
         using V = typename std::decay_t<decltype(rows)>::V;
-        // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
-        V row[3][3];
-        for (int m = 0; m < 3; ++m) {
-            const double* first = cc + k + l1 * m;
-            const V in[3] = {rows.load(first), rows.load(first + rows1),
-                             rows.load(first + 2 * rows1)};
-            radf3First(in, row[m]);
-        }
-        const V first[3] = {row[0][0], row[1][0], row[2][0]};
-        V firstOut[3];
-        radf3First(first, firstOut);
-        const V w[2][2] = {{rows.splat(wa1[0]), rows.splat(wa1[1])},
-                           {rows.splat(wa2[0]), rows.splat(wa2[1])}};
-        const V in[3][2] = {{row[0][1], row[0][2]}, {row[1][1], row[1][2]}, {row[2][1], row[2][2]}};
-        V out[3][2];
-        radf3Complex(w, in, out);
-        // The second pass's output row: ch(i, m, k) at i + 3 * m.
-        const V outRow[9] = {firstOut[0], out[0][0],   out[0][1], out[2][0], out[2][1],
-                             firstOut[1], firstOut[2], out[1][0], out[1][1]};
+        V outRow[9];
+        radf33Row(rows, cc, k, l1, wa1, wa2, outRow);
         rows.storeInterleaved(ch + 9 * k, outRow);
     });
 }
@@ -434,6 +446,79 @@ template <class Lanes>
             }
         }
         rows.storeInterleaved(ch + 25 * k, outRow);
+    });
+}
+
+// The first three forward passes of a plan whose last factors are 4, 3, 3: the radf33 step (4 * l1
+// rows) and radf4 at ido = 9 (l1 rows) in one, on the same values in the same order. Row k of the
+// radix-4 pass takes its input m whole from row k + l1 * m of the 3, 3 step, so rows in vector
+// lanes run from one into the other in registers: the 3, 3 step's interleaving store and the
+// radix-4 pass's loads along i (its rows, 9 doubles, fill no vector) are both spared. wa1 .. wa3
+// are the radix-4 pass's twiddle rows, wb1 and wb2 those of the ido = 3 radix-3 pass.
+template <class Lanes>
+[[gnu::flatten]] void radf433(const int l1, const double* __restrict cc, double* __restrict ch,
+                              const double* __restrict wa1, const double* __restrict wa2,
+                              const double* __restrict wa3, const double* __restrict wb1,
+                              const double* __restrict wb2) noexcept {
+    constexpr int ido = 9;
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // in[m][i] = cc(i, k, m) of the radix-4 pass.
+        V in[4][ido];
+        for (int m = 0; m < 4; ++m) {
+            radf33Row(rows, cc, k + l1 * m, 4 * l1, wb1, wb2, in[m]);
+        }
+        // The radix-4 pass's output row: ch(i, m, k) at i + ido * m.
+        V out[4 * ido];
+        {
+            const V tr1 = in[1][0] + in[3][0];
+            const V tr2 = in[0][0] + in[2][0];
+            out[0] = tr1 + tr2;
+            out[ido - 1 + 3 * ido] = tr2 - tr1;
+            out[ido - 1 + ido] = in[0][0] - in[2][0];
+            out[2 * ido] = in[3][0] - in[1][0];
+        }
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            const V w1r = rows.splat(wa1[i - 2]);
+            const V w1i = rows.splat(wa1[i - 1]);
+            const V w2r = rows.splat(wa2[i - 2]);
+            const V w2i = rows.splat(wa2[i - 1]);
+            const V w3r = rows.splat(wa3[i - 2]);
+            const V w3i = rows.splat(wa3[i - 1]);
+            const V c0r = in[0][i - 1];
+            const V c0i = in[0][i];
+            const V c1r = in[1][i - 1];
+            const V c1i = in[1][i];
+            const V c2r = in[2][i - 1];
+            const V c2i = in[2][i];
+            const V c3r = in[3][i - 1];
+            const V c3i = in[3][i];
+            // As radf4's complex loop.
+            const V cr2 = w1r * c1r + w1i * c1i;
+            const V ci2 = w1r * c1i - w1i * c1r;
+            const V cr3 = w2r * c2r + w2i * c2i;
+            const V ci3 = w2r * c2i - w2i * c2r;
+            const V cr4 = w3r * c3r + w3i * c3i;
+            const V ci4 = w3r * c3i - w3i * c3r;
+            const V tr1 = cr2 + cr4;
+            const V tr4 = cr4 - cr2;
+            const V ti1 = ci2 + ci4;
+            const V ti4 = ci2 - ci4;
+            const V ti2 = c0i + ci3;
+            const V ti3 = c0i - ci3;
+            const V tr2 = c0r + cr3;
+            const V tr3 = c0r - cr3;
+            out[i - 1] = tr1 + tr2;
+            out[i] = ti1 + ti2;
+            out[ic - 1 + 3 * ido] = tr2 - tr1;
+            out[ic + 3 * ido] = ti1 - ti2;
+            out[i - 1 + 2 * ido] = ti4 + tr3;
+            out[i + 2 * ido] = tr4 + ti3;
+            out[ic - 1 + ido] = tr3 - ti4;
+            out[ic + ido] = tr4 - ti3;
+        }
+        rows.storeInterleaved(ch + 4 * ido * k, out);
     });
 }
 

@@ -24,6 +24,13 @@ using Radix55 = void (*)(int l1, const double* cc, double* ch, const double* wa1
 using Radix33 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
                          const double* wa2) noexcept;
 
+// Three passes in one: the radix-4 pass at ido = 9 and the 3, 3 step of a plan ending in factors
+// 4, 3, 3 (l1: the rows of the radix-4 pass; wa: its twiddle rows; wb: those of the ido = 3
+// radix-3 pass). See radf433 and radb433.
+using Radix433 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
+                          const double* wa2, const double* wa3, const double* wb1,
+                          const double* wb2) noexcept;
+
 struct FftPassTable {
     Radix2 radf2;
     Radix3 radf3;
@@ -37,6 +44,8 @@ struct FftPassTable {
     Radix55 radb55;
     Radix33 radf33;
     Radix33 radb33;
+    Radix433 radf433;
+    Radix433 radb433;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;

@@ -192,5 +192,49 @@ TEST(FftPassTable, FusedRadixThreeStepsMatchTheTwoPassesBitForBit) {
     }
 }
 
+// Plans ending in factors 4, 3, 3 run the radix-4 pass at ido = 9 with the 3, 3 step. It must give
+// what the three passes give one after the other, bit for bit, in every build, for row counts of
+// the radix-4 pass that fill whole vectors or only a pair or a single row (N / 36 = 1, 2, 4, 8,
+// 16, 64, 128; any other factor would follow the 3, 3 in the plan).
+TEST(FftPassTable, FusedFourThreeThreeStepsMatchTheThreePassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    for (const int n : {36, 72, 144, 288, 576, 2304, 4608}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        const int nf = plan->factors[1];
+        ASSERT_GE(nf, 3) << n;
+        ASSERT_EQ(plan->factors[nf + 1], 3) << n;
+        ASSERT_EQ(plan->factors[nf], 3) << n;
+        ASSERT_EQ(plan->factors[nf - 1], 4) << n;
+        // From the end of the plan's N - 1 twiddles: the ido = 3 pass's 2 rows of 3 start 8 back,
+        // the ido = 9 radix-4 pass's 3 rows of 9 another 27 before them.
+        const double* wb = plan->twiddles + (n - 1) - 8;
+        const double* wa = wb - 27;
+        const int rows = n / 36;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 55u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> first(n);
+            std::vector<double> second(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf3(1, 12 * rows, input.data(), first.data(), nullptr, nullptr);
+            build->radf3(3, 4 * rows, first.data(), second.data(), wb, wb + 3);
+            build->radf4(9, rows, second.data(), separate.data(), wa, wa + 9, wa + 18);
+            build->radf433(rows, input.data(), fused.data(), wa, wa + 9, wa + 18, wb, wb + 3);
+            EXPECT_EQ(fused, separate) << "forward N=" << n;
+
+            build->radb4(9, rows, input.data(), first.data(), wa, wa + 9, wa + 18);
+            build->radb3(3, 4 * rows, first.data(), second.data(), wb, wb + 3);
+            build->radb3(1, 12 * rows, second.data(), separate.data(), nullptr, nullptr);
+            build->radb433(rows, input.data(), fused.data(), wa, wa + 9, wa + 18, wb, wb + 3);
+            EXPECT_EQ(fused, separate) << "backward N=" << n;
+        }
+    }
+}
+
 } // namespace
 } // namespace calderine
