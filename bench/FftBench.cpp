@@ -162,6 +162,25 @@ void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes,
     }
 }
 
+// The fused step of plans whose first factors are 2, 4 (radf24/radb24), on the same arrays and
+// twiddles as the two passes it replaces.
+void timeFusedHead(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                   FftDirection direction) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const int ido = n / 8;
+    const double* wb = plan->twiddles;
+    const double* wa = wb + n / 2;
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        (direction == FftDirection::Forward ? passes.radf24 : passes.radb24)(
+            ido, input.data(), output.data(), wa, wa + ido, wa + 2 * ido, wb);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 #ifdef CALDERINE_BENCH_WITH_FFTW
 // preserveInput: FFTW_PRESERVE_INPUT, the contract our transform keeps. Without it FFTW's c2r
 // scribbles over its input, so the spectrum is restored before every call and that copy is part
@@ -259,6 +278,20 @@ const bool registered = [] {
                                           withFour);
                         });
                 }
+            }
+            if (nf >= 3 && plan->factors[2] == 2 && plan->factors[3] == 4) {
+                const std::string name =
+                    "/N:" + std::to_string(n) +
+                    (forward ? "/" + std::to_string(nf - 1) + "+" + std::to_string(nf) + ":radf24"
+                             : "/1+2:radb24");
+                benchmark::RegisterBenchmark(
+                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                        timeFusedHead(state, fftpass::activeFftPasses(), n, direction);
+                    });
+                benchmark::RegisterBenchmark(
+                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                        timeFusedHead(state, fftpass::baselineFftPasses(), n, direction);
+                    });
             }
             for (std::size_t step = 0; step < shapes.size(); ++step) {
                 const PassShape& s = shapes[step];

@@ -168,6 +168,16 @@ FusedTail fusedTail(const FftPlan& plan, FftDirection direction) noexcept {
     return {p, false};
 }
 
+// Plans whose first factors are 2, 4 with an even ido for the radix-4 pass run those two passes as
+// one step (radf24/radb24): the radix-2 pass at ido = N / 2 does little arithmetic per value, so
+// the trip of the whole array through memory was most of its time. Not where the radix-4 pass
+// already belongs to the fused tail (N = 72: 2, 4, 3, 3).
+bool fusedHead(const FftPlan& plan, const FusedTail& tail) noexcept {
+    const int nf = plan.factors[1];
+    return nf - tail.passes() >= 2 && plan.factors[2] == 2 && plan.factors[3] == 4 &&
+           (plan.size / 8) % 2 == 0;
+}
+
 // Runs the chain of steps (the radix passes, two or three of them fused as above where they can
 // be, preceded by the conversion from the ordered layout for a backward transform), each reading
 // the previous step's array and writing the other of output/work. The first destination is chosen
@@ -182,7 +192,13 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
     const bool convertInput = ordered && direction == FftDirection::Backward;
     const FusedTail fused = fusedTail(plan, direction);
     const int fusedPasses = fused.passes();
-    const int steps = nf - fusedPasses + (fusedPasses != 0 ? 1 : 0) + (convertInput ? 1 : 0);
+    const bool head = fusedHead(plan, fused);
+    const int steps =
+        nf - fusedPasses + (fusedPasses != 0 ? 1 : 0) - (head ? 1 : 0) + (convertInput ? 1 : 0);
+    // The fused head's radix-4 pass: ido and twiddle rows (after the radix-2 pass's one row of
+    // N / 2).
+    const int headIdo = n / 8;
+    const double* const headTwiddles = plan.twiddles + n / 2;
 
     double* destination = steps % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
@@ -224,7 +240,7 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
             runFused(l2, plan.twiddles + iw);
             j -= fusedPasses;
         }
-        for (; j >= 1; --j) {
+        for (; j >= (head ? 3 : 1); --j) {
             const int p = plan.factors[1 + j];
             const int l1 = l2 / p;
             const int ido = n / l2;
@@ -232,6 +248,11 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
             forwardPass(passes, plan, p, ido, l1, iw, source, destination);
             stepDone();
             l2 = l1;
+        }
+        if (head) {
+            passes.radf24(headIdo, source, destination, headTwiddles, headTwiddles + headIdo,
+                          headTwiddles + 2 * headIdo, plan.twiddles);
+            stepDone();
         }
         if (ordered) {
             packedToOrderedInPlace(result, n);
@@ -243,7 +264,16 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         }
         int l1 = 1;
         int iw = 0;
-        for (int j = 1; j <= nf - fusedPasses; ++j) {
+        int j = 1;
+        if (head) {
+            passes.radb24(headIdo, source, destination, headTwiddles, headTwiddles + headIdo,
+                          headTwiddles + 2 * headIdo, plan.twiddles);
+            stepDone();
+            l1 = 8;
+            iw = n / 2 + 3 * headIdo;
+            j = 3;
+        }
+        for (; j <= nf - fusedPasses; ++j) {
             const int p = plan.factors[1 + j];
             const int l2 = p * l1;
             const int ido = n / l2;

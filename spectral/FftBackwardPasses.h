@@ -276,6 +276,145 @@ template <class Lanes>
     }
 }
 
+// radb4 on one complex iteration (i, k): c0, c2 = (re, im) of cc(i - 1, 0, k), cc(i - 1, 2, k),
+// m1, m3 those of the mirrored cc(ic - 1, 1, k), cc(ic - 1, 3, k); w[m - 1] = (cos, sin) of
+// twiddle row m at i; out[m] = ch(i - 1, k, m). The operations of radb4's complex loop, in its
+// order.
+template <class V>
+inline void radb4Complex(const V (&w)[3][2], const V (&c0)[2], const V (&c2)[2], const V (&m1)[2],
+                         const V (&m3)[2], V (&out)[4][2]) noexcept {
+    const V ti1 = c0[1] + m3[1];
+    const V ti2 = c0[1] - m3[1];
+    const V ti3 = c2[1] - m1[1];
+    const V tr4 = c2[1] + m1[1];
+    const V tr1 = c0[0] - m3[0];
+    const V tr2 = c0[0] + m3[0];
+    const V ti4 = c2[0] - m1[0];
+    const V tr3 = c2[0] + m1[0];
+    out[0][0] = tr2 + tr3;
+    out[0][1] = ti2 + ti3;
+    const V cr3 = tr2 - tr3;
+    const V ci3 = ti2 - ti3;
+    const V cr2 = tr1 - tr4;
+    const V cr4 = tr1 + tr4;
+    const V ci2 = ti1 + ti4;
+    const V ci4 = ti1 - ti4;
+    out[1][0] = w[0][0] * cr2 - w[0][1] * ci2;
+    out[1][1] = w[0][0] * ci2 + w[0][1] * cr2;
+    out[2][0] = w[1][0] * cr3 - w[1][1] * ci3;
+    out[2][1] = w[1][0] * ci3 + w[1][1] * cr3;
+    out[3][0] = w[2][0] * cr4 - w[2][1] * ci4;
+    out[3][1] = w[2][0] * ci4 + w[2][1] * cr4;
+}
+
+// radb2 on one complex iteration i of its only row: c0 = (re, im) of cc(i - 1, 0, 0), m1 those of
+// the mirrored cc(ic - 1, 1, 0), w = (cos, sin) of its twiddle row at i; out[m] = ch(i - 1, 0, m).
+// The operations of radb2's complex loop, in its order.
+template <class V>
+inline void radb2Complex(const V (&w)[2], const V (&c0)[2], const V (&m1)[2],
+                         V (&out)[2][2]) noexcept {
+    out[0][0] = c0[0] + m1[0];
+    out[0][1] = c0[1] - m1[1];
+    const V tr2 = c0[0] - m1[0];
+    const V ti2 = c0[1] + m1[1];
+    out[1][0] = w[0] * tr2 - w[1] * ti2;
+    out[1][1] = w[0] * ti2 + w[1] * tr2;
+}
+
+// The first two backward passes of a plan whose first factors are 2, 4: radb2 at 4 * ido with one
+// row, then radb4 at ido (N / 8, even) with two rows, in one sweep, on the same values in the same
+// order (see radf24). wa1 .. wa3 are the radix-4 pass's twiddle rows, wb the radix-2 pass's.
+template <class Lanes>
+[[gnu::flatten]] void radb24(const int ido, const double* __restrict cc, double* __restrict ch,
+                             const double* __restrict wa1, const double* __restrict wa2,
+                             const double* __restrict wa3, const double* __restrict wb) noexcept {
+    using namespace fftconst;
+    const int ido2 = 4 * ido; // the radix-2 pass's
+    const auto h = [ido](int i, int k, int m) { return i + ido * (k + 2 * m); };
+
+    // radb2's real values and its iterations at i = ido, 2 ido, 3 ido: t[k][j] is its output row k
+    // at positions 0, ido - 1, ido, 2 ido - 1, 2 ido, 3 ido - 1, 3 ido, 4 ido - 1; then the first
+    // and last values of radb4's rows, which are those.
+    double t[2][8];
+    t[0][0] = cc[0] + cc[2 * ido2 - 1];
+    t[1][0] = cc[0] - cc[2 * ido2 - 1];
+    t[0][7] = 2.0 * cc[ido2 - 1];
+    t[1][7] = -2.0 * cc[ido2];
+    for (int q = 1; q < 4; ++q) {
+        const int i2 = q * ido;
+        const double w[2] = {wb[i2 - 2], wb[i2 - 1]};
+        const double c0[2] = {cc[i2 - 1], cc[i2]};
+        const double m1[2] = {cc[2 * ido2 - i2 - 1], cc[2 * ido2 - i2]};
+        double out[2][2];
+        radb2Complex(w, c0, m1, out);
+        for (int k = 0; k < 2; ++k) {
+            t[k][2 * q - 1] = out[k][0];
+            t[k][2 * q] = out[k][1];
+        }
+    }
+    for (int k = 0; k < 2; ++k) {
+        {
+            const double tr1 = t[k][0] - t[k][7];
+            const double tr2 = t[k][0] + t[k][7];
+            const double tr3 = 2.0 * t[k][3];
+            const double tr4 = 2.0 * t[k][4];
+            ch[h(0, k, 0)] = tr2 + tr3;
+            ch[h(0, k, 1)] = tr1 - tr4;
+            ch[h(0, k, 2)] = tr2 - tr3;
+            ch[h(0, k, 3)] = tr1 + tr4;
+        }
+        const double ti1 = t[k][2] + t[k][6];
+        const double ti2 = t[k][6] - t[k][2];
+        const double tr1 = t[k][1] - t[k][5];
+        const double tr2 = t[k][1] + t[k][5];
+        ch[h(ido - 1, k, 0)] = 2.0 * tr2;
+        ch[h(ido - 1, k, 1)] = minusSqrt2 * (ti1 - tr1);
+        ch[h(ido - 1, k, 2)] = 2.0 * ti2;
+        ch[h(ido - 1, k, 3)] = minusSqrt2 * (tr1 + ti1);
+    }
+
+    Lanes::forEachAlongI(ido, [&](const auto& lane, const int i, int) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        // radb2 at i2 = i, 2 ido + i, 2 ido - i and ido2 - i: radb4's cc(i - 1, 0), cc(i - 1, 2)
+        // and the mirrored cc(ic - 1, 1), cc(ic - 1, 3) of both its rows.
+        V in[4][2][2]; // [radb4 input][row k][re, im]
+        V wr[2];
+        V c0[2];
+        V m1[2];
+        lane.twiddle(wb + i - 2, wr[0], wr[1]);
+        lane.loadIn(cc + i - 1, c0[0], c0[1]);
+        lane.loadInMirrored(cc + 2 * ido2 - i - 1, m1[0], m1[1]);
+        radb2Complex(wr, c0, m1, in[0]);
+
+        lane.twiddle(wb + 2 * ido + i - 2, wr[0], wr[1]);
+        lane.loadIn(cc + 2 * ido + i - 1, c0[0], c0[1]);
+        lane.loadInMirrored(cc + 2 * ido2 - 2 * ido - i - 1, m1[0], m1[1]);
+        radb2Complex(wr, c0, m1, in[1]);
+
+        lane.twiddleMirrored(wb + 2 * ido - i - 2, wr[0], wr[1]);
+        lane.loadInMirrored(cc + 2 * ido - i - 1, c0[0], c0[1]);
+        lane.loadIn(cc + 2 * ido2 - 2 * ido + i - 1, m1[0], m1[1]);
+        radb2Complex(wr, c0, m1, in[2]);
+
+        lane.twiddleMirrored(wb + ido2 - i - 2, wr[0], wr[1]);
+        lane.loadInMirrored(cc + ido2 - i - 1, c0[0], c0[1]);
+        lane.loadIn(cc + ido2 + i - 1, m1[0], m1[1]);
+        radb2Complex(wr, c0, m1, in[3]);
+
+        V w[3][2];
+        lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+        lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+        lane.twiddle(wa3 + i - 2, w[2][0], w[2][1]);
+        for (int k = 0; k < 2; ++k) {
+            V out[4][2];
+            radb4Complex(w, in[0][k], in[1][k], in[2][k], in[3][k], out);
+            for (int m = 0; m < 4; ++m) {
+                lane.storeOut(ch + h(i - 1, k, m), out[m][0], out[m][1]);
+            }
+        }
+    });
+}
+
 // radb5 on the first element of a row (real values): in = cc(0, 0, k), cc(ido - 1, 1, k),
 // cc(0, 2, k), cc(ido - 1, 3, k), cc(0, 4, k); out[m] = ch(0, k, m).
 template <class V>

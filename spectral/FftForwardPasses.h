@@ -275,6 +275,139 @@ template <class Lanes>
     }
 }
 
+// radf4 on one complex iteration (i, k): in[m] = (re, im) of cc(i - 1, k, m), w[m - 1] = (cos, sin)
+// of twiddle row m at i; out = ch(i - 1, 0, k), the mirrored ch(ic - 1, 3, k), ch(i - 1, 2, k) and
+// the mirrored ch(ic - 1, 1, k). The operations of radf4's complex loop, in its order.
+template <class V>
+inline void radf4Complex(const V (&w)[3][2], const V (&in)[4][2], V (&out)[4][2]) noexcept {
+    const V cr2 = w[0][0] * in[1][0] + w[0][1] * in[1][1];
+    const V ci2 = w[0][0] * in[1][1] - w[0][1] * in[1][0];
+    const V cr3 = w[1][0] * in[2][0] + w[1][1] * in[2][1];
+    const V ci3 = w[1][0] * in[2][1] - w[1][1] * in[2][0];
+    const V cr4 = w[2][0] * in[3][0] + w[2][1] * in[3][1];
+    const V ci4 = w[2][0] * in[3][1] - w[2][1] * in[3][0];
+    const V tr1 = cr2 + cr4;
+    const V tr4 = cr4 - cr2;
+    const V ti1 = ci2 + ci4;
+    const V ti4 = ci2 - ci4;
+    const V ti2 = in[0][1] + ci3;
+    const V ti3 = in[0][1] - ci3;
+    const V tr2 = in[0][0] + cr3;
+    const V tr3 = in[0][0] - cr3;
+    out[0][0] = tr1 + tr2;
+    out[0][1] = ti1 + ti2;
+    out[1][0] = tr2 - tr1;
+    out[1][1] = ti1 - ti2;
+    out[2][0] = ti4 + tr3;
+    out[2][1] = tr4 + ti3;
+    out[3][0] = tr3 - ti4;
+    out[3][1] = tr4 - ti3;
+}
+
+// radf2 on one complex iteration i of its only row: c0, c1 = (re, im) of cc(i - 1, 0, m) for m = 0,
+// 1, w = (cos, sin) of its twiddle row at i; out = ch(i - 1, 0, 0) and the mirrored
+// ch(ic - 1, 1, 0). The operations of radf2's complex loop, in its order.
+template <class V>
+inline void radf2Complex(const V (&w)[2], const V (&c0)[2], const V (&c1)[2],
+                         V (&out)[2][2]) noexcept {
+    const V tr2 = w[0] * c1[0] + w[1] * c1[1];
+    const V ti2 = w[0] * c1[1] - w[1] * c1[0];
+    out[0][0] = c0[0] + tr2;
+    out[0][1] = c0[1] + ti2;
+    out[1][0] = c0[0] - tr2;
+    out[1][1] = ti2 - c0[1];
+}
+
+// The last two forward passes of a plan whose first factors are 2, 4: radf4 at ido (N / 8, even)
+// with its two rows, then radf2 at 4 * ido with one row, in one sweep, on the same values in the
+// same order. radf4's row k is radf2's input m = k, and each complex iteration of radf4 yields
+// four complex values, at positions of its row that are, each, one complex iteration of radf2
+// (two of them with i running down, the mirrored positions): so every value of the array is read
+// and written once instead of twice. wa1 .. wa3 are the radix-4 pass's twiddle rows, wb the radix-2
+// pass's.
+template <class Lanes>
+[[gnu::flatten]] void radf24(const int ido, const double* __restrict cc, double* __restrict ch,
+                             const double* __restrict wa1, const double* __restrict wa2,
+                             const double* __restrict wa3, const double* __restrict wb) noexcept {
+    using namespace fftconst;
+    const int ido2 = 4 * ido; // the radix-2 pass's
+    const auto c = [ido](int i, int k, int m) { return i + ido * (k + 2 * m); };
+
+    // The real values of radf4's rows: t[k][j] at positions 0, ido - 1, ido, 2 ido - 1, 2 ido,
+    // 3 ido - 1, 3 ido, 4 ido - 1 of row k; then radf2 on them: its first and last values and its
+    // iterations at i = ido, 2 ido, 3 ido.
+    double t[2][8];
+    for (int k = 0; k < 2; ++k) {
+        const double tr1 = cc[c(0, k, 1)] + cc[c(0, k, 3)];
+        const double tr2 = cc[c(0, k, 0)] + cc[c(0, k, 2)];
+        t[k][0] = tr1 + tr2;
+        t[k][7] = tr2 - tr1;
+        t[k][3] = cc[c(0, k, 0)] - cc[c(0, k, 2)];
+        t[k][4] = cc[c(0, k, 3)] - cc[c(0, k, 1)];
+        const double ti1 = minusHalfSqrt2 * (cc[c(ido - 1, k, 1)] + cc[c(ido - 1, k, 3)]);
+        const double tr1Last = minusHalfSqrt2 * (cc[c(ido - 1, k, 3)] - cc[c(ido - 1, k, 1)]);
+        t[k][1] = tr1Last + cc[c(ido - 1, k, 0)];
+        t[k][5] = cc[c(ido - 1, k, 0)] - tr1Last;
+        t[k][2] = ti1 - cc[c(ido - 1, k, 2)];
+        t[k][6] = ti1 + cc[c(ido - 1, k, 2)];
+    }
+    ch[0] = t[0][0] + t[1][0];
+    ch[2 * ido2 - 1] = t[0][0] - t[1][0];
+    ch[ido2] = -t[1][7];
+    ch[ido2 - 1] = t[0][7];
+    for (int q = 1; q < 4; ++q) {
+        const int i2 = q * ido;
+        const double w[2] = {wb[i2 - 2], wb[i2 - 1]};
+        const double c0[2] = {t[0][2 * q - 1], t[0][2 * q]};
+        const double c1[2] = {t[1][2 * q - 1], t[1][2 * q]};
+        double out[2][2];
+        radf2Complex(w, c0, c1, out);
+        ch[i2 - 1] = out[0][0];
+        ch[i2] = out[0][1];
+        ch[2 * ido2 - i2 - 1] = out[1][0];
+        ch[2 * ido2 - i2] = out[1][1];
+    }
+
+    Lanes::forEachAlongI(ido, [&](const auto& lane, const int i, int) {
+        using V = typename std::decay_t<decltype(lane)>::V;
+        V w[3][2];
+        lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+        lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+        lane.twiddle(wa3 + i - 2, w[2][0], w[2][1]);
+        // out4[k][j]: radf4's row k at ch(i - 1, 0), ch(ic - 1, 3), ch(i - 1, 2), ch(ic - 1, 1).
+        V out4[2][4][2];
+        for (int k = 0; k < 2; ++k) {
+            V in[4][2];
+            for (int m = 0; m < 4; ++m) {
+                lane.loadIn(cc + c(i - 1, k, m), in[m][0], in[m][1]);
+            }
+            radf4Complex(w, in, out4[k]);
+        }
+        // radf2 at i2 = i, ido2 - i, 2 ido + i and 2 ido - i: where out4[k][j] sits in row k.
+        V wr[2];
+        V out[2][2];
+        lane.twiddle(wb + i - 2, wr[0], wr[1]);
+        radf2Complex(wr, out4[0][0], out4[1][0], out);
+        lane.storeOut(ch + i - 1, out[0][0], out[0][1]);
+        lane.storeOutMirrored(ch + 2 * ido2 - i - 1, out[1][0], out[1][1]);
+
+        lane.twiddleMirrored(wb + ido2 - i - 2, wr[0], wr[1]);
+        radf2Complex(wr, out4[0][1], out4[1][1], out);
+        lane.storeOutMirrored(ch + ido2 - i - 1, out[0][0], out[0][1]);
+        lane.storeOut(ch + ido2 + i - 1, out[1][0], out[1][1]);
+
+        lane.twiddle(wb + 2 * ido + i - 2, wr[0], wr[1]);
+        radf2Complex(wr, out4[0][2], out4[1][2], out);
+        lane.storeOut(ch + 2 * ido + i - 1, out[0][0], out[0][1]);
+        lane.storeOutMirrored(ch + ido2 + 2 * ido - i - 1, out[1][0], out[1][1]);
+
+        lane.twiddleMirrored(wb + 2 * ido - i - 2, wr[0], wr[1]);
+        radf2Complex(wr, out4[0][3], out4[1][3], out);
+        lane.storeOutMirrored(ch + 2 * ido - i - 1, out[0][0], out[0][1]);
+        lane.storeOut(ch + ido2 + 2 * ido + i - 1, out[1][0], out[1][1]);
+    });
+}
+
 // radf5 on the first element of a row (real values): in[m] = cc(0, k, m); out = ch(0, 0, k),
 // ch(ido - 1, 1, k), ch(0, 2, k), ch(ido - 1, 3, k), ch(0, 4, k).
 template <class V>

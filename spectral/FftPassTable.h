@@ -31,6 +31,12 @@ using Radix433 = void (*)(int l1, const double* cc, double* ch, const double* wa
                           const double* wa2, const double* wa3, const double* wb1,
                           const double* wb2) noexcept;
 
+// Two passes in one: radix 4 at ido (N / 8, even; two rows) and radix 2 at 4 * ido (one row) of a
+// plan whose first factors are 2, 4 (wa: the radix-4 pass's twiddle rows; wb: the radix-2
+// pass's). See radf24 and radb24.
+using Radix24 = void (*)(int ido, const double* cc, double* ch, const double* wa1,
+                         const double* wa2, const double* wa3, const double* wb) noexcept;
+
 struct FftPassTable {
     Radix2 radf2;
     Radix3 radf3;
@@ -46,6 +52,8 @@ struct FftPassTable {
     Radix33 radb33;
     Radix433 radf433;
     Radix433 radb433;
+    Radix24 radf24;
+    Radix24 radb24;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;

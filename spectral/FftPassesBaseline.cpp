@@ -11,7 +11,8 @@ const FftPassTable& baselineFftPasses() noexcept {
         radf5<BaselineLanes>,   radb2<BaselineLanes>,   radb3<BaselineLanes>,
         radb4<BaselineLanes>,   radb5<BaselineLanes>,   radf55<BaselineLanes>,
         radb55<BaselineLanes>,  radf33<BaselineLanes>,  radb33<BaselineLanes>,
-        radf433<BaselineLanes>, radb433<BaselineLanes>,
+        radf433<BaselineLanes>, radb433<BaselineLanes>, radf24<BaselineLanes>,
+        radb24<BaselineLanes>,
     };
     return passes;
 }

@@ -236,5 +236,43 @@ TEST(FftPassTable, FusedFourThreeThreeStepsMatchTheThreePassesBitForBit) {
     }
 }
 
+// Plans whose first factors are 2, 4 run those two passes as one step. It must give what the two
+// passes give one after the other, bit for bit, in every build; the radix-4 pass's ido = N / 8
+// (4, 12, 16, 20, 48, 300, 576, 1200) leaves every mix of vector, pair and single iterations.
+TEST(FftPassTable, FusedTwoFourStepsMatchTheTwoPassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    for (const int n : {32, 96, 128, 160, 384, 2400, 4608, 9600}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        ASSERT_GE(plan->factors[1], 3) << n;
+        ASSERT_EQ(plan->factors[2], 2) << n;
+        ASSERT_EQ(plan->factors[3], 4) << n;
+        // The radix-2 pass's row of N / 2 twiddles comes first, the radix-4 pass's three rows of
+        // N / 8 next.
+        const int ido = n / 8;
+        const double* wb = plan->twiddles;
+        const double* wa = wb + n / 2;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 31u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> middle(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf4(ido, 2, input.data(), middle.data(), wa, wa + ido, wa + 2 * ido);
+            build->radf2(4 * ido, 1, middle.data(), separate.data(), wb);
+            build->radf24(ido, input.data(), fused.data(), wa, wa + ido, wa + 2 * ido, wb);
+            EXPECT_EQ(fused, separate) << "forward N=" << n;
+
+            build->radb2(4 * ido, 1, input.data(), middle.data(), wb);
+            build->radb4(ido, 2, middle.data(), separate.data(), wa, wa + ido, wa + 2 * ido);
+            build->radb24(ido, input.data(), fused.data(), wa, wa + ido, wa + 2 * ido, wb);
+            EXPECT_EQ(fused, separate) << "backward N=" << n;
+        }
+    }
+}
+
 } // namespace
 } // namespace calderine
