@@ -181,6 +181,29 @@ void timeFusedHead(benchmark::State& state, const fftpass::FftPassTable& passes,
     }
 }
 
+// Two consecutive radix-4 passes as one step (radf44/radb44): shapes[first] and shapes[first + 1]
+// in the order the direction runs them.
+void timeFourPair(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                  FftDirection direction, int first) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const std::vector<PassShape> shapes = passesOf(*plan, direction);
+    const PassShape& a = shapes[static_cast<std::size_t>(first)];
+    const PassShape& b = shapes[static_cast<std::size_t>(first) + 1];
+    const double* wa = plan->twiddles + a.twiddleOffset;
+    const double* wb = plan->twiddles + b.twiddleOffset;
+    const bool forward = direction == FftDirection::Forward;
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        (forward ? passes.radf44 : passes.radb44)(forward ? a.ido : b.ido, forward ? b.l1 : a.l1,
+                                                  input.data(), output.data(), wa, wa + a.ido,
+                                                  wa + 2 * a.ido, wb, wb + b.ido, wb + 2 * b.ido);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 #ifdef CALDERINE_BENCH_WITH_FFTW
 // preserveInput: FFTW_PRESERVE_INPUT, the contract our transform keeps. Without it FFTW's c2r
 // scribbles over its input, so the spectrum is restored before every call and that copy is part
@@ -291,6 +314,25 @@ const bool registered = [] {
                 benchmark::RegisterBenchmark(
                     ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
                         timeFusedHead(state, fftpass::baselineFftPasses(), n, direction);
+                    });
+            }
+            for (std::size_t step = 0; step + 1 < shapes.size(); ++step) {
+                const PassShape& a = shapes[step];
+                const PassShape& b = shapes[step + 1];
+                if (a.radix != 4 || b.radix != 4 || (forward ? a.ido : b.ido) % 2 != 0) {
+                    continue;
+                }
+                const std::string name = "/N:" + std::to_string(n) + "/" + std::to_string(a.step) +
+                                         "+" + std::to_string(b.step) +
+                                         (forward ? ":radf44" : ":radb44");
+                const int first = static_cast<int>(step);
+                benchmark::RegisterBenchmark(
+                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                        timeFourPair(state, fftpass::activeFftPasses(), n, direction, first);
+                    });
+                benchmark::RegisterBenchmark(
+                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                        timeFourPair(state, fftpass::baselineFftPasses(), n, direction, first);
                     });
             }
             for (std::size_t step = 0; step < shapes.size(); ++step) {

@@ -660,4 +660,146 @@ template <class Lanes>
     });
 }
 
+// radb4 on the real values of a row of even ido: in = the row's inputs at positions 0, ido - 1,
+// ido, 2 ido - 1, 2 ido, 3 ido - 1, 3 ido and 4 ido - 1 (cc(i, m, k) at i + ido * m); first[m] =
+// ch(0, k, m), last[m] = ch(ido - 1, k, m). The operations of radb4's first and last values.
+inline void radb4Edges(const double (&in)[8], double (&first)[4], double (&last)[4]) noexcept {
+    using namespace fftconst;
+    {
+        const double tr1 = in[0] - in[7];
+        const double tr2 = in[0] + in[7];
+        const double tr3 = 2.0 * in[3];
+        const double tr4 = 2.0 * in[4];
+        first[0] = tr2 + tr3;
+        first[1] = tr1 - tr4;
+        first[2] = tr2 - tr3;
+        first[3] = tr1 + tr4;
+    }
+    const double ti1 = in[2] + in[6];
+    const double ti2 = in[6] - in[2];
+    const double tr1 = in[1] - in[5];
+    const double tr2 = in[1] + in[5];
+    last[0] = 2.0 * tr2;
+    last[1] = minusSqrt2 * (ti1 - tr1);
+    last[2] = 2.0 * ti2;
+    last[3] = minusSqrt2 * (tr1 + ti1);
+}
+
+// Two consecutive backward radix-4 passes in one sweep: radb4 at 4 * ido with l1 rows, then radb4
+// at ido (even) with 4 * l1 rows, on the same values in the same order (see radf44). Output m of
+// the first pass's row k is, whole, the input of the second pass's row k + l1 * m. wa1 .. wa3 are
+// the first pass's twiddle rows, wb1 .. wb3 the second's.
+template <class Lanes>
+[[gnu::flatten]] void radb44(const int ido, const int l1, const double* __restrict cc,
+                             double* __restrict ch, const double* __restrict wa1,
+                             const double* __restrict wa2, const double* __restrict wa3,
+                             const double* __restrict wb1, const double* __restrict wb2,
+                             const double* __restrict wb3) noexcept {
+    const int idoA = 4 * ido; // the first pass's
+    // The first pass's input and the second pass's output (rows k < 4 l1).
+    const auto c = [idoA](int i, int m, int k) { return i + idoA * (m + 4 * k); };
+    const auto h = [ido, l1](int i, int k, int m) { return i + ido * (k + 4 * l1 * m); };
+    const double* const wa[3] = {wa1, wa2, wa3};
+    const double* const wb[3] = {wb1, wb2, wb3};
+    // Where radb4Edges finds its inputs, in units of the row's ido.
+    const auto edge = [](int row, int j) { return j == 0 ? 0 : (j + 1) / 2 * row - (j % 2); };
+
+    for (int k = 0; k < l1; ++k) {
+        // The first pass's real values and its complex iterations at i = ido, 2 ido, 3 ido:
+        // t[m][j], its output m at the positions where the second pass's rows have their real
+        // values; then those.
+        double t[4][8];
+        {
+            double in[8];
+            for (int j = 0; j < 8; ++j) {
+                in[j] = cc[c(0, 0, k) + edge(idoA, j)];
+            }
+            double first[4];
+            double last[4];
+            radb4Edges(in, first, last);
+            for (int m = 0; m < 4; ++m) {
+                t[m][0] = first[m];
+                t[m][7] = last[m];
+            }
+        }
+        for (int q = 1; q < 4; ++q) {
+            const int ia = q * ido;
+            const int ica = idoA - ia;
+            double w[3][2];
+            for (int m = 0; m < 3; ++m) {
+                w[m][0] = wa[m][ia - 2];
+                w[m][1] = wa[m][ia - 1];
+            }
+            const double c0[2] = {cc[c(ia - 1, 0, k)], cc[c(ia, 0, k)]};
+            const double c2[2] = {cc[c(ia - 1, 2, k)], cc[c(ia, 2, k)]};
+            const double m1[2] = {cc[c(ica - 1, 1, k)], cc[c(ica, 1, k)]};
+            const double m3[2] = {cc[c(ica - 1, 3, k)], cc[c(ica, 3, k)]};
+            double out[4][2];
+            radb4Complex(w, c0, c2, m1, m3, out);
+            for (int m = 0; m < 4; ++m) {
+                t[m][2 * q - 1] = out[m][0];
+                t[m][2 * q] = out[m][1];
+            }
+        }
+        for (int m = 0; m < 4; ++m) {
+            double first[4];
+            double last[4];
+            radb4Edges(t[m], first, last);
+            for (int q = 0; q < 4; ++q) {
+                ch[h(0, k + l1 * m, q)] = first[q];
+                ch[h(ido - 1, k + l1 * m, q)] = last[q];
+            }
+        }
+
+        Lanes::forEachAlongI(ido, [&](const auto& lane, const int i, int) {
+            using V = typename std::decay_t<decltype(lane)>::V;
+            // mid[j][m]: the first pass's output m at i = i, 2 ido + i, 2 ido - i, idoA - i, that
+            // is the second pass's cc(i - 1, 0), cc(i - 1, 2) and the mirrored cc(ic - 1, 1),
+            // cc(ic - 1, 3) of its row k + l1 * m.
+            V mid[4][4][2];
+            const auto first = [&](const int j, const int ia, auto up) {
+                const int ica = idoA - ia;
+                V w[3][2];
+                V c0[2];
+                V c2[2];
+                V m1[2];
+                V m3[2];
+                if constexpr (decltype(up)::value) {
+                    for (int m = 0; m < 3; ++m) {
+                        lane.twiddle(wa[m] + ia - 2, w[m][0], w[m][1]);
+                    }
+                    lane.loadIn(cc + c(ia - 1, 0, k), c0[0], c0[1]);
+                    lane.loadIn(cc + c(ia - 1, 2, k), c2[0], c2[1]);
+                    lane.loadInMirrored(cc + c(ica - 1, 1, k), m1[0], m1[1]);
+                    lane.loadInMirrored(cc + c(ica - 1, 3, k), m3[0], m3[1]);
+                } else {
+                    for (int m = 0; m < 3; ++m) {
+                        lane.twiddleMirrored(wa[m] + ia - 2, w[m][0], w[m][1]);
+                    }
+                    lane.loadInMirrored(cc + c(ia - 1, 0, k), c0[0], c0[1]);
+                    lane.loadInMirrored(cc + c(ia - 1, 2, k), c2[0], c2[1]);
+                    lane.loadIn(cc + c(ica - 1, 1, k), m1[0], m1[1]);
+                    lane.loadIn(cc + c(ica - 1, 3, k), m3[0], m3[1]);
+                }
+                radb4Complex(w, c0, c2, m1, m3, mid[j]);
+            };
+            first(0, i, std::true_type{});
+            first(1, 2 * ido + i, std::true_type{});
+            first(2, 2 * ido - i, std::false_type{});
+            first(3, idoA - i, std::false_type{});
+            V w[3][2];
+            for (int m = 0; m < 3; ++m) {
+                lane.twiddle(wb[m] + i - 2, w[m][0], w[m][1]);
+            }
+            for (int m = 0; m < 4; ++m) {
+                V out[4][2];
+                radb4Complex(w, mid[0][m], mid[1][m], mid[2][m], mid[3][m], out);
+                for (int q = 0; q < 4; ++q) {
+                    lane.storeOut(ch + h(i - 1, k + l1 * m, q), out[q][0], out[q][1]);
+                }
+            }
+        });
+    }
+}
+
 } // namespace calderine::fftpass

@@ -655,4 +655,144 @@ template <class Lanes>
     });
 }
 
+// radf4 on the real values of a row of even ido: first[m] = cc(0, k, m), last[m] = cc(ido - 1, k,
+// m); t = the row's outputs at positions 0, ido - 1, ido, 2 ido - 1, 2 ido, 3 ido - 1, 3 ido and
+// 4 ido - 1 (ch(i, m, k) at i + ido * m). The operations of radf4's first and last values.
+inline void radf4Edges(const double (&first)[4], const double (&last)[4], double (&t)[8]) noexcept {
+    using namespace fftconst;
+    const double tr1 = first[1] + first[3];
+    const double tr2 = first[0] + first[2];
+    t[0] = tr1 + tr2;
+    t[7] = tr2 - tr1;
+    t[3] = first[0] - first[2];
+    t[4] = first[3] - first[1];
+    const double ti1 = minusHalfSqrt2 * (last[1] + last[3]);
+    const double tr1Last = minusHalfSqrt2 * (last[3] - last[1]);
+    t[1] = tr1Last + last[0];
+    t[5] = last[0] - tr1Last;
+    t[2] = ti1 - last[2];
+    t[6] = ti1 + last[2];
+}
+
+// Two consecutive forward radix-4 passes in one sweep: radf4 at ido (even) with 4 * l1 rows, then
+// radf4 at 4 * ido with l1 rows, on the same values in the same order. Row k of the second pass
+// takes its input m whole from row k + l1 * m of the first; each complex iteration i of the first
+// pass on those four rows yields, at four positions of them, the inputs of four complex iterations
+// of the second (at 4 ido and 2 ido plus and minus i: two with i running down), so the array goes
+// through memory once instead of twice. wa1 .. wa3 are the first pass's twiddle rows, wb1 .. wb3
+// the second's.
+template <class Lanes>
+[[gnu::flatten]] void radf44(const int ido, const int l1, const double* __restrict cc,
+                             double* __restrict ch, const double* __restrict wa1,
+                             const double* __restrict wa2, const double* __restrict wa3,
+                             const double* __restrict wb1, const double* __restrict wb2,
+                             const double* __restrict wb3) noexcept {
+    const int idoB = 4 * ido; // the second pass's
+    // The first pass's input (rows k < 4 l1) and the second pass's output.
+    const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + 4 * l1 * m); };
+    const auto h = [idoB](int i, int m, int k) { return i + idoB * (m + 4 * k); };
+    const double* const wa[3] = {wa1, wa2, wa3};
+    const double* const wb[3] = {wb1, wb2, wb3};
+    // Where radf4Edges puts its outputs, in units of the row's ido.
+    const auto edge = [](int row, int j) { return j == 0 ? 0 : (j + 1) / 2 * row - (j % 2); };
+
+    for (int k = 0; k < l1; ++k) {
+        // The real values of the first pass's rows, then the second pass's iterations they feed:
+        // its real values and its complex iterations at i = ido, 2 ido and 3 ido.
+        double t[4][8];
+        for (int m = 0; m < 4; ++m) {
+            double first[4];
+            double last[4];
+            for (int q = 0; q < 4; ++q) {
+                first[q] = cc[c(0, k + l1 * m, q)];
+                last[q] = cc[c(ido - 1, k + l1 * m, q)];
+            }
+            radf4Edges(first, last, t[m]);
+        }
+        {
+            const double first[4] = {t[0][0], t[1][0], t[2][0], t[3][0]};
+            const double last[4] = {t[0][7], t[1][7], t[2][7], t[3][7]};
+            double out[8];
+            radf4Edges(first, last, out);
+            for (int j = 0; j < 8; ++j) {
+                ch[h(0, 0, k) + edge(idoB, j)] = out[j];
+            }
+        }
+        for (int q = 1; q < 4; ++q) {
+            const int ib = q * ido;
+            const int icb = idoB - ib;
+            double w[3][2];
+            double in[4][2];
+            double out[4][2];
+            for (int m = 0; m < 3; ++m) {
+                w[m][0] = wb[m][ib - 2];
+                w[m][1] = wb[m][ib - 1];
+            }
+            for (int m = 0; m < 4; ++m) {
+                in[m][0] = t[m][2 * q - 1];
+                in[m][1] = t[m][2 * q];
+            }
+            radf4Complex(w, in, out);
+            const int at[4] = {h(ib - 1, 0, k), h(icb - 1, 3, k), h(ib - 1, 2, k),
+                               h(icb - 1, 1, k)};
+            for (int j = 0; j < 4; ++j) {
+                ch[at[j]] = out[j][0];
+                ch[at[j] + 1] = out[j][1];
+            }
+        }
+
+        Lanes::forEachAlongI(ido, [&](const auto& lane, const int i, int) {
+            using V = typename std::decay_t<decltype(lane)>::V;
+            V w[3][2];
+            for (int m = 0; m < 3; ++m) {
+                lane.twiddle(wa[m] + i - 2, w[m][0], w[m][1]);
+            }
+            // outA[m][j]: the first pass's row k + l1 * m at ch(i - 1, 0), ch(ic - 1, 3),
+            // ch(i - 1, 2), ch(ic - 1, 1), that is at the second pass's i = i, idoB - i,
+            // 2 ido + i, 2 ido - i.
+            V outA[4][4][2];
+            for (int m = 0; m < 4; ++m) {
+                V in[4][2];
+                for (int q = 0; q < 4; ++q) {
+                    lane.loadIn(cc + c(i - 1, k + l1 * m, q), in[q][0], in[q][1]);
+                }
+                radf4Complex(w, in, outA[m]);
+            }
+            const auto second = [&](const int j, const int ib, auto up) {
+                const int icb = idoB - ib;
+                V wB[3][2];
+                V in[4][2];
+                V out[4][2];
+                for (int m = 0; m < 3; ++m) {
+                    if constexpr (decltype(up)::value) {
+                        lane.twiddle(wb[m] + ib - 2, wB[m][0], wB[m][1]);
+                    } else {
+                        lane.twiddleMirrored(wb[m] + ib - 2, wB[m][0], wB[m][1]);
+                    }
+                }
+                for (int m = 0; m < 4; ++m) {
+                    in[m][0] = outA[m][j][0];
+                    in[m][1] = outA[m][j][1];
+                }
+                radf4Complex(wB, in, out);
+                if constexpr (decltype(up)::value) {
+                    lane.storeOut(ch + h(ib - 1, 0, k), out[0][0], out[0][1]);
+                    lane.storeOutMirrored(ch + h(icb - 1, 3, k), out[1][0], out[1][1]);
+                    lane.storeOut(ch + h(ib - 1, 2, k), out[2][0], out[2][1]);
+                    lane.storeOutMirrored(ch + h(icb - 1, 1, k), out[3][0], out[3][1]);
+                } else {
+                    lane.storeOutMirrored(ch + h(ib - 1, 0, k), out[0][0], out[0][1]);
+                    lane.storeOut(ch + h(icb - 1, 3, k), out[1][0], out[1][1]);
+                    lane.storeOutMirrored(ch + h(ib - 1, 2, k), out[2][0], out[2][1]);
+                    lane.storeOut(ch + h(icb - 1, 1, k), out[3][0], out[3][1]);
+                }
+            };
+            second(0, i, std::true_type{});
+            second(1, idoB - i, std::false_type{});
+            second(2, 2 * ido + i, std::true_type{});
+            second(3, 2 * ido - i, std::false_type{});
+        });
+    }
+}
+
 } // namespace calderine::fftpass

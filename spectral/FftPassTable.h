@@ -37,6 +37,13 @@ using Radix433 = void (*)(int l1, const double* cc, double* ch, const double* wa
 using Radix24 = void (*)(int ido, const double* cc, double* ch, const double* wa1,
                          const double* wa2, const double* wa3, const double* wb) noexcept;
 
+// Two consecutive radix-4 passes in one: forward, ido (even) with 4 * l1 rows then 4 * ido with l1
+// rows; backward the reverse (wa: the first pass's twiddle rows, wb: the second's). See radf44 and
+// radb44.
+using Radix44 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
+                         const double* wa2, const double* wa3, const double* wb1, const double* wb2,
+                         const double* wb3) noexcept;
+
 struct FftPassTable {
     Radix2 radf2;
     Radix3 radf3;
@@ -54,6 +61,8 @@ struct FftPassTable {
     Radix433 radb433;
     Radix24 radf24;
     Radix24 radb24;
+    Radix44 radf44;
+    Radix44 radb44;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;

@@ -267,6 +267,7 @@ const FftPassTable& avx2FftPassesUnchecked() noexcept {
         radb2<Avx2Lanes>,   radb3<Avx2Lanes>,   radb4<Avx2Lanes>,  radb5<Avx2Lanes>,
         radf55<Avx2Lanes>,  radb55<Avx2Lanes>,  radf33<Avx2Lanes>, radb33<Avx2Lanes>,
         radf433<Avx2Lanes>, radb433<Avx2Lanes>, radf24<Avx2Lanes>, radb24<Avx2Lanes>,
+        radf44<Avx2Lanes>,  radb44<Avx2Lanes>,
     };
     return passes;
 }

@@ -274,5 +274,50 @@ TEST(FftPassTable, FusedTwoFourStepsMatchTheTwoPassesBitForBit) {
     }
 }
 
+// Consecutive radix-4 passes run in pairs. The pair must give what the two passes give one after
+// the other, bit for bit, in every build, for every kind of row: ido = 2 (no complex iteration),
+// ido values that leave every mix of vector, pair and single iterations, one row or several.
+// The twiddles are arbitrary values: the pair must apply each where its pass does.
+TEST(FftPassTable, PairedRadixFourStepsMatchTheTwoPassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    struct Shape {
+        int ido; // the pass with the shorter rows
+        int l1;  // the rows of the pass with the longer ones (the other has four times as many)
+    };
+    for (const Shape shape : {Shape{2, 1}, Shape{4, 3}, Shape{6, 2}, Shape{8, 1}, Shape{10, 2},
+                              Shape{12, 1}, Shape{36, 4}, Shape{144, 1}, Shape{300, 1}}) {
+        const int n = 16 * shape.ido * shape.l1;
+        const int ido = shape.ido;
+        const std::vector<double> input = testing::uniformNoise(static_cast<std::size_t>(n), 5u);
+        const std::vector<double> wa = testing::uniformNoise(static_cast<std::size_t>(3 * ido), 6u);
+        const std::vector<double> wb =
+            testing::uniformNoise(static_cast<std::size_t>(12 * ido), 8u);
+        const double* a = wa.data();
+        const double* b = wb.data();
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> middle(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf4(ido, 4 * shape.l1, input.data(), middle.data(), a, a + ido, a + 2 * ido);
+            build->radf4(4 * ido, shape.l1, middle.data(), separate.data(), b, b + 4 * ido,
+                         b + 8 * ido);
+            build->radf44(ido, shape.l1, input.data(), fused.data(), a, a + ido, a + 2 * ido, b,
+                          b + 4 * ido, b + 8 * ido);
+            EXPECT_EQ(fused, separate) << "forward ido=" << ido << " l1=" << shape.l1;
+
+            build->radb4(4 * ido, shape.l1, input.data(), middle.data(), b, b + 4 * ido,
+                         b + 8 * ido);
+            build->radb4(ido, 4 * shape.l1, middle.data(), separate.data(), a, a + ido,
+                         a + 2 * ido);
+            build->radb44(ido, shape.l1, input.data(), fused.data(), b, b + 4 * ido, b + 8 * ido, a,
+                          a + ido, a + 2 * ido);
+            EXPECT_EQ(fused, separate) << "backward ido=" << ido << " l1=" << shape.l1;
+        }
+    }
+}
+
 } // namespace
 } // namespace calderine
