@@ -128,17 +128,18 @@ void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int 
     }
 }
 
-// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), or 4, 3, 3
-// (radf433/radb433, withFour), on the same arrays and twiddles as the passes it replaces, for
-// comparison with their sum.
+// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), 4, 3, 3
+// (radf433/radb433, lead 4) or 3, 5, 5 (radf355, lead 3), on the same arrays and twiddles as the
+// passes it replaces, for comparison with their sum.
 void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-                   FftDirection direction, bool withFour) {
+                   FftDirection direction, int lead) {
     const FftPlanPtr plan(createFftPlan(n));
     const std::vector<PassShape> shapes = passesOf(*plan, direction);
     const bool forward = direction == FftDirection::Forward;
     // The ido = p pass: second forward, next to last backward.
     const PassShape& tail = shapes[forward ? 1 : shapes.size() - 2];
-    // The radix-4 pass at ido = 9: third forward, third from last backward.
+    // The joining pass (radix 4 at ido = 9, or 3 at ido = 25): third forward, third from last
+    // backward.
     const PassShape& four = shapes[forward ? 2 : shapes.size() - 3];
     const double* wa = plan->twiddles + tail.twiddleOffset;
     const double* wa4 = plan->twiddles + four.twiddleOffset;
@@ -147,7 +148,10 @@ void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes,
     AlignedBuffer output(n);
     fillRandom(input.data(), n);
     for (auto _ : state) {
-        if (withFour) {
+        if (lead == 3) {
+            passes.radf355(four.l1, input.data(), output.data(), wa4, wa4 + 25, wa, wa + 5, wa + 10,
+                           wa + 15);
+        } else if (lead == 4) {
             (forward ? passes.radf433 : passes.radb433)(four.l1, input.data(), output.data(), wa4,
                                                         wa4 + 9, wa4 + 18, wa, wa + 3);
         } else if (p == 5) {
@@ -273,16 +277,18 @@ const bool registered = [] {
             const int nf = plan->factors[1];
             const int p = plan->factors[nf + 1];
             if (nf >= 2 && (p == 5 || p == 3) && plan->factors[nf] == p) {
-                for (const bool withFour : {false, true}) {
-                    if (withFour && (p != 3 || nf < 3 || plan->factors[nf - 1] != 4)) {
+                for (const int lead : {0, 4, 3}) {
+                    if (lead != 0 &&
+                        (nf < 3 || plan->factors[nf - 1] != lead || (lead == 4 && p != 3) ||
+                         (lead == 3 && (p != 5 || !forward)))) {
                         continue;
                     }
                     const std::string fusedName = (forward ? ":radf" : ":radb") +
-                                                  std::string(withFour ? "4" : "") +
+                                                  (lead != 0 ? std::to_string(lead) : "") +
                                                   std::to_string(p) + std::to_string(p);
                     const std::string name =
                         "/N:" + std::to_string(n) +
-                        (withFour
+                        (lead != 0
                              ? (forward ? "/1+2+3"
                                         : "/" + std::to_string(nf - 2) + "+" +
                                               std::to_string(nf - 1) + "+" + std::to_string(nf))
@@ -292,13 +298,11 @@ const bool registered = [] {
                         fusedName;
                     benchmark::RegisterBenchmark(
                         ("FftPass" + name).c_str(), [=](benchmark::State& state) {
-                            timeFusedTail(state, fftpass::activeFftPasses(), n, direction,
-                                          withFour);
+                            timeFusedTail(state, fftpass::activeFftPasses(), n, direction, lead);
                         });
                     benchmark::RegisterBenchmark(
                         ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
-                            timeFusedTail(state, fftpass::baselineFftPasses(), n, direction,
-                                          withFour);
+                            timeFusedTail(state, fftpass::baselineFftPasses(), n, direction, lead);
                         });
                 }
             }

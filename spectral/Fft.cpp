@@ -140,22 +140,26 @@ void orderedToPacked(const double* __restrict in, double* __restrict out, int n)
 // per way), they evict each other: at N = 4608 (l1 = 512, all nine streams in one set) radb33 took
 // 2180 ns against 1063 + 655 for the two passes. Such plans keep those backward passes apart.
 struct FusedTail {
-    int radix;     // p of the fused p, p step, or 0 for none
-    bool withFour; // the radix-4 pass before it joins (p == 3 only)
-    int passes() const noexcept { return radix == 0 ? 0 : withFour ? 3 : 2; }
+    int radix; // p of the fused p, p step, or 0 for none
+    int lead;  // the factor before the p, p whose pass joins them (4 before 3, 3; 3 before 5, 5 in
+               // forward transforms), or 0
+    int passes() const noexcept { return radix == 0 ? 0 : lead != 0 ? 3 : 2; }
 };
 
 FusedTail fusedTail(const FftPlan& plan, FftDirection direction) noexcept {
     const int nf = plan.factors[1];
     if (nf < 2) {
-        return {0, false};
+        return {0, 0};
     }
     const int p = plan.factors[nf + 1];
     if ((p != 5 && p != 3) || plan.factors[nf] != p) {
-        return {0, false};
+        return {0, 0};
     }
     if (p == 3 && nf >= 3 && plan.factors[nf - 1] == 4) {
-        return {3, true};
+        return {3, 4};
+    }
+    if (p == 5 && nf >= 3 && plan.factors[nf - 1] == 3 && direction == FftDirection::Forward) {
+        return {5, 3};
     }
     if (direction == FftDirection::Backward) {
         constexpr int wayBytes = 4096;
@@ -163,10 +167,10 @@ FusedTail fusedTail(const FftPlan& plan, FftDirection direction) noexcept {
         const int strideBytes = static_cast<int>(sizeof(double)) * (plan.size / (p * p));
         const int sets = wayBytes / std::gcd(strideBytes, wayBytes);
         if ((p * p + sets - 1) / sets > ways) {
-            return {0, false};
+            return {0, 0};
         }
     }
-    return {p, false};
+    return {p, 0};
 }
 
 // Plans whose first factors are 2, 4 with an even ido for the radix-4 pass run those two passes as
@@ -248,20 +252,24 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         std::swap(destination, other);
     };
     // Twiddles from the fused step's first row to the end of the table, where a forward transform
-    // finds them: the radix-4 pass's 3 rows of 9 (if it joins), the ido = p pass's p - 1 rows of
-    // p and p - 1 doubles of the ido = 1 pass (which reads none).
+    // finds them: the joining pass's rows (3 of 9 for the 4, 2 of 25 for the 3), the ido = p
+    // pass's p - 1 rows of p and p - 1 doubles of the ido = 1 pass (which reads none).
+    const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
     const int fusedTwiddles =
-        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + (fused.withFour ? 27 : 0);
+        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
     const auto runFused = [&](int l1, const double* wa) {
-        if (fused.withFour) {
-            (direction == FftDirection::Forward ? passes.radf433 : passes.radb433)(
-                l1, source, destination, wa, wa + 9, wa + 18, wa + 27, wa + 30);
+        const bool forward = direction == FftDirection::Forward;
+        if (fused.lead == 4) {
+            (forward ? passes.radf433 : passes.radb433)(l1, source, destination, wa, wa + 9,
+                                                        wa + 18, wa + 27, wa + 30);
+        } else if (fused.lead == 3) {
+            passes.radf355(l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60,
+                           wa + 65);
         } else if (fused.radix == 5) {
-            (direction == FftDirection::Forward ? passes.radf55 : passes.radb55)(
-                l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
+            (forward ? passes.radf55 : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10,
+                                                      wa + 15);
         } else {
-            (direction == FftDirection::Forward ? passes.radf33 : passes.radb33)(
-                l1, source, destination, wa, wa + 3);
+            (forward ? passes.radf33 : passes.radb33)(l1, source, destination, wa, wa + 3);
         }
         stepDone();
     };
@@ -271,7 +279,7 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         int iw = n - 1;
         int j = nf;
         if (fusedPasses != 0) {
-            l2 = n / (fused.radix * fused.radix * (fused.withFour ? 4 : 1));
+            l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
             iw -= fusedTwiddles;
             runFused(l2, plan.twiddles + iw);
             j -= fusedPasses;

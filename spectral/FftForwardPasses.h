@@ -519,6 +519,55 @@ template <class Lanes>
     });
 }
 
+// Row k of the radf55 step (below): the output row of its second pass, ch(i, m, k) at i + 5 * m.
+template <class Rows, class V>
+inline void radf55Row(const Rows& rows, const double* __restrict cc, const int k, const int l1,
+                      const double* __restrict wa1, const double* __restrict wa2,
+                      const double* __restrict wa3, const double* __restrict wa4,
+                      V (&outRow)[25]) noexcept {
+    const int rows1 = 5 * l1; // the first pass's rows, also the distance between its inputs
+    // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
+    V row[5][5];
+    for (int m = 0; m < 5; ++m) {
+        const double* first = cc + k + l1 * m;
+        const V in[5] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1),
+                         rows.load(first + 3 * rows1), rows.load(first + 4 * rows1)};
+        radf5First(in, row[m]);
+    }
+    {
+        const V first[5] = {row[0][0], row[1][0], row[2][0], row[3][0], row[4][0]};
+        V out[5];
+        radf5First(first, out);
+        outRow[0] = out[0];
+        outRow[9] = out[1];
+        outRow[10] = out[2];
+        outRow[19] = out[3];
+        outRow[20] = out[4];
+    }
+    const double* const wa[4] = {wa1, wa2, wa3, wa4};
+    // Where iteration t (i = 2 + 2t, ic = 5 - i) puts ch(i - 1, 0), ch(i - 1, 2), ch(ic - 1,
+    // 1), ch(i - 1, 4), ch(ic - 1, 3).
+    constexpr int slot[2][5] = {{1, 11, 7, 21, 17}, {3, 13, 5, 23, 15}};
+    for (int t = 0; t < 2; ++t) {
+        V w[4][2];
+        V in[5][2];
+        V out[5][2];
+        for (int m = 0; m < 4; ++m) {
+            w[m][0] = rows.splat(wa[m][2 * t]);
+            w[m][1] = rows.splat(wa[m][2 * t + 1]);
+        }
+        for (int m = 0; m < 5; ++m) {
+            in[m][0] = row[m][1 + 2 * t];
+            in[m][1] = row[m][2 + 2 * t];
+        }
+        radf5Complex(w, in, out);
+        for (int j = 0; j < 5; ++j) {
+            outRow[slot[t][j]] = out[j][0];
+            outRow[slot[t][j] + 1] = out[j][1];
+        }
+    }
+}
+
 // The first two forward passes of a plan whose last factors are 5, 5: radf5 at ido = 1 (5 * l1
 // rows) and radf5 at ido = 5 (l1 rows) in one, on the same values in the same order, so the result
 // is the two passes' bit for bit. Row k of the second pass takes its input m from row k + l1 * m of
@@ -532,53 +581,57 @@ template <class Lanes>
 [[gnu::flatten]] void radf55(const int l1, const double* __restrict cc, double* __restrict ch,
                              const double* __restrict wa1, const double* __restrict wa2,
                              const double* __restrict wa3, const double* __restrict wa4) noexcept {
-    const int rows1 = 5 * l1; // the first pass's rows, also the distance between its inputs
     Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
         using V = typename std::decay_t<decltype(rows)>::V;
-        // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
-        V row[5][5];
-        for (int m = 0; m < 5; ++m) {
-            const double* first = cc + k + l1 * m;
-            const V in[5] = {rows.load(first), rows.load(first + rows1),
-                             rows.load(first + 2 * rows1), rows.load(first + 3 * rows1),
-                             rows.load(first + 4 * rows1)};
-            radf5First(in, row[m]);
-        }
-        // The second pass's output row: 25 doubles, ch(i, m, k) at i + 5 * m.
         V outRow[25];
-        {
-            const V first[5] = {row[0][0], row[1][0], row[2][0], row[3][0], row[4][0]};
-            V out[5];
-            radf5First(first, out);
-            outRow[0] = out[0];
-            outRow[9] = out[1];
-            outRow[10] = out[2];
-            outRow[19] = out[3];
-            outRow[20] = out[4];
-        }
-        const double* const wa[4] = {wa1, wa2, wa3, wa4};
-        // Where iteration t (i = 2 + 2t, ic = 5 - i) puts ch(i - 1, 0), ch(i - 1, 2), ch(ic - 1,
-        // 1), ch(i - 1, 4), ch(ic - 1, 3).
-        constexpr int slot[2][5] = {{1, 11, 7, 21, 17}, {3, 13, 5, 23, 15}};
-        for (int t = 0; t < 2; ++t) {
-            V w[4][2];
-            V in[5][2];
-            V out[5][2];
-            for (int m = 0; m < 4; ++m) {
-                w[m][0] = rows.splat(wa[m][2 * t]);
-                w[m][1] = rows.splat(wa[m][2 * t + 1]);
-            }
-            for (int m = 0; m < 5; ++m) {
-                in[m][0] = row[m][1 + 2 * t];
-                in[m][1] = row[m][2 + 2 * t];
-            }
-            radf5Complex(w, in, out);
-            for (int j = 0; j < 5; ++j) {
-                outRow[slot[t][j]] = out[j][0];
-                outRow[slot[t][j] + 1] = out[j][1];
-            }
-        }
+        radf55Row(rows, cc, k, l1, wa1, wa2, wa3, wa4, outRow);
         rows.storeInterleaved(ch + 25 * k, outRow);
+    });
+}
+
+// The first three forward passes of a plan whose last factors are 3, 5, 5: the radf55 step (3 * l1
+// rows) and radf3 at ido = 25 (l1 rows) in one, on the same values in the same order, as radf433
+// does for 4, 3, 3. wa1, wa2 are the radix-3 pass's twiddle rows, wb1 .. wb4 those of the ido = 5
+// radix-5 pass.
+template <class Lanes>
+[[gnu::flatten]] void radf355(const int l1, const double* __restrict cc, double* __restrict ch,
+                              const double* __restrict wa1, const double* __restrict wa2,
+                              const double* __restrict wb1, const double* __restrict wb2,
+                              const double* __restrict wb3, const double* __restrict wb4) noexcept {
+    constexpr int ido = 25;
+    Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
+        using V = typename std::decay_t<decltype(rows)>::V;
+        // in[m][i] = cc(i, k, m) of the radix-3 pass.
+        V in[3][ido];
+        for (int m = 0; m < 3; ++m) {
+            radf55Row(rows, cc, k + l1 * m, 3 * l1, wb1, wb2, wb3, wb4, in[m]);
+        }
+        // The radix-3 pass's output row: ch(i, m, k) at i + ido * m.
+        V out[3 * ido];
+        {
+            const V first[3] = {in[0][0], in[1][0], in[2][0]};
+            V firstOut[3];
+            radf3First(first, firstOut);
+            out[0] = firstOut[0];
+            out[ido - 1 + ido] = firstOut[1];
+            out[2 * ido] = firstOut[2];
+        }
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            const V w[2][2] = {{rows.splat(wa1[i - 2]), rows.splat(wa1[i - 1])},
+                               {rows.splat(wa2[i - 2]), rows.splat(wa2[i - 1])}};
+            const V c[3][2] = {
+                {in[0][i - 1], in[0][i]}, {in[1][i - 1], in[1][i]}, {in[2][i - 1], in[2][i]}};
+            V o[3][2];
+            radf3Complex(w, c, o);
+            out[i - 1] = o[0][0];
+            out[i] = o[0][1];
+            out[i - 1 + 2 * ido] = o[1][0];
+            out[i + 2 * ido] = o[1][1];
+            out[ic - 1 + ido] = o[2][0];
+            out[ic + ido] = o[2][1];
+        }
+        rows.storeInterleaved(ch + 3 * ido * k, out);
     });
 }
 

@@ -44,6 +44,13 @@ using Radix44 = void (*)(int ido, int l1, const double* cc, double* ch, const do
                          const double* wa2, const double* wa3, const double* wb1, const double* wb2,
                          const double* wb3) noexcept;
 
+// Three forward passes in one: radf3 at ido = 25 and the 5, 5 step of a plan ending in factors 3,
+// 5, 5 (l1: the rows of the radix-3 pass; wa: its twiddle rows; wb: those of the ido = 5 radix-5
+// pass). See radf355.
+using Radix355 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
+                          const double* wa2, const double* wb1, const double* wb2,
+                          const double* wb3, const double* wb4) noexcept;
+
 struct FftPassTable {
     Radix2 radf2;
     Radix3 radf3;
@@ -63,6 +70,7 @@ struct FftPassTable {
     Radix24 radb24;
     Radix44 radf44;
     Radix44 radb44;
+    Radix355 radf355;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;
