@@ -7,7 +7,9 @@
 //
 // "FftPass" times each radix pass of a plan on its own, in both builds, named by the order it runs
 // in, its radix and its shape (ido, l1): the figures that tell which pass to work on, and whether
-// the AVX2 build gains over the baseline build in every one of them.
+// the AVX2 build gains over the baseline build in every one of them. The fused steps (named by the
+// passes they join, e.g. "1+2+3:radf433") are timed on the same shapes, for comparison with the
+// sum of those passes.
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"

@@ -192,8 +192,7 @@ bool fusedHead(const FftPlan& plan, const FusedTail& tail) noexcept {
 // against 533 + 567 at 2304): the pair holds 32 complex vectors at once, the spills cost what the
 // saved trip through memory gains, so backward passes stay apart. Returns a mask of the factor
 // indices j (1-based, as in plan.factors[1 + j]) whose pass runs first in a pair.
-unsigned pairedFours(const FftPlan& plan, FftDirection direction, int lowest,
-                     int highest) noexcept {
+unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexcept {
     const int n = plan.size;
     // ido of factor j's pass: N over the product of factors 1 .. j.
     int ido[16] = {};
@@ -204,12 +203,10 @@ unsigned pairedFours(const FftPlan& plan, FftDirection direction, int lowest,
     }
     const auto fours = [&](int j) { return plan.factors[1 + j] == 4 && plan.factors[2 + j] == 4; };
     unsigned mask = 0;
-    if (direction == FftDirection::Forward) {
-        for (int j = highest; j > lowest; --j) {
-            if (fours(j - 1) && ido[j] % 2 == 0) {
-                mask |= 1u << j;
-                --j;
-            }
+    for (int j = highest; j > lowest; --j) {
+        if (fours(j - 1) && ido[j] % 2 == 0) {
+            mask |= 1u << j;
+            --j;
         }
     }
     return mask;
@@ -232,7 +229,8 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
     const bool head = fusedHead(plan, fused);
     const int lowest = head ? 3 : 1;
     const int highest = nf - fusedPasses;
-    const unsigned pairs = pairedFours(plan, direction, lowest, highest);
+    const unsigned pairs =
+        direction == FftDirection::Forward ? pairedForwardFours(plan, lowest, highest) : 0u;
     const int steps = nf - fusedPasses + (fusedPasses != 0 ? 1 : 0) - (head ? 1 : 0) -
                       std::popcount(pairs) + (convertInput ? 1 : 0);
     // The fused head's radix-4 pass: ido and twiddle rows (after the radix-2 pass's one row of
@@ -334,20 +332,6 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
             const int p = plan.factors[1 + j];
             const int l2 = p * l1;
             const int ido = n / l2;
-            if ((pairs >> j & 1u) != 0) {
-                // Factor j + 1 runs at ido / 4 with 4 * l2 rows.
-                const int iwB = iw + 3 * ido;
-                const int idoB = ido / 4;
-                const double* wa = plan.twiddles + iw;
-                const double* wb = plan.twiddles + iwB;
-                passes.radb44(idoB, l1, source, destination, wa, wa + ido, wa + 2 * ido, wb,
-                              wb + idoB, wb + 2 * idoB);
-                stepDone();
-                l1 = 4 * l2;
-                iw = iwB + 3 * idoB;
-                ++j;
-                continue;
-            }
             backwardPass(passes, plan, p, ido, l1, iw, source, destination);
             stepDone();
             l1 = l2;
