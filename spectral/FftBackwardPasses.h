@@ -597,6 +597,14 @@ template <class Lanes>
                               const double* __restrict wa3, const double* __restrict wb1,
                               const double* __restrict wb2) noexcept {
     constexpr int ido = 9;
+    // The 36 output streams lie l1 doubles apart. Where that is a multiple of 1 KiB (N = 4608:
+    // l1 = 128) they share at most four sets of the L1 cache, nine or more to a set of eight ways,
+    // and a line written for one vector of rows was evicted before the next vector wrote the rest
+    // of it. There the rows go to a staging block first, eight per stream (one cache line), which
+    // is copied out whole.
+    constexpr int lineRows = 8;
+    const bool staged = l1 % 128 == 0;
+    alignas(64) double stage[36 * lineRows];
     Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
         using V = typename std::decay_t<decltype(rows)>::V;
         // The radix-4 pass's input row: cc(i, m, k) at i + ido * m.
@@ -654,8 +662,26 @@ template <class Lanes>
             out[3][i - 1] = w3r * cr4 - w3i * ci4;
             out[3][i] = w3r * ci4 + w3i * cr4;
         }
+        if (!staged) {
+            for (int m = 0; m < 4; ++m) {
+                radb33Row(rows, out[m], k + l1 * m, 4 * l1, wb1, wb2, ch);
+            }
+            return;
+        }
+        // Stream j (ch + k + l1 * j) goes to stage + lineRows * j, as if l1 were lineRows.
+        const int column = k % lineRows;
         for (int m = 0; m < 4; ++m) {
-            radb33Row(rows, out[m], k + l1 * m, 4 * l1, wb1, wb2, ch);
+            radb33Row(rows, out[m], column + lineRows * m, 4 * lineRows, wb1, wb2, stage);
+        }
+        // l1 is a multiple of lineRows, and vectors of rows never straddle a line.
+        constexpr int lanes = static_cast<int>(sizeof(V) / sizeof(double));
+        if (column + lanes == lineRows) {
+            const int first = k + lanes - lineRows;
+            for (int j = 0; j < 36; ++j) {
+                for (int r = 0; r < lineRows; ++r) {
+                    ch[first + l1 * j + r] = stage[lineRows * j + r];
+                }
+            }
         }
     });
 }
