@@ -601,7 +601,8 @@ template <class Lanes>
     // l1 = 128) they share at most four sets of the L1 cache, nine or more to a set of eight ways,
     // and a line written for one vector of rows was evicted before the next vector wrote the rest
     // of it. There the rows go to a staging block first, eight per stream (one cache line), which
-    // is copied out whole.
+    // is copied out whole. Measured (AVX2 build): 2087 ns instead of 3005 at N = 4608, 3519
+    // instead of 5233 in the 128-bit build.
     constexpr int lineRows = 8;
     const bool staged = l1 % 128 == 0;
     alignas(64) double stage[36 * lineRows];

@@ -647,11 +647,12 @@ template <class Lanes>
 // radix-4 pass's loads along i (its rows, 9 doubles, fill no vector) are both spared. wa1 .. wa3
 // are the radix-4 pass's twiddle rows, wb1 and wb2 those of the ido = 3 radix-3 pass. Measured
 // (AVX2 build, ns): 869 against 571 + 642 for radf33 and the radix-4 pass at N = 2304, 2034
-// against 1321 + 1603 at 4608; backward (radb433) 767 against 643 + 536 and 3032 against
-// 1544 + 1094 + 660 (at 4608 the three passes, radb33 being kept apart there). At 4608 the 36
-// streams of rows, 1 KiB apart, share four sets of the L1 cache, nine to a set of eight ways;
-// eight rows per visit (a whole line of each stream) cost more in spilled registers than they
-// saved (2510 and 2765 ns).
+// against 1321 + 1603 at 4608; backward (radb433) 767 against 643 + 536 and, with its staged
+// stores, 2087 against 1544 + 1094 + 660 (at 4608 the three passes, radb33 being kept apart
+// there). At 4608 the 36 streams of rows, 1 KiB apart, share four sets of the L1 cache, nine to a
+// set of eight ways. Here on the load side that cost little: loading through a staging block a
+// cache line per stream took 2172 ns, vectors of eight rows (a whole line of each stream per
+// visit, more registers spilled) 2510.
 template <class Lanes>
 [[gnu::flatten]] void radf433(const int l1, const double* __restrict cc, double* __restrict ch,
                               const double* __restrict wa1, const double* __restrict wa2,
