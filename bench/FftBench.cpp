@@ -7,7 +7,9 @@
 //
 // "FftPass" times each radix pass of a plan on its own, in both builds, named by the order it runs
 // in, its radix and its shape (ido, l1): the figures that tell which pass to work on, and whether
-// the AVX2 build gains over the baseline build in every one of them.
+// the AVX2 build gains over the baseline build in every one of them. The fused steps (named by the
+// passes they join, e.g. "1+2+3:radf433") are timed on the same shapes, for comparison with the
+// sum of those passes.
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
@@ -128,28 +130,81 @@ void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int 
     }
 }
 
-// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), on the same
-// arrays and twiddles as the two passes it replaces, for comparison with their sum.
+// The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), 4, 3, 3
+// (radf433/radb433, lead 4) or 3, 5, 5 (radf355, lead 3), on the same arrays and twiddles as the
+// passes it replaces, for comparison with their sum.
 void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-                   FftDirection direction) {
+                   FftDirection direction, int lead) {
     const FftPlanPtr plan(createFftPlan(n));
     const std::vector<PassShape> shapes = passesOf(*plan, direction);
     const bool forward = direction == FftDirection::Forward;
     // The ido = p pass: second forward, next to last backward.
     const PassShape& tail = shapes[forward ? 1 : shapes.size() - 2];
+    // The joining pass (radix 4 at ido = 9, or 3 at ido = 25): third forward, third from last
+    // backward.
+    const PassShape& four = shapes[forward ? 2 : shapes.size() - 3];
     const double* wa = plan->twiddles + tail.twiddleOffset;
+    const double* wa4 = plan->twiddles + four.twiddleOffset;
     const int p = tail.radix;
     AlignedBuffer input(n);
     AlignedBuffer output(n);
     fillRandom(input.data(), n);
     for (auto _ : state) {
-        if (p == 5) {
+        if (lead == 3) {
+            passes.radf355(four.l1, input.data(), output.data(), wa4, wa4 + 25, wa, wa + 5, wa + 10,
+                           wa + 15);
+        } else if (lead == 4) {
+            (forward ? passes.radf433 : passes.radb433)(four.l1, input.data(), output.data(), wa4,
+                                                        wa4 + 9, wa4 + 18, wa, wa + 3);
+        } else if (p == 5) {
             (forward ? passes.radf55 : passes.radb55)(tail.l1, input.data(), output.data(), wa,
                                                       wa + 5, wa + 10, wa + 15);
         } else {
             (forward ? passes.radf33 : passes.radb33)(tail.l1, input.data(), output.data(), wa,
                                                       wa + 3);
         }
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// The fused step of plans whose first factors are 2, 4 (radf24/radb24), on the same arrays and
+// twiddles as the two passes it replaces.
+void timeFusedHead(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                   FftDirection direction) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const int ido = n / 8;
+    const double* wb = plan->twiddles;
+    const double* wa = wb + n / 2;
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        (direction == FftDirection::Forward ? passes.radf24 : passes.radb24)(
+            ido, input.data(), output.data(), wa, wa + ido, wa + 2 * ido, wb);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// Two consecutive radix-4 passes as one step (radf44/radb44): shapes[first] and shapes[first + 1]
+// in the order the direction runs them.
+void timeFourPair(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
+                  FftDirection direction, int first) {
+    const FftPlanPtr plan(createFftPlan(n));
+    const std::vector<PassShape> shapes = passesOf(*plan, direction);
+    const PassShape& a = shapes[static_cast<std::size_t>(first)];
+    const PassShape& b = shapes[static_cast<std::size_t>(first) + 1];
+    const double* wa = plan->twiddles + a.twiddleOffset;
+    const double* wb = plan->twiddles + b.twiddleOffset;
+    const bool forward = direction == FftDirection::Forward;
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    fillRandom(input.data(), n);
+    for (auto _ : state) {
+        (forward ? passes.radf44 : passes.radb44)(forward ? a.ido : b.ido, forward ? b.l1 : a.l1,
+                                                  input.data(), output.data(), wa, wa + a.ido,
+                                                  wa + 2 * a.ido, wb, wb + b.ido, wb + 2 * b.ido);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -224,19 +279,66 @@ const bool registered = [] {
             const int nf = plan->factors[1];
             const int p = plan->factors[nf + 1];
             if (nf >= 2 && (p == 5 || p == 3) && plan->factors[nf] == p) {
-                const std::string fusedName =
-                    (forward ? ":radf" : ":radb") + std::to_string(p) + std::to_string(p);
+                for (const int lead : {0, 4, 3}) {
+                    if (lead != 0 &&
+                        (nf < 3 || plan->factors[nf - 1] != lead || (lead == 4 && p != 3) ||
+                         (lead == 3 && (p != 5 || !forward)))) {
+                        continue;
+                    }
+                    const std::string fusedName = (forward ? ":radf" : ":radb") +
+                                                  (lead != 0 ? std::to_string(lead) : "") +
+                                                  std::to_string(p) + std::to_string(p);
+                    const std::string name =
+                        "/N:" + std::to_string(n) +
+                        (lead != 0
+                             ? (forward ? "/1+2+3"
+                                        : "/" + std::to_string(nf - 2) + "+" +
+                                              std::to_string(nf - 1) + "+" + std::to_string(nf))
+                             : (forward
+                                    ? "/1+2"
+                                    : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf))) +
+                        fusedName;
+                    benchmark::RegisterBenchmark(
+                        ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                            timeFusedTail(state, fftpass::activeFftPasses(), n, direction, lead);
+                        });
+                    benchmark::RegisterBenchmark(
+                        ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                            timeFusedTail(state, fftpass::baselineFftPasses(), n, direction, lead);
+                        });
+                }
+            }
+            if (nf >= 3 && plan->factors[2] == 2 && plan->factors[3] == 4) {
                 const std::string name =
                     "/N:" + std::to_string(n) +
-                    (forward ? "/1+2" : "/" + std::to_string(nf - 1) + "+" + std::to_string(nf)) +
-                    fusedName;
+                    (forward ? "/" + std::to_string(nf - 1) + "+" + std::to_string(nf) + ":radf24"
+                             : "/1+2:radb24");
                 benchmark::RegisterBenchmark(
                     ("FftPass" + name).c_str(), [=](benchmark::State& state) {
-                        timeFusedTail(state, fftpass::activeFftPasses(), n, direction);
+                        timeFusedHead(state, fftpass::activeFftPasses(), n, direction);
                     });
                 benchmark::RegisterBenchmark(
                     ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
-                        timeFusedTail(state, fftpass::baselineFftPasses(), n, direction);
+                        timeFusedHead(state, fftpass::baselineFftPasses(), n, direction);
+                    });
+            }
+            for (std::size_t step = 0; step + 1 < shapes.size(); ++step) {
+                const PassShape& a = shapes[step];
+                const PassShape& b = shapes[step + 1];
+                if (a.radix != 4 || b.radix != 4 || (forward ? a.ido : b.ido) % 2 != 0) {
+                    continue;
+                }
+                const std::string name = "/N:" + std::to_string(n) + "/" + std::to_string(a.step) +
+                                         "+" + std::to_string(b.step) +
+                                         (forward ? ":radf44" : ":radb44");
+                const int first = static_cast<int>(step);
+                benchmark::RegisterBenchmark(
+                    ("FftPass" + name).c_str(), [=](benchmark::State& state) {
+                        timeFourPair(state, fftpass::activeFftPasses(), n, direction, first);
+                    });
+                benchmark::RegisterBenchmark(
+                    ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
+                        timeFourPair(state, fftpass::baselineFftPasses(), n, direction, first);
                     });
             }
             for (std::size_t step = 0; step < shapes.size(); ++step) {

@@ -5,6 +5,7 @@
 #include "spectral/FftPassTable.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -131,20 +132,34 @@ void orderedToPacked(const double* __restrict in, double* __restrict out, int n)
 // Plans whose last two factors are equal odd ones (5, 5 or 3, 3) run the passes at ido = 1 and
 // ido = p as one step (radf55/radb55, radf33/radb33), which spares the trip of the whole array
 // through memory between them and the interleaving shuffles on both sides of it (measured: 0.6 to
-// 0.8 of the two passes' time). Returns that p, or 0.
+// 0.8 of the two passes' time). Where a 4 precedes the 3, 3, the radix-4 pass at ido = 9 joins them
+// (radf433/radb433).
 //
-// The fused backward step stores p * p streams l1 = N / p^2 doubles apart. Where more of them fall
-// into one set of the L1 data cache than it has ways (8 on current x86-64 cores, 4 KiB per way),
-// they evict each other: at N = 4608 (l1 = 512, all nine streams in one set) radb33 took 2180 ns
-// against 1063 + 655 for the two passes. Such plans keep the backward passes apart.
-int fusedTailRadix(const FftPlan& plan, FftDirection direction) noexcept {
+// The fused backward 5, 5 and 3, 3 steps store p * p streams l1 = N / p^2 doubles apart. Where more
+// of them fall into one set of the L1 data cache than it has ways (8 on current x86-64 cores, 4 KiB
+// per way), they evict each other: at N = 4608 (l1 = 512, all nine streams in one set) radb33 took
+// 2180 ns against 1063 + 655 for the two passes. Such plans keep those backward passes apart.
+struct FusedTail {
+    int radix; // p of the fused p, p step, or 0 for none
+    int lead;  // the factor before the p, p whose pass joins them (4 before 3, 3; 3 before 5, 5 in
+               // forward transforms), or 0
+    int passes() const noexcept { return radix == 0 ? 0 : lead != 0 ? 3 : 2; }
+};
+
+FusedTail fusedTail(const FftPlan& plan, FftDirection direction) noexcept {
     const int nf = plan.factors[1];
     if (nf < 2) {
-        return 0;
+        return {0, 0};
     }
     const int p = plan.factors[nf + 1];
     if ((p != 5 && p != 3) || plan.factors[nf] != p) {
-        return 0;
+        return {0, 0};
+    }
+    if (p == 3 && nf >= 3 && plan.factors[nf - 1] == 4) {
+        return {3, 4};
+    }
+    if (p == 5 && nf >= 3 && plan.factors[nf - 1] == 3 && direction == FftDirection::Forward) {
+        return {5, 3};
     }
     if (direction == FftDirection::Backward) {
         constexpr int wayBytes = 4096;
@@ -152,26 +167,76 @@ int fusedTailRadix(const FftPlan& plan, FftDirection direction) noexcept {
         const int strideBytes = static_cast<int>(sizeof(double)) * (plan.size / (p * p));
         const int sets = wayBytes / std::gcd(strideBytes, wayBytes);
         if ((p * p + sets - 1) / sets > ways) {
-            return 0;
+            return {0, 0};
         }
     }
-    return p;
+    return {p, 0};
 }
 
-// Runs the chain of steps (the radix passes, two of them fused as above where they can be, preceded
-// by the conversion from the ordered layout for a backward transform), each reading the previous
-// step's array and writing the other of output/work. The first destination is chosen by the parity
-// of the step count so that the last step lands in output; when input is that first destination,
-// the other array goes first instead (input must be read before it is overwritten) and the result
-// is copied into output at the end. A forward transform into the ordered layout reorders its result
-// in place.
+// Plans whose first factors are 2, 4 with an even ido for the radix-4 pass run those two passes as
+// one step (radf24/radb24): the radix-2 pass at ido = N / 2 does little arithmetic per value, so
+// the trip of the whole array through memory was most of its time. Not where the radix-4 pass
+// already belongs to the fused tail (N = 72: 2, 4, 3, 3).
+bool fusedHead(const FftPlan& plan, const FusedTail& tail) noexcept {
+    const int nf = plan.factors[1];
+    return nf - tail.passes() >= 2 && plan.factors[2] == 2 && plan.factors[3] == 4 &&
+           (plan.size / 8) % 2 == 0;
+}
+
+// Consecutive forward radix-4 passes outside the fused head and tail run in pairs (radf44) where
+// the pass with the smaller ido has an even one, which spares one trip of the whole array through
+// memory per pair; pairs are taken greedily in the order the passes run. Measured (AVX2 build,
+// ns): 2223 against 1369 + 1149 for the ido = 36, 144 passes at N = 4608, 1956 against 1103 + 1040
+// for ido = 300, 1200 at 4800, 1129 against 608 + 542 at 2304 (even). The backward pairs (radb44)
+// gained nothing (2461 against 1159 + 1325 at 4608, 2236 against 1070 + 1137 at 4800, 1119
+// against 533 + 567 at 2304): the pair holds 32 complex vectors at once, the spills cost what the
+// saved trip through memory gains, so backward passes stay apart. Returns a mask of the factor
+// indices j (1-based, as in plan.factors[1 + j]) whose pass runs first in a pair.
+unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexcept {
+    const int n = plan.size;
+    // ido of factor j's pass: N over the product of factors 1 .. j.
+    int ido[16] = {};
+    int product = 1;
+    for (int j = 1; j <= plan.factors[1]; ++j) {
+        product *= plan.factors[1 + j];
+        ido[j] = n / product;
+    }
+    const auto fours = [&](int j) { return plan.factors[1 + j] == 4 && plan.factors[2 + j] == 4; };
+    unsigned mask = 0;
+    for (int j = highest; j > lowest; --j) {
+        if (fours(j - 1) && ido[j] % 2 == 0) {
+            mask |= 1u << j;
+            --j;
+        }
+    }
+    return mask;
+}
+
+// Runs the chain of steps (the radix passes, two or three of them fused as above where they can
+// be, preceded by the conversion from the ordered layout for a backward transform), each reading
+// the previous step's array and writing the other of output/work. The first destination is chosen
+// by the parity of the step count so that the last step lands in output; when input is that first
+// destination, the other array goes first instead (input must be read before it is overwritten)
+// and the result is copied into output at the end. A forward transform into the ordered layout
+// reorders its result in place.
 void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
               double* output, double* work, FftDirection direction, bool ordered) noexcept {
     const int n = plan.size;
     const int nf = plan.factors[1];
     const bool convertInput = ordered && direction == FftDirection::Backward;
-    const int fused = fusedTailRadix(plan, direction);
-    const int steps = nf - (fused != 0 ? 1 : 0) + (convertInput ? 1 : 0);
+    const FusedTail fused = fusedTail(plan, direction);
+    const int fusedPasses = fused.passes();
+    const bool head = fusedHead(plan, fused);
+    const int lowest = head ? 3 : 1;
+    const int highest = nf - fusedPasses;
+    const unsigned pairs =
+        direction == FftDirection::Forward ? pairedForwardFours(plan, lowest, highest) : 0u;
+    const int steps = nf - fusedPasses + (fusedPasses != 0 ? 1 : 0) - (head ? 1 : 0) -
+                      std::popcount(pairs) + (convertInput ? 1 : 0);
+    // The fused head's radix-4 pass: ido and twiddle rows (after the radix-2 pass's one row of
+    // N / 2).
+    const int headIdo = n / 8;
+    const double* const headTwiddles = plan.twiddles + n / 2;
 
     double* destination = steps % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
@@ -184,32 +249,65 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         source = result = destination;
         std::swap(destination, other);
     };
+    // Twiddles from the fused step's first row to the end of the table, where a forward transform
+    // finds them: the joining pass's rows (3 of 9 for the 4, 2 of 25 for the 3), the ido = p
+    // pass's p - 1 rows of p and p - 1 doubles of the ido = 1 pass (which reads none).
+    const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
+    const int fusedTwiddles =
+        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
+    const auto runFused = [&](int l1, const double* wa) {
+        const bool forward = direction == FftDirection::Forward;
+        if (fused.lead == 4) {
+            (forward ? passes.radf433 : passes.radb433)(l1, source, destination, wa, wa + 9,
+                                                        wa + 18, wa + 27, wa + 30);
+        } else if (fused.lead == 3) {
+            passes.radf355(l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60,
+                           wa + 65);
+        } else if (fused.radix == 5) {
+            (forward ? passes.radf55 : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10,
+                                                      wa + 15);
+        } else {
+            (forward ? passes.radf33 : passes.radb33)(l1, source, destination, wa, wa + 3);
+        }
+        stepDone();
+    };
 
     if (direction == FftDirection::Forward) {
         int l2 = n;
         int iw = n - 1;
         int j = nf;
-        if (fused != 0) {
-            // Factors nf and nf - 1: ido = 1 (no twiddles) and ido = p (p - 1 rows of p).
-            l2 = n / (fused * fused);
-            iw -= (fused - 1) * (1 + fused);
-            const double* wa = plan.twiddles + iw;
-            if (fused == 5) {
-                passes.radf55(l2, source, destination, wa, wa + 5, wa + 10, wa + 15);
-            } else {
-                passes.radf33(l2, source, destination, wa, wa + 3);
-            }
-            stepDone();
-            j -= 2;
+        if (fusedPasses != 0) {
+            l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
+            iw -= fusedTwiddles;
+            runFused(l2, plan.twiddles + iw);
+            j -= fusedPasses;
         }
-        for (; j >= 1; --j) {
+        for (; j >= lowest; --j) {
             const int p = plan.factors[1 + j];
             const int l1 = l2 / p;
             const int ido = n / l2;
             iw -= (p - 1) * ido;
+            if ((pairs >> j & 1u) != 0) {
+                // Factor j - 1 runs at 4 * ido with l1 / 4 rows.
+                const int iwB = iw - 12 * ido;
+                const double* wa = plan.twiddles + iw;
+                const double* wb = plan.twiddles + iwB;
+                passes.radf44(ido, l1 / 4, source, destination, wa, wa + ido, wa + 2 * ido, wb,
+                              wb + 4 * ido, wb + 8 * ido);
+                stepDone();
+                l2 = l1 / 4;
+                iw = iwB;
+                --j;
+                continue;
+            }
             forwardPass(passes, plan, p, ido, l1, iw, source, destination);
             stepDone();
             l2 = l1;
+        }
+        if (head) {
+            passes.radf24(headIdo, source, destination, headTwiddles, headTwiddles + headIdo,
+                          headTwiddles + 2 * headIdo, plan.twiddles);
+            stepDone();
         }
         if (ordered) {
             packedToOrderedInPlace(result, n);
@@ -221,8 +319,16 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         }
         int l1 = 1;
         int iw = 0;
-        const int separate = fused != 0 ? nf - 2 : nf;
-        for (int j = 1; j <= separate; ++j) {
+        int j = 1;
+        if (head) {
+            passes.radb24(headIdo, source, destination, headTwiddles, headTwiddles + headIdo,
+                          headTwiddles + 2 * headIdo, plan.twiddles);
+            stepDone();
+            l1 = 8;
+            iw = n / 2 + 3 * headIdo;
+            j = 3;
+        }
+        for (; j <= highest; ++j) {
             const int p = plan.factors[1 + j];
             const int l2 = p * l1;
             const int ido = n / l2;
@@ -231,14 +337,8 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
             l1 = l2;
             iw += (p - 1) * ido;
         }
-        if (fused != 0) {
-            const double* wa = plan.twiddles + iw;
-            if (fused == 5) {
-                passes.radb55(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
-            } else {
-                passes.radb33(l1, source, destination, wa, wa + 3);
-            }
-            stepDone();
+        if (fusedPasses != 0) {
+            runFused(l1, plan.twiddles + iw);
         }
     }
 

@@ -6,7 +6,8 @@ namespace calderine {
 
 // Real-input discrete Fourier transform of even sizes N = 2^a * 3^b * 5^c, double precision,
 // mixed radix (passes of radix 4, 2, 3 and 5 in the real-data formulation with half-complex
-// storage; where a size ends in two factors 3 or two factors 5, their two passes run as one).
+// storage; several pass pairs and triples run as one sweep over the array, see runSteps in
+// Fft.cpp).
 //
 // Neither direction scales:
 //   Forward:  X_k = sum_n x_n * exp(-2*pi*i*k*n/N)

@@ -33,6 +33,7 @@ struct ScalarLane {
         p[1] = im;
     }
     static void twiddle(const double* w, V& re, V& im) noexcept { load(w, re, im); }
+    static void twiddleMirrored(const double* w, V& re, V& im) noexcept { load(w, re, im); }
     static void loadIn(const double* p, V& re, V& im) noexcept { load(p, re, im); }
     static void loadInMirrored(const double* p, V& re, V& im) noexcept { load(p, re, im); }
     static void storeOut(double* p, V re, V im) noexcept { store(p, re, im); }
@@ -83,6 +84,10 @@ struct PairLane {
     }
 
     void twiddle(const double* w, V& re, V& im) const noexcept { load(w, steps.twiddle, re, im); }
+    // Twiddles read downwards, for a fused pass whose i runs down where the other's runs up.
+    void twiddleMirrored(const double* w, V& re, V& im) const noexcept {
+        load(w, -steps.twiddle, re, im);
+    }
     void loadIn(const double* p, V& re, V& im) const noexcept { load(p, steps.in, re, im); }
     void loadInMirrored(const double* p, V& re, V& im) const noexcept {
         load(p, steps.inMirrored, re, im);
@@ -229,6 +234,12 @@ inline void finishRow(const int ido, const int k, int i, Body& body) {
 
 // 128-bit lanes, for any CPU.
 struct BaselineLanes {
+    // Calls body(lane, i, 0) for i = 2, 4, .., ido - 1: one row, lanes along i.
+    template <class Body>
+    static void forEachAlongI(const int ido, Body&& body) {
+        finishRow(ido, 0, 2, body);
+    }
+
     template <class Body>
     static void forEachRowVector(const int l1, Body&& body) {
         forEachRowPair(l1, body);

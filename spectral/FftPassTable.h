@@ -24,6 +24,33 @@ using Radix55 = void (*)(int l1, const double* cc, double* ch, const double* wa1
 using Radix33 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
                          const double* wa2) noexcept;
 
+// Three passes in one: the radix-4 pass at ido = 9 and the 3, 3 step of a plan ending in factors
+// 4, 3, 3 (l1: the rows of the radix-4 pass; wa: its twiddle rows; wb: those of the ido = 3
+// radix-3 pass). See radf433 and radb433.
+using Radix433 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
+                          const double* wa2, const double* wa3, const double* wb1,
+                          const double* wb2) noexcept;
+
+// Two passes in one: radix 4 at ido (N / 8, even; two rows) and radix 2 at 4 * ido (one row) of a
+// plan whose first factors are 2, 4 (wa: the radix-4 pass's twiddle rows; wb: the radix-2
+// pass's). See radf24 and radb24.
+using Radix24 = void (*)(int ido, const double* cc, double* ch, const double* wa1,
+                         const double* wa2, const double* wa3, const double* wb) noexcept;
+
+// Two consecutive radix-4 passes in one: forward, ido (even) with 4 * l1 rows then 4 * ido with l1
+// rows; backward the reverse (wa: the first pass's twiddle rows, wb: the second's). See radf44 and
+// radb44.
+using Radix44 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
+                         const double* wa2, const double* wa3, const double* wb1, const double* wb2,
+                         const double* wb3) noexcept;
+
+// Three forward passes in one: radf3 at ido = 25 and the 5, 5 step of a plan ending in factors 3,
+// 5, 5 (l1: the rows of the radix-3 pass; wa: its twiddle rows; wb: those of the ido = 5 radix-5
+// pass). See radf355.
+using Radix355 = void (*)(int l1, const double* cc, double* ch, const double* wa1,
+                          const double* wa2, const double* wb1, const double* wb2,
+                          const double* wb3, const double* wb4) noexcept;
+
 struct FftPassTable {
     Radix2 radf2;
     Radix3 radf3;
@@ -37,6 +64,13 @@ struct FftPassTable {
     Radix55 radb55;
     Radix33 radf33;
     Radix33 radb33;
+    Radix433 radf433;
+    Radix433 radb433;
+    Radix24 radf24;
+    Radix24 radb24;
+    Radix44 radf44;
+    Radix44 radb44;
+    Radix355 radf355;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;

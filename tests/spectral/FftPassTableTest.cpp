@@ -192,5 +192,166 @@ TEST(FftPassTable, FusedRadixThreeStepsMatchTheTwoPassesBitForBit) {
     }
 }
 
+// Plans ending in factors 4, 3, 3 run the radix-4 pass at ido = 9 with the 3, 3 step. It must give
+// what the three passes give one after the other, bit for bit, in every build, for row counts of
+// the radix-4 pass that fill whole vectors or only a pair or a single row (N / 36 = 1, 2, 4, 8,
+// 16, 64, 128; any other factor would follow the 3, 3 in the plan).
+TEST(FftPassTable, FusedFourThreeThreeStepsMatchTheThreePassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    for (const int n : {36, 72, 144, 288, 576, 2304, 4608}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        const int nf = plan->factors[1];
+        ASSERT_GE(nf, 3) << n;
+        ASSERT_EQ(plan->factors[nf + 1], 3) << n;
+        ASSERT_EQ(plan->factors[nf], 3) << n;
+        ASSERT_EQ(plan->factors[nf - 1], 4) << n;
+        // From the end of the plan's N - 1 twiddles: the ido = 3 pass's 2 rows of 3 start 8 back,
+        // the ido = 9 radix-4 pass's 3 rows of 9 another 27 before them.
+        const double* wb = plan->twiddles + (n - 1) - 8;
+        const double* wa = wb - 27;
+        const int rows = n / 36;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 55u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> first(n);
+            std::vector<double> second(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf3(1, 12 * rows, input.data(), first.data(), nullptr, nullptr);
+            build->radf3(3, 4 * rows, first.data(), second.data(), wb, wb + 3);
+            build->radf4(9, rows, second.data(), separate.data(), wa, wa + 9, wa + 18);
+            build->radf433(rows, input.data(), fused.data(), wa, wa + 9, wa + 18, wb, wb + 3);
+            EXPECT_EQ(fused, separate) << "forward N=" << n;
+
+            build->radb4(9, rows, input.data(), first.data(), wa, wa + 9, wa + 18);
+            build->radb3(3, 4 * rows, first.data(), second.data(), wb, wb + 3);
+            build->radb3(1, 12 * rows, second.data(), separate.data(), nullptr, nullptr);
+            build->radb433(rows, input.data(), fused.data(), wa, wa + 9, wa + 18, wb, wb + 3);
+            EXPECT_EQ(fused, separate) << "backward N=" << n;
+        }
+    }
+}
+
+// Plans whose first factors are 2, 4 run those two passes as one step. It must give what the two
+// passes give one after the other, bit for bit, in every build; the radix-4 pass's ido = N / 8
+// (4, 12, 16, 20, 48, 300, 576, 1200) leaves every mix of vector, pair and single iterations.
+TEST(FftPassTable, FusedTwoFourStepsMatchTheTwoPassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    for (const int n : {32, 96, 128, 160, 384, 2400, 4608, 9600}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        ASSERT_GE(plan->factors[1], 3) << n;
+        ASSERT_EQ(plan->factors[2], 2) << n;
+        ASSERT_EQ(plan->factors[3], 4) << n;
+        // The radix-2 pass's row of N / 2 twiddles comes first, the radix-4 pass's three rows of
+        // N / 8 next.
+        const int ido = n / 8;
+        const double* wb = plan->twiddles;
+        const double* wa = wb + n / 2;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 31u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> middle(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf4(ido, 2, input.data(), middle.data(), wa, wa + ido, wa + 2 * ido);
+            build->radf2(4 * ido, 1, middle.data(), separate.data(), wb);
+            build->radf24(ido, input.data(), fused.data(), wa, wa + ido, wa + 2 * ido, wb);
+            EXPECT_EQ(fused, separate) << "forward N=" << n;
+
+            build->radb2(4 * ido, 1, input.data(), middle.data(), wb);
+            build->radb4(ido, 2, middle.data(), separate.data(), wa, wa + ido, wa + 2 * ido);
+            build->radb24(ido, input.data(), fused.data(), wa, wa + ido, wa + 2 * ido, wb);
+            EXPECT_EQ(fused, separate) << "backward N=" << n;
+        }
+    }
+}
+
+// Consecutive radix-4 passes run in pairs. The pair must give what the two passes give one after
+// the other, bit for bit, in every build, for every kind of row: ido = 2 (no complex iteration),
+// ido values that leave every mix of vector, pair and single iterations, one row or several.
+// The twiddles are arbitrary values: the pair must apply each where its pass does.
+TEST(FftPassTable, PairedRadixFourStepsMatchTheTwoPassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    struct Shape {
+        int ido; // the pass with the shorter rows
+        int l1;  // the rows of the pass with the longer ones (the other has four times as many)
+    };
+    for (const Shape shape : {Shape{2, 1}, Shape{4, 3}, Shape{6, 2}, Shape{8, 1}, Shape{10, 2},
+                              Shape{12, 1}, Shape{36, 4}, Shape{144, 1}, Shape{300, 1}}) {
+        const int n = 16 * shape.ido * shape.l1;
+        const int ido = shape.ido;
+        const std::vector<double> input = testing::uniformNoise(static_cast<std::size_t>(n), 5u);
+        const std::vector<double> wa = testing::uniformNoise(static_cast<std::size_t>(3 * ido), 6u);
+        const std::vector<double> wb =
+            testing::uniformNoise(static_cast<std::size_t>(12 * ido), 8u);
+        const double* a = wa.data();
+        const double* b = wb.data();
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> middle(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf4(ido, 4 * shape.l1, input.data(), middle.data(), a, a + ido, a + 2 * ido);
+            build->radf4(4 * ido, shape.l1, middle.data(), separate.data(), b, b + 4 * ido,
+                         b + 8 * ido);
+            build->radf44(ido, shape.l1, input.data(), fused.data(), a, a + ido, a + 2 * ido, b,
+                          b + 4 * ido, b + 8 * ido);
+            EXPECT_EQ(fused, separate) << "forward ido=" << ido << " l1=" << shape.l1;
+
+            build->radb4(4 * ido, shape.l1, input.data(), middle.data(), b, b + 4 * ido,
+                         b + 8 * ido);
+            build->radb4(ido, 4 * shape.l1, middle.data(), separate.data(), a, a + ido,
+                         a + 2 * ido);
+            build->radb44(ido, shape.l1, input.data(), fused.data(), b, b + 4 * ido, b + 8 * ido, a,
+                          a + ido, a + 2 * ido);
+            EXPECT_EQ(fused, separate) << "backward ido=" << ido << " l1=" << shape.l1;
+        }
+    }
+}
+
+// Forward transforms of plans ending in factors 3, 5, 5 run the ido = 25 radix-3 pass with the
+// 5, 5 step. It must give what the three passes give one after the other, bit for bit, in every
+// build, for radix-3 row counts that fill whole vectors, leave pairs or single rows over (N / 75 =
+// 1, 2, 3, 6, 7, 32, 64).
+TEST(FftPassTable, FusedThreeFiveFiveStepsMatchTheThreePassesBitForBit) {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    // The twiddles are arbitrary values (the passes need not form a plan for the comparison): row
+    // counts with factors that would follow the 5, 5 in a plan are covered too.
+    const std::vector<double> wa = testing::uniformNoise(50, 12u);
+    const std::vector<double> wb = testing::uniformNoise(20, 13u);
+    const double* a = wa.data();
+    const double* b = wb.data();
+    for (const int rows : {1, 2, 3, 6, 7, 32, 64}) {
+        const int n = 75 * rows;
+        const std::vector<double> input =
+            testing::uniformNoise(static_cast<std::size_t>(n), 21u + static_cast<unsigned>(n));
+        for (const fftpass::FftPassTable* build : builds) {
+            std::vector<double> first(n);
+            std::vector<double> second(n);
+            std::vector<double> separate(n);
+            std::vector<double> fused(n);
+            build->radf5(1, 15 * rows, input.data(), first.data(), nullptr, nullptr, nullptr,
+                         nullptr);
+            build->radf5(5, 3 * rows, first.data(), second.data(), b, b + 5, b + 10, b + 15);
+            build->radf3(25, rows, second.data(), separate.data(), a, a + 25);
+            build->radf355(rows, input.data(), fused.data(), a, a + 25, b, b + 5, b + 10, b + 15);
+            EXPECT_EQ(fused, separate) << "rows=" << rows;
+        }
+    }
+}
+
 } // namespace
 } // namespace calderine

@@ -141,10 +141,11 @@ TEST(Fft, BackwardOfForwardScalesByN) {
     }
 }
 
-// Sizes cover both parities of the pass count (32: 3 passes, 2400: 6, 4608: 7) and both sides of
+// Sizes cover both parities of the step count (the fused steps change it: 32 runs 2 steps, 2304
+// and 4800 forward 3, 2400 and 4608 backward 4, one more from the ordered layout) and both sides of
 // the stack scratch bound for a missing work array.
 TEST(Fft, AliasedAndMissingWorkArraysGiveTheSameResult) {
-    for (const int n : {32, 2400, 4608}) {
+    for (const int n : {32, 2304, 2400, 4608, 4800}) {
         const FftPlanPtr plan(createFftPlan(n));
         const std::vector<double> input =
             testing::uniformNoise(static_cast<std::size_t>(n), 7u + n);
