@@ -31,7 +31,7 @@ SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRat
                                                         FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
                                                         FrameSlot(frameSize_,
                                                                   3 * (frameSize_ / 4))},
-      hop_(frameSize_ / 4) {}
+      hop_(frameSize_ / 4), stageSpacing_(std::min(maxStageSpacing, hop_ / (2 * renderStages))) {}
 
 void SpectralSeparator::reset() noexcept {
     std::fill_n(ring_.data(), ring_.size(), 0.0);
@@ -40,13 +40,14 @@ void SpectralSeparator::reset() noexcept {
     for (FrameSlot& slot : slots_) {
         slot.reset();
     }
+    renderStage_ = renderStages;
 }
 
 void SpectralSeparator::processBlock(const double* input, double* output,
                                      std::size_t count) noexcept {
     while (count > 0) {
         const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(count, samplesUntilFrame()));
+            static_cast<std::uint32_t>(std::min<std::size_t>(count, samplesUntilWork()));
         processSegment(input, output, length);
         completeFrames();
         input += length;
@@ -74,30 +75,81 @@ void SpectralSeparator::processSegment(const double* input, double* output,
 }
 
 void SpectralSeparator::completeFrames() noexcept {
-    for (FrameSlot& slot : slots_) {
-        if (slot.position >= frameSize_) {
-            completeFrame(slot);
+    runDueStages();
+    for (std::size_t i = 0; i < slotCount; ++i) {
+        if (slots_[i].position >= frameSize_) {
+            completeFrame(i);
+            runDueStages();
         }
     }
 }
 
-void SpectralSeparator::completeFrame(FrameSlot& slot) noexcept {
-    const double* const frame = latestFrame();
-    analysis_.analyse({frame, frameSize_}, separationSlope, fft_);
-    renderFrame(frame, slot);
-    slot.position = 0;
+void SpectralSeparator::runDueStages() noexcept {
+    while (renderDue()) {
+        runNextStage();
+    }
 }
 
-void SpectralSeparator::renderFrame(const double* frame, FrameSlot& slot) noexcept {
+void SpectralSeparator::runNextStage() noexcept {
+    static_assert(renderStages == 3, "the switch below names each stage");
+    switch (renderStage_) {
+    case 0:
+        analysis_.transformKernel(fft_);
+        break;
+    case 1:
+        transformFrame();
+        break;
+    default:
+        finishRender(slots_[renderSlot_]);
+        break;
+    }
+    ++renderStage_;
+}
+
+void SpectralSeparator::completeFrame(std::size_t slotIndex) noexcept {
+    // The last stage is due by half a hop after a completion, so no render is under way here;
+    // were one ever, it would have to end before the frame and kernel it reads are replaced.
+    while (renderStage_ < renderStages) {
+        runNextStage();
+    }
+    FrameSlot& slot = slots_[slotIndex];
+    const double* const frame = latestFrame();
+    analysis_.analyseToKernel({frame, frameSize_}, separationSlope, fft_);
+    std::copy_n(frame, frameSize_, paddedFrame_.data());
+    renderHead(slot);
+    slot.position = 0;
+    renderSlot_ = slotIndex;
+    renderStage_ = 0;
+}
+
+void SpectralSeparator::renderHead(FrameSlot& slot) noexcept {
+    const std::size_t head = headLength();
+    const double* const frame = paddedFrame_.data();
+    const double* const kernel = analysis_.kernel().data();
+    double* const output = slot.output.data();
+    const double* const tail = slot.tail.data();
+    std::copy_n(tail, head, output);
+    // Frame sample by frame sample, so that the inner loop runs over independent outputs and
+    // vectorises; each output sums its terms in frame order, the same in every build.
+    for (std::size_t j = 0; j < head; ++j) {
+        const double x = frame[j];
+        for (std::size_t p = j; p < head; ++p) {
+            output[p] += x * kernel[p - j];
+        }
+    }
+}
+
+void SpectralSeparator::transformFrame() noexcept {
+    fftTransform(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(), fft_.scratch.data(),
+                 FftDirection::Forward, false);
+}
+
+void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {
     const std::size_t size = frameSize_;
     const std::size_t last = 2 * size - 1;
     double* const input = fft_.input.data();
     double* const spectrum = fft_.output.data();
     const double* const kernel = analysis_.kernelSpectrum().data();
-
-    std::copy_n(frame, size, paddedFrame_.data());
-    fftTransform(*fft_.plan2N, paddedFrame_.data(), spectrum, fft_.scratch.data(),
-                 FftDirection::Forward, false);
 
     // Packed layout: real DC first, real Nyquist last, complex bin k at (2k - 1, 2k). The 1/(2N)
     // undoes the gain of the unscaled forward/backward pair.
@@ -108,13 +160,13 @@ void SpectralSeparator::renderFrame(const double* frame, FrameSlot& slot) noexce
     fftTransform(*fft_.plan2N, input, spectrum, fft_.scratch.data(), FftDirection::Backward, false);
 
     // spectrum now holds the 2N rendered samples. The new first half meets the previous frame's
-    // second half here, once, rather than in every per-sample read.
+    // second half here, once, rather than in every per-sample read; the head already has.
     double* const head = slot.output.data();
     double* const tail = slot.tail.data();
-    for (std::size_t p = 0; p < size; ++p) {
+    for (std::size_t p = headLength(); p < size; ++p) {
         head[p] = spectrum[p] + tail[p];
-        tail[p] = spectrum[size + p];
     }
+    std::copy_n(spectrum + size, size, tail);
 }
 
 } // namespace calderine
