@@ -43,9 +43,12 @@ public:
     // The deferred render: transform of the kernel, transform of the frame, then product,
     // backward transform and overlap-add, each about a third of the render's time.
     static constexpr std::uint32_t renderStages = 3;
+    static constexpr std::uint32_t kernelStage = 0;
+    static constexpr std::uint32_t frameStage = 1;
     // Samples between completion and the first stage, and between stages, where the hop allows:
-    // a host's 64-sample block then never holds two of them, and the directly convolved head,
-    // renderStages * 64 samples, costs 192^2 / 2 multiply-adds (a few per cent of the render).
+    // a host's 64-sample block then never holds two of them. The directly convolved head,
+    // renderStages * 64 samples, costs 192^2 / 2 multiply-adds: 2.9 us of the 50 us a 96 kHz
+    // channel's completing call takes.
     static constexpr std::uint32_t maxStageSpacing = 64;
 
     // frameLength in samples (the engine passes ceil(0.05 * sampleRate)); sampleRate in Hz.
@@ -159,8 +162,9 @@ private:
     void runNextStage() noexcept;
     void completeFrame(std::size_t slotIndex) noexcept;
     // The first headLength() samples of the frame's convolution with the kernel taps, summed
-    // directly and added to the previous frame's tail.
-    void renderHead(FrameSlot& slot) noexcept;
+    // directly and added to the previous frame's tail. frame: N samples.
+    void renderHead(FrameSlot& slot, const double* frame) noexcept;
+    // Completes the copy of the frame begun on its completion, and transforms it.
     void transformFrame() noexcept;
     // Multiplies the two spectra, transforms back and overlap-adds the 2N samples, past the
     // head, into the slot's halves.
@@ -178,7 +182,8 @@ private:
     std::uint32_t ringPosition_ = 0; // next index to write, 0 .. N-1
     // 2N: the frame to convolve in the first half, zeros in the second, which nothing ever
     // writes: each frame costs a copy of N samples instead of a copy and a clear of 2N. Holds
-    // the frame from its completion until its render is done.
+    // the frame from its transform stage until its render is done, and its first
+    // stagePosition(frameStage) samples from its completion on.
     AlignedBuffer paddedFrame_;
     std::array<FrameSlot, slotCount> slots_;
     std::uint32_t hop_;
