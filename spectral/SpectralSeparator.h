@@ -161,9 +161,12 @@ private:
     void runDueStages() noexcept;
     void runNextStage() noexcept;
     void completeFrame(std::size_t slotIndex) noexcept;
-    // The first headLength() samples of the frame's convolution with the kernel taps, summed
-    // directly and added to the previous frame's tail. frame: N samples.
-    void renderHead(FrameSlot& slot, const double* frame) noexcept;
+    // Part `part` (0 .. renderStages-1) of the head: output samples part * stageSpacing() up to
+    // the next part of the frame's convolution with the kernel taps, summed directly and added
+    // to the previous frame's tail. Each part is computed just before the slot reads it, at the
+    // completion or at the stage due where it begins, so the completing call sums a ninth of
+    // the head's multiply-adds. frame: its first (part + 1) * stageSpacing() samples.
+    void renderHead(FrameSlot& slot, const double* frame, std::uint32_t part) noexcept;
     // Completes the copy of the frame begun on its completion, and transforms it.
     void transformFrame() noexcept;
     // Multiplies the two spectra, transforms back and overlap-adds the 2N samples, past the
