@@ -141,11 +141,11 @@ TEST(ChannelEngineBlocks, SegmentLimitStopsAtTheNextFrameWorkAndTheScratchSize) 
         std::size_t processed;
         std::uint32_t limit;
     };
-    // 48000 Hz: hop 600, frames complete at 600, 1200, ..., each followed by render stages 64,
-    // 128 and 192 samples later. 8000 Hz: hop 120, stages 20, 40 and 60 samples after.
+    // 48000 Hz: hop 600, frames complete at 600, 1200, ..., each followed by render stages 64
+    // and 128 samples later. 8000 Hz: hop 120, stages 30 and 60 samples after.
     const Case cases[] = {{48000, 0, 256},  {48000, 400, 200}, {48000, 599, 1},    {48000, 600, 64},
-                          {48000, 700, 28}, {48000, 792, 256}, {48000, 1000, 200}, {8000, 0, 120},
-                          {8000, 100, 20},  {8000, 121, 19},   {8000, 180, 60}};
+                          {48000, 700, 28}, {48000, 728, 256}, {48000, 1000, 200}, {8000, 0, 120},
+                          {8000, 100, 20},  {8000, 121, 29},   {8000, 180, 60}};
     for (const Case& c : cases) {
         ChannelEngine engine;
         engine.setSampleRate(c.rate);

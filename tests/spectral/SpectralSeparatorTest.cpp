@@ -136,8 +136,8 @@ TEST(SpectralSeparator, SamplesUntilFrameCountsDownToTheNextCompletion) {
     }
 }
 
-// Between frames the render of the latest one stops a segment three times, at the stage spacing
-// (64 samples where the hop allows, hop / 6 below), and never once it is done.
+// Between frames the render of the latest one stops a segment twice, at the stage spacing (64
+// samples where the hop allows, hop / 4 below), and never once it is done.
 TEST(SpectralSeparator, SamplesUntilWorkStopsAtEachRenderStage) {
     struct Case {
         std::uint32_t frameLength;
@@ -145,12 +145,13 @@ TEST(SpectralSeparator, SamplesUntilWorkStopsAtEachRenderStage) {
         std::uint32_t samples; // processed before asking
         std::uint32_t until;
     };
-    // N = 2304, hop 576, stages 64 apart at 44100 Hz; N = 480, hop 120, stages 20 apart at
+    // N = 2304, hop 576, stages 64 apart at 44100 Hz; N = 480, hop 120, stages 30 apart at
     // 8000 Hz; N = 2, hop 0 from frame length 1: the render runs on the completing call.
     const Case cases[] = {{2205, 44100, 0, 576},   {2205, 44100, 576, 64}, {2205, 44100, 600, 40},
-                          {2205, 44100, 640, 64},  {2205, 44100, 767, 1},  {2205, 44100, 768, 384},
-                          {2205, 44100, 2304, 64}, {400, 8000, 120, 20},   {400, 8000, 159, 1},
-                          {400, 8000, 180, 60},    {1, 20.0, 0, 2},        {1, 20.0, 5, 1}};
+                          {2205, 44100, 640, 64},  {2205, 44100, 703, 1},  {2205, 44100, 704, 448},
+                          {2205, 44100, 2304, 64}, {400, 8000, 120, 30},   {400, 8000, 149, 1},
+                          {400, 8000, 179, 1},     {400, 8000, 180, 60},   {1, 20.0, 0, 2},
+                          {1, 20.0, 5, 1}};
     for (const Case& c : cases) {
         SpectralSeparator separator(c.frameLength, c.rate);
         std::vector<double> scratch(c.samples, 0.25);
@@ -257,7 +258,7 @@ TEST(SpectralSeparator, ImpulseAtFullSlopeComesOutAfterExactlyN) {
 // Model of the scheduler: slot j's frames start at sample r*N - j*hop (zeros before the start);
 // each frame is convolved with its own kernel, rendered sample k of the frame starting at s0
 // comes out at s0 + N + k, and the output is the mean of the four slots. At 8000 Hz the first
-// 60 samples of every frame come from the direct head, at 44100 Hz the first 192; the rest from
+// 60 samples of every frame come from the direct head, at 44100 Hz the first 128; the rest from
 // the deferred render.
 TEST(SpectralSeparator, OutputIsTheMeanOfFourOverlapAddedFrameConvolutions) {
     struct Case {
