@@ -6,6 +6,10 @@
 //                     blocks (1.0 would be the effect costing its bare transforms)
 //   frame_call_ratio  the median call that completes the two channels' frames (64-frame blocks)
 //                     / FFTW time for two channel frames
+// frameCallTable/<rate>/<block> gives, per sample rate and block size, the worst and median call
+// that completes frames, as a share of the block's real-time budget (block / rate) and against
+// FFTW's two channel frames at that rate's N; worst_any_budget is the worst call of all, so
+// that work moved off the completing calls shows up wherever it lands.
 // Each round times the effect and FFTW back to back; the medians over the rounds are reported,
 // so a burst of load from another process moves one round, not the result.
 #include "bench/BenchSupport.h"
@@ -42,12 +46,12 @@ double median(std::vector<double> values) {
 // One effect instance at default settings, fed tones over noise from the start.
 class Effect {
 public:
-    explicit Effect(std::int32_t blockFrames)
+    explicit Effect(std::int32_t blockFrames, float rate = kRate)
         : effect(createEffect(&benchHost, &createPluginInstance)), block(blockFrames) {
-        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, kRate);
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, rate);
         effect->dispatcher(effect, effSetBlockSize, 0, block, nullptr, 0.0f);
         effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-        const auto signal = testing::tonesOverNoise(static_cast<std::size_t>(kRate) * 2);
+        const auto signal = testing::tonesOverNoise(static_cast<std::size_t>(rate) * 2);
         for (std::size_t c = 0; c < 2; ++c) {
             input[c].assign(signal[c].begin(), signal[c].end());
             output[c].assign(static_cast<std::size_t>(block), 0.0f);
@@ -186,6 +190,49 @@ void effectAgainstFftw(benchmark::State& state) {
     }
 }
 BENCHMARK(effectAgainstFftw)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Completing calls gathered per configuration: enough for a stable median, and the worst of as
+// many frames as about a second of audio at 48 kHz holds.
+constexpr std::size_t kTableCompletingCalls = 96;
+
+void frameCallTable(benchmark::State& state) {
+    const auto rate = static_cast<float>(state.range(0));
+    const auto block = static_cast<std::int32_t>(state.range(1));
+    for (auto _ : state) {
+        Effect effect(block, rate);
+        const std::int64_t n = effect.latency();
+        const std::int64_t hop = n / kFramesPerSlotPeriod;
+        FftwFrame fftw(static_cast<int>(n));
+        while (effect.samplesProcessed() < 2 * n) {
+            effect.processBlock();
+        }
+        fftw.time(8);
+
+        std::vector<double> completing;
+        double worstAny = 0.0;
+        while (completing.size() < kTableCompletingCalls) {
+            const std::int64_t before = effect.samplesProcessed();
+            const double seconds = effect.processBlock();
+            worstAny = std::max(worstAny, seconds);
+            if ((before + block) / hop > before / hop) {
+                completing.push_back(seconds);
+            }
+        }
+        const double twoFrames = fftw.time(64) / 32.0;
+        const double budget = static_cast<double>(block) / static_cast<double>(rate);
+        const double worst = *std::max_element(completing.begin(), completing.end());
+        const double middle = median(completing);
+        state.counters["median_budget"] = middle / budget;
+        state.counters["worst_budget"] = worst / budget;
+        state.counters["median_fftw"] = middle / twoFrames;
+        state.counters["worst_fftw"] = worst / twoFrames;
+        state.counters["worst_any_budget"] = worstAny / budget;
+    }
+}
+BENCHMARK(frameCallTable)
+    ->ArgsProduct({{48000, 96000, 192000}, {32, 64, 128, 256, 512}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace calderine

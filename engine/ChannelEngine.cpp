@@ -100,7 +100,7 @@ double ChannelEngine::processSample(double input) noexcept {
 }
 
 std::uint32_t ChannelEngine::segmentLimit() const noexcept {
-    return std::min(kMaxSegment, separator_->samplesUntilFrame());
+    return std::min(kMaxSegment, separator_->samplesUntilWork());
 }
 
 void ChannelEngine::completeFrames() noexcept {

@@ -62,8 +62,9 @@ public:
 
     // The parts of processBlock, for a caller that runs two engines side by side and wants
     // their frame work together: processSegment takes 1 .. segmentLimit() samples, without
-    // frame work; once a segment has reached the separator's next frame, completeFrames() must
-    // run before the next segment. input and output may be the same array.
+    // frame work; once a segment has reached the separator's next frame work (a completion or
+    // a render stage, SpectralSeparator::samplesUntilWork), completeFrames() must run before
+    // the next segment. input and output may be the same array.
     std::uint32_t segmentLimit() const noexcept;
     void processSegment(const double* input, double* output, std::uint32_t count) noexcept;
     void completeFrames() noexcept;

@@ -32,8 +32,9 @@ public:
 
     // Audio thread: processSample for each of count stereo samples, replacing the two channels
     // in place; the results are processSample's to the bit. The engines run a segment at a
-    // time, each segment ending where the next frame completes, and both engines' frame work
-    // follows the segment that reaches it (in "Stereo" and "M/S" they reach it together).
+    // time, each segment ending where the next frame work is due (a frame's completion or a
+    // stage of its deferred render), and both engines' frame work follows the segment that
+    // reaches it (in "Stereo" and "M/S" they reach it together).
     void processBlock(double* left, double* right, std::size_t count) noexcept;
 
     // Every setting reaches both engines, engine 0 first.

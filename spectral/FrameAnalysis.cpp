@@ -13,9 +13,10 @@ FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
                              binmath::AnalysisBuild build)
     : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
       binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize),
-      kernelSpectrum_(2 * std::size_t{frameSize}), kernelWindow_(makeKernelWindow(frameSize)),
-      scaledKernelWindow_(kernelWindow_), slopeCurve_(makeSlopeCurve(frameSize, sampleRate)),
-      inverseSlopeCurve_(slopeCurve_), minimumPhase_(frameSize, build) {
+      kernelSpectrum_(2 * std::size_t{frameSize}), kernel_(2 * std::size_t{frameSize}),
+      kernelWindow_(makeKernelWindow(frameSize)), scaledKernelWindow_(kernelWindow_),
+      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), inverseSlopeCurve_(slopeCurve_),
+      minimumPhase_(frameSize, build) {
     for (double& tap : scaledKernelWindow_) {
         tap /= static_cast<double>(frameSize);
     }
@@ -28,6 +29,12 @@ FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
 
 void FrameAnalysis::analyse(std::span<const double> frame, double separationSlope,
                             FftWorkspace& workspace) noexcept {
+    analyseToKernel(frame, separationSlope, workspace);
+    transformKernel(workspace);
+}
+
+void FrameAnalysis::analyseToKernel(std::span<const double> frame, double separationSlope,
+                                    FftWorkspace& workspace) noexcept {
     const std::size_t size = analysisWindow_.size();
     double* const input = workspace.input.data();
     double* const output = workspace.output.data();
@@ -43,7 +50,13 @@ void FrameAnalysis::analyse(std::span<const double> frame, double separationSlop
     limitMagnitudes();
     minimumPhase_.build(binGains_, {minimumPhaseSpectrum_.data(), minimumPhaseSpectrum_.size()},
                         workspace);
-    buildKernelSpectrum(workspace);
+    buildKernel(workspace);
+}
+
+void FrameAnalysis::transformKernel(FftWorkspace& workspace) noexcept {
+    fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, kernel_.data(),
+                              kernelSpectrum_.data(), workspace.scratch.data(),
+                              FftDirection::Forward, false);
 }
 
 // The plain square root vectorises and costs a fraction of hypot; hypot's scaling matters only
@@ -93,22 +106,18 @@ void FrameAnalysis::limitMagnitudes() noexcept {
     math.kneeGains(m, binGains_.data(), bins, knee);
 }
 
-void FrameAnalysis::buildKernelSpectrum(FftWorkspace& workspace) noexcept {
+void FrameAnalysis::buildKernel(FftWorkspace& workspace) noexcept {
     const std::size_t size = analysisWindow_.size();
-    double* const input = workspace.input.data();
     double* const output = workspace.output.data();
-    double* const scratch = workspace.scratch.data();
+    double* const taps = kernel_.data();
 
     // The response is already a packed spectrum: it is transformed where it lies.
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), output,
-                              scratch, FftDirection::Backward, false);
+                              workspace.scratch.data(), FftDirection::Backward, false);
 
     for (std::size_t i = 0; i < size; ++i) {
-        input[i] = output[i] * scaledKernelWindow_[i];
+        taps[i] = output[i] * scaledKernelWindow_[i];
     }
-    std::fill_n(input + size, size, 0.0);
-    fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, input, kernelSpectrum_.data(),
-                              scratch, FftDirection::Forward, false);
 }
 
 std::complex<double> FrameAnalysis::minimumPhaseBin(std::size_t k) const noexcept {

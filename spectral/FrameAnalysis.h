@@ -46,9 +46,21 @@ public:
     void analyse(std::span<const double> frame, double separationSlope,
                  FftWorkspace& workspace) noexcept;
 
+    // The two halves of analyse, for a caller that needs the kernel's taps at once and its
+    // spectrum later: analyseToKernel leaves the N taps in kernel() and everything but
+    // kernelSpectrum() as analyse does; transformKernel then fills kernelSpectrum() with the same
+    // bits analyse gives. Only the workspace's scratch is needed across the gap, none of its
+    // contents: the taps wait in a member.
+    void analyseToKernel(std::span<const double> frame, double separationSlope,
+                         FftWorkspace& workspace) noexcept;
+    void transformKernel(FftWorkspace& workspace) noexcept;
+
     std::span<const double> kernelSpectrum() const noexcept {
         return {kernelSpectrum_.data(), kernelSpectrum_.size()};
     }
+    // The N taps of the windowed minimum-phase kernel, scaled so that convolving a frame with
+    // them gives what the 2N-point render gives from kernelSpectrum() (within rounding).
+    std::span<const double> kernel() const noexcept { return {kernel_.data(), kernel_.size() / 2}; }
     std::span<const double> magnitudes() const noexcept { return magnitudes_; }
     std::span<const double> binGains() const noexcept { return binGains_; }
     // N doubles in the transform's packed layout (Fft.h).
@@ -68,8 +80,8 @@ private:
     void weightBySlope(double separationSlope) noexcept;
     // Estimates the floor of magnitudes_ and fills binGains_.
     void limitMagnitudes() noexcept;
-    // From minimumPhaseSpectrum_ to the windowed kernel and its 2N-point spectrum.
-    void buildKernelSpectrum(FftWorkspace& workspace) noexcept;
+    // From minimumPhaseSpectrum_ to the windowed kernel taps.
+    void buildKernel(FftWorkspace& workspace) noexcept;
 
     binmath::AnalysisBuild build_;
     std::vector<double> analysisWindow_;
@@ -77,6 +89,9 @@ private:
     std::vector<double> binGains_;       // N/2 + 1
     AlignedBuffer minimumPhaseSpectrum_; // N, packed layout
     AlignedBuffer kernelSpectrum_;       // 2N, packed layout
+    // 2N: the taps, then N zeros that nothing writes, so the 2N-point transform reads it as it
+    // lies, whenever the caller asks for it.
+    AlignedBuffer kernel_;
     std::vector<double> kernelWindow_;
     // kernelWindow_ / N: the backward transform's 1/N and the window in one multiplication, where
     // a division per tap stalled the loop on its latency (2.2 % of the effect's time, perf).

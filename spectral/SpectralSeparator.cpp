@@ -31,7 +31,7 @@ SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRat
                                                         FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
                                                         FrameSlot(frameSize_,
                                                                   3 * (frameSize_ / 4))},
-      hop_(frameSize_ / 4) {}
+      hop_(frameSize_ / 4), stageSpacing_(std::min(maxStageSpacing, hop_ / (2 * renderStages))) {}
 
 void SpectralSeparator::reset() noexcept {
     std::fill_n(ring_.data(), ring_.size(), 0.0);
@@ -40,13 +40,14 @@ void SpectralSeparator::reset() noexcept {
     for (FrameSlot& slot : slots_) {
         slot.reset();
     }
+    renderStage_ = renderStages;
 }
 
 void SpectralSeparator::processBlock(const double* input, double* output,
                                      std::size_t count) noexcept {
     while (count > 0) {
         const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(count, samplesUntilFrame()));
+            static_cast<std::uint32_t>(std::min<std::size_t>(count, samplesUntilWork()));
         processSegment(input, output, length);
         completeFrames();
         input += length;
@@ -74,30 +75,104 @@ void SpectralSeparator::processSegment(const double* input, double* output,
 }
 
 void SpectralSeparator::completeFrames() noexcept {
-    for (FrameSlot& slot : slots_) {
-        if (slot.position >= frameSize_) {
-            completeFrame(slot);
+    runDueStages();
+    for (std::size_t i = 0; i < slotCount; ++i) {
+        if (slots_[i].position >= frameSize_) {
+            completeFrame(i);
+            runDueStages();
         }
     }
 }
 
-void SpectralSeparator::completeFrame(FrameSlot& slot) noexcept {
-    const double* const frame = latestFrame();
-    analysis_.analyse({frame, frameSize_}, separationSlope, fft_);
-    renderFrame(frame, slot);
-    slot.position = 0;
+void SpectralSeparator::runDueStages() noexcept {
+    while (renderDue()) {
+        runNextStage();
+    }
 }
 
-void SpectralSeparator::renderFrame(const double* frame, FrameSlot& slot) noexcept {
+void SpectralSeparator::runNextStage() noexcept {
+    switch (renderStage_) {
+    case transformStage:
+        transformFrame();
+        renderHead(slots_[renderSlot_], paddedFrame_.data(), transformStage + 1);
+        analysis_.transformKernel(fft_);
+        break;
+    default:
+        finishRender(slots_[renderSlot_]);
+        break;
+    }
+    ++renderStage_;
+}
+
+void SpectralSeparator::completeFrame(std::size_t slotIndex) noexcept {
+    // The last stage is due by half a hop after a completion, so no render is under way here;
+    // were one ever, it would have to end before the frame and kernel it reads are replaced.
+    while (renderStage_ < renderStages) {
+        runNextStage();
+    }
+    FrameSlot& slot = slots_[slotIndex];
+    const double* const frame = latestFrame();
+    analysis_.analyseToKernel({frame, frameSize_}, separationSlope, fft_);
+    // Only the samples that new input replaces in the ring before the frame's transform are
+    // saved now; the rest wait in the ring for that stage (1.2 us less here at 96 kHz).
+    std::copy_n(frame, stagePosition(transformStage), paddedFrame_.data());
+    renderHead(slot, frame, 0);
+    slot.position = 0;
+    renderSlot_ = slotIndex;
+    renderStage_ = 0;
+}
+
+void SpectralSeparator::renderHead(FrameSlot& slot, const double* frame,
+                                   std::uint32_t part) noexcept {
+    const std::size_t begin = std::size_t{part} * stageSpacing_;
+    const std::size_t end = begin + stageSpacing_;
+    const double* const kernel = analysis_.kernel().data();
+    double* const output = slot.output.data();
+    std::copy_n(slot.tail.data() + begin, stageSpacing_, output + begin);
+    // Output p sums x[j] kernel[p - j] for j = 0 .. p onto the tail, always in frame order, so
+    // every output has the same bits whichever part computes it and in every build. Four frame
+    // samples per pass over the outputs load and store each output a quarter as often; the inner
+    // loop runs over independent outputs and vectorises.
+    std::size_t j = 0;
+    for (; j + 4 <= end; j += 4) {
+        const double x[4] = {frame[j], frame[j + 1], frame[j + 2], frame[j + 3]};
+        const std::size_t full = std::max(begin, j + 3);
+        // The triangle's corner: outputs before j + 3 precede some of the four samples.
+        for (std::size_t p = std::max(begin, j); p < std::min(full, end); ++p) {
+            double sum = output[p];
+            for (std::size_t i = 0; i <= p - j; ++i) {
+                sum += x[i] * kernel[p - j - i];
+            }
+            output[p] = sum;
+        }
+        for (std::size_t p = full; p < end; ++p) {
+            const double* const k = kernel + (p - j);
+            output[p] = (((output[p] + x[0] * k[0]) + x[1] * k[-1]) + x[2] * k[-2]) + x[3] * k[-3];
+        }
+    }
+    for (; j < end; ++j) {
+        const double x = frame[j];
+        for (std::size_t p = std::max(begin, j); p < end; ++p) {
+            output[p] += x * kernel[p - j];
+        }
+    }
+}
+
+void SpectralSeparator::transformFrame() noexcept {
+    // Of the frame, the samples from `arrived` on are still the oldest in the ring.
+    const std::uint32_t arrived = slots_[renderSlot_].position;
+    const std::uint32_t saved = stagePosition(transformStage);
+    std::copy_n(latestFrame() + (saved - arrived), frameSize_ - saved, paddedFrame_.data() + saved);
+    fftTransform(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(), fft_.scratch.data(),
+                 FftDirection::Forward, false);
+}
+
+void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {
     const std::size_t size = frameSize_;
     const std::size_t last = 2 * size - 1;
     double* const input = fft_.input.data();
     double* const spectrum = fft_.output.data();
     const double* const kernel = analysis_.kernelSpectrum().data();
-
-    std::copy_n(frame, size, paddedFrame_.data());
-    fftTransform(*fft_.plan2N, paddedFrame_.data(), spectrum, fft_.scratch.data(),
-                 FftDirection::Forward, false);
 
     // Packed layout: real DC first, real Nyquist last, complex bin k at (2k - 1, 2k). The 1/(2N)
     // undoes the gain of the unscaled forward/backward pair.
@@ -108,13 +183,13 @@ void SpectralSeparator::renderFrame(const double* frame, FrameSlot& slot) noexce
     fftTransform(*fft_.plan2N, input, spectrum, fft_.scratch.data(), FftDirection::Backward, false);
 
     // spectrum now holds the 2N rendered samples. The new first half meets the previous frame's
-    // second half here, once, rather than in every per-sample read.
+    // second half here, once, rather than in every per-sample read; the head already has.
     double* const head = slot.output.data();
     double* const tail = slot.tail.data();
-    for (std::size_t p = 0; p < size; ++p) {
+    for (std::size_t p = headLength(); p < size; ++p) {
         head[p] = spectrum[p] + tail[p];
-        tail[p] = spectrum[size + p];
     }
+    std::copy_n(spectrum + size, size, tail);
 }
 
 } // namespace calderine

@@ -133,16 +133,19 @@ INSTANTIATE_TEST_SUITE_P(
         Setting{"MutedHalfDry8000", 8000, 1.0, 1.0, 1.0, true, 0.3, 0.0, 0.0, 0.5, false}),
     [](const auto& info) { return info.param.name; });
 
-// The segment parts: a segment may reach, never cross, the separator's next frame.
-TEST(ChannelEngineBlocks, SegmentLimitStopsAtTheNextFrameAndTheScratchSize) {
+// The segment parts: a segment may reach, never cross, the separator's next frame work: a
+// frame's completion, or a stage of the render that follows it.
+TEST(ChannelEngineBlocks, SegmentLimitStopsAtTheNextFrameWorkAndTheScratchSize) {
     struct Case {
         double rate;
         std::size_t processed;
         std::uint32_t limit;
     };
-    // 48000 Hz: hop 600, frames complete at 600, 1200, ...; 8000 Hz: hop 120.
-    const Case cases[] = {{48000, 0, 256},   {48000, 400, 200}, {48000, 599, 1},
-                          {48000, 600, 256}, {8000, 0, 120},    {8000, 100, 20}};
+    // 48000 Hz: hop 600, frames complete at 600, 1200, ..., each followed by render stages 64
+    // and 128 samples later. 8000 Hz: hop 120, stages 30 and 60 samples after.
+    const Case cases[] = {{48000, 0, 256},  {48000, 400, 200}, {48000, 599, 1},    {48000, 600, 64},
+                          {48000, 700, 28}, {48000, 728, 256}, {48000, 1000, 200}, {8000, 0, 120},
+                          {8000, 100, 20},  {8000, 121, 29},   {8000, 180, 60}};
     for (const Case& c : cases) {
         ChannelEngine engine;
         engine.setSampleRate(c.rate);

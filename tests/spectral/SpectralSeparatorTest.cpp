@@ -136,6 +136,31 @@ TEST(SpectralSeparator, SamplesUntilFrameCountsDownToTheNextCompletion) {
     }
 }
 
+// Between frames the render of the latest one stops a segment twice, at the stage spacing (64
+// samples where the hop allows, hop / 4 below), and never once it is done.
+TEST(SpectralSeparator, SamplesUntilWorkStopsAtEachRenderStage) {
+    struct Case {
+        std::uint32_t frameLength;
+        double rate;
+        std::uint32_t samples; // processed before asking
+        std::uint32_t until;
+    };
+    // N = 2304, hop 576, stages 64 apart at 44100 Hz; N = 480, hop 120, stages 30 apart at
+    // 8000 Hz; N = 2, hop 0 from frame length 1: the render runs on the completing call.
+    const Case cases[] = {{2205, 44100, 0, 576},   {2205, 44100, 576, 64}, {2205, 44100, 600, 40},
+                          {2205, 44100, 640, 64},  {2205, 44100, 703, 1},  {2205, 44100, 704, 448},
+                          {2205, 44100, 2304, 64}, {400, 8000, 120, 30},   {400, 8000, 149, 1},
+                          {400, 8000, 179, 1},     {400, 8000, 180, 60},   {1, 20.0, 0, 2},
+                          {1, 20.0, 5, 1}};
+    for (const Case& c : cases) {
+        SpectralSeparator separator(c.frameLength, c.rate);
+        std::vector<double> scratch(c.samples, 0.25);
+        separator.processBlock(scratch.data(), scratch.data(), scratch.size());
+        EXPECT_EQ(separator.samplesUntilWork(), c.until) << c.rate << " Hz after " << c.samples;
+        EXPECT_LE(separator.samplesUntilWork(), separator.samplesUntilFrame());
+    }
+}
+
 // Block processing is processSample applied to each sample in turn: same values to the bit,
 // whatever the block sizes and wherever the blocks meet the frame boundaries.
 TEST(SpectralSeparator, BlocksGiveExactlyThePerSampleOutput) {
@@ -232,48 +257,56 @@ TEST(SpectralSeparator, ImpulseAtFullSlopeComesOutAfterExactlyN) {
 
 // Model of the scheduler: slot j's frames start at sample r*N - j*hop (zeros before the start);
 // each frame is convolved with its own kernel, rendered sample k of the frame starting at s0
-// comes out at s0 + N + k, and the output is the mean of the four slots.
+// comes out at s0 + N + k, and the output is the mean of the four slots. At 8000 Hz the first
+// 60 samples of every frame come from the direct head, at 44100 Hz the first 128; the rest from
+// the deferred render.
 TEST(SpectralSeparator, OutputIsTheMeanOfFourOverlapAddedFrameConvolutions) {
-    SpectralSeparator separator(400, 8000.0);
-    const std::size_t n = separator.latency();
-    FftWorkspace fft(static_cast<std::uint32_t>(n));
-    FrameAnalysis analyser(static_cast<std::uint32_t>(n), 8000.0);
-    const std::ptrdiff_t hop = separator.hop();
-    std::vector<double> input = gaussianNoise(6 * n, 0.05, 6);
-    for (std::size_t t = 0; t < input.size(); ++t) {
-        const double phase = static_cast<double>(t);
-        input[t] += std::sin(0.3 * phase) + 0.4 * std::sin(1.1 * phase);
-    }
-    const std::vector<double> output = run(separator, input);
+    struct Case {
+        std::uint32_t frameLength;
+        double rate;
+    };
+    for (const Case c : {Case{400, 8000.0}, Case{2205, 44100.0}}) {
+        SpectralSeparator separator(c.frameLength, c.rate);
+        const std::size_t n = separator.latency();
+        FftWorkspace fft(static_cast<std::uint32_t>(n));
+        FrameAnalysis analyser(static_cast<std::uint32_t>(n), c.rate);
+        const std::ptrdiff_t hop = separator.hop();
+        std::vector<double> input = gaussianNoise(6 * n, 0.05, 6);
+        for (std::size_t t = 0; t < input.size(); ++t) {
+            const double phase = static_cast<double>(t);
+            input[t] += std::sin(0.3 * phase) + 0.4 * std::sin(1.1 * phase);
+        }
+        const std::vector<double> output = run(separator, input);
 
-    AlignedBuffer kernel(2 * n);
-    AlignedBuffer work(2 * n);
-    std::vector<double> expected(input.size(), 0.0);
-    const auto length = static_cast<std::ptrdiff_t>(input.size());
-    for (std::ptrdiff_t j = 0; j < 4; ++j) {
-        for (std::ptrdiff_t start = -j * hop; start + static_cast<std::ptrdiff_t>(n) < length;
-             start += static_cast<std::ptrdiff_t>(n)) {
-            std::vector<double> frame(n, 0.0);
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(i);
-                frame[i] = at >= 0 ? input[static_cast<std::size_t>(at)] : 0.0;
-            }
-            analyser.analyse(frame, separator.separationSlope, fft);
-            fftTransform(*fft.plan2N, analyser.kernelSpectrum().data(), kernel.data(), work.data(),
-                         FftDirection::Backward, false);
-            for (std::size_t i = 0; i < n; ++i) {
-                for (std::size_t m = 0; m < n; ++m) {
-                    const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(n + i + m);
-                    if (at < length) {
-                        expected[static_cast<std::size_t>(at)] +=
-                            0.25 * frame[i] * kernel[m] / static_cast<double>(2 * n);
+        AlignedBuffer kernel(2 * n);
+        AlignedBuffer work(2 * n);
+        std::vector<double> expected(input.size(), 0.0);
+        const auto length = static_cast<std::ptrdiff_t>(input.size());
+        for (std::ptrdiff_t j = 0; j < 4; ++j) {
+            for (std::ptrdiff_t start = -j * hop; start + static_cast<std::ptrdiff_t>(n) < length;
+                 start += static_cast<std::ptrdiff_t>(n)) {
+                std::vector<double> frame(n, 0.0);
+                for (std::size_t i = 0; i < n; ++i) {
+                    const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(i);
+                    frame[i] = at >= 0 ? input[static_cast<std::size_t>(at)] : 0.0;
+                }
+                analyser.analyse(frame, separator.separationSlope, fft);
+                fftTransform(*fft.plan2N, analyser.kernelSpectrum().data(), kernel.data(),
+                             work.data(), FftDirection::Backward, false);
+                for (std::size_t i = 0; i < n; ++i) {
+                    for (std::size_t m = 0; m < n; ++m) {
+                        const std::ptrdiff_t at = start + static_cast<std::ptrdiff_t>(n + i + m);
+                        if (at < length) {
+                            expected[static_cast<std::size_t>(at)] +=
+                                0.25 * frame[i] * kernel[m] / static_cast<double>(2 * n);
+                        }
                     }
                 }
             }
         }
-    }
-    for (std::size_t t = 0; t < input.size(); ++t) {
-        ASSERT_NEAR(output[t], expected[t], 1e-12) << t;
+        for (std::size_t t = 0; t < input.size(); ++t) {
+            ASSERT_NEAR(output[t], expected[t], 1e-12) << c.rate << " Hz, sample " << t;
+        }
     }
 }
 
