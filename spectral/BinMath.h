@@ -31,9 +31,6 @@ struct Knee {
 struct BinMathTable {
     // out[k] = ln(max(floor, |x[k]|)) for k < count; floor >= 2^-1021, x finite.
     void (*flooredLogs)(const double* x, double* out, std::size_t count, double floor) noexcept;
-    // For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise; in
-    // and out may be the same array. re is clamped to [-708, 709]; |im| <= 1.5 * 2^23.
-    void (*complexExps)(const double* in, double* out, std::size_t count) noexcept;
     // out pair k = max(floor, |magnitudes[k]|) (cos phases[k], sin phases[k]) for k < count,
     // interleaved (re, im). |phases[k]| <= 1.5 * 2^23.
     void (*flooredPolars)(const double* magnitudes, const double* phases, double* out,

@@ -59,10 +59,7 @@ struct QuadLanes {
 } // namespace
 
 const BinMathTable& avx2BinMathUnchecked() noexcept {
-    static constexpr BinMathTable table{flooredLogs<QuadLanes>,   complexExps<QuadLanes>,
-                                        flooredPolars<QuadLanes>, scaledProducts<QuadLanes>,
-                                        moduli<QuadLanes>,        maskedSum<QuadLanes>,
-                                        kneeGains<QuadLanes>};
+    static constexpr BinMathTable table = kernelTable<QuadLanes>();
     return table;
 }
 

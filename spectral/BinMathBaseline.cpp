@@ -13,18 +13,12 @@ const BinMathTable& avx2BinMathUnchecked() noexcept; // BinMathAvx2.cpp
 #endif
 
 const BinMathTable& referenceBinMath() noexcept {
-    static constexpr BinMathTable table{flooredLogs<ScalarLanes>,   complexExps<ScalarLanes>,
-                                        flooredPolars<ScalarLanes>, scaledProducts<ScalarLanes>,
-                                        moduli<ScalarLanes>,        maskedSum<ScalarLanes>,
-                                        kneeGains<ScalarLanes>};
+    static constexpr BinMathTable table = kernelTable<ScalarLanes>();
     return table;
 }
 
 const BinMathTable& baselineBinMath() noexcept {
-    static constexpr BinMathTable table{flooredLogs<PairLanes>,   complexExps<PairLanes>,
-                                        flooredPolars<PairLanes>, scaledProducts<PairLanes>,
-                                        moduli<PairLanes>,        maskedSum<PairLanes>,
-                                        kneeGains<PairLanes>};
+    static constexpr BinMathTable table = kernelTable<PairLanes>();
     return table;
 }
 

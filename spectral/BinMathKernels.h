@@ -11,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-// Polynomial log, exp and joint sin/cos for the per-bin loops of the frame analysis, written
+// Polynomial log and joint sin/cos for the per-bin loops of the frame analysis, written
 // once over a lane type: plain double (the reference), two doubles in a 128-bit vector (every
 // x86-64 and ARM64 CPU) or four in a 256-bit vector (the AVX2 build). Every lane performs the
 // same IEEE operations in the same order (+, -, *, /, integer bit manipulation; no fused
@@ -19,8 +19,9 @@
 // every platform give bit-identical results. The translation units that instantiate these must
 // be compiled with -ffp-contract=off.
 //
-// Accuracy, measured against the C library over dense grids of the ranges the analysis feeds
-// (tests/spectral/BinMathTest.cpp): a couple of ulps at most.
+// Accuracy, measured against the C library (log) and an extended-precision reference (sin/cos)
+// over dense grids of the ranges the analysis feeds (tests/spectral/BinMathTest.cpp): 2 ulps at
+// most.
 //
 // Everything here has internal linkage: the wide builds include this header in translation units
 // compiled for other instruction sets, and no copy of these functions may be shared between them.
@@ -129,7 +130,6 @@ typename L::V roundToInteger(typename L::V x, typename L::I& bitsOut) noexcept {
 // (at most 11 bits) is exact (Cody and Waite).
 constexpr double ln2Hi = 0x1.62e42fee00000p-1;
 constexpr double ln2Lo = 0x1.a39ef35793c76p-33;
-constexpr double invLn2 = 0x1.71547652b82fep+0;
 
 // Natural logarithm of a positive, finite double from 2^-1021 up (the analysis takes it of gains
 // floored at 10^-7.2). ln(1) is exactly 0. x = 2^e m with m in [sqrt(1/2), sqrt(2)); then
@@ -164,39 +164,6 @@ typename L::V logKernel(typename L::V x) noexcept {
     r = r * z;
     const V logM = f - s * (f - r);
     return e * L::splat(ln2Hi) + (e * L::splat(ln2Lo) + logM);
-}
-
-// e^x for x in [-708, 709] (outside, x is clamped there, so results stay normal and finite; the
-// analysis takes it of log gains, -16.6 .. 0). x = n ln2 + r, |r| <= ln2 / 2, n by rounding
-// x / ln2; r from the two-part ln 2 (x - n ln2Hi is exact). e^r by its Taylor series to r^13,
-// whose first omitted term is below 5e-18; 2^n is built in the exponent field. e^0 is exactly 1.
-template <class L>
-typename L::V expKernel(typename L::V x) noexcept {
-    using V = typename L::V;
-    using I = typename L::I;
-    x = select<L>(L::lessMask(x, L::splat(-708.0)), L::splat(-708.0), x);
-    x = select<L>(L::lessMask(L::splat(709.0), x), L::splat(709.0), x);
-    I nBits;
-    const V n = roundToInteger<L>(x * L::splat(invLn2), nBits);
-    const V r = (x - n * L::splat(ln2Hi)) - n * L::splat(ln2Lo);
-
-    V p = L::splat(1.0 / 6227020800.0); // 1/13!
-    p = p * r + L::splat(1.0 / 479001600.0);
-    p = p * r + L::splat(1.0 / 39916800.0);
-    p = p * r + L::splat(1.0 / 3628800.0);
-    p = p * r + L::splat(1.0 / 362880.0);
-    p = p * r + L::splat(1.0 / 40320.0);
-    p = p * r + L::splat(1.0 / 5040.0);
-    p = p * r + L::splat(1.0 / 720.0);
-    p = p * r + L::splat(1.0 / 120.0);
-    p = p * r + L::splat(1.0 / 24.0);
-    p = p * r + L::splat(1.0 / 6.0);
-    p = p * r + L::splat(0.5);
-    const V expR = L::splat(1.0) + (r + (r * r) * p);
-    // The low bits of nBits hold n (two's complement); n + 1023 shifted into the exponent field
-    // is 2^n, the shift dropping the rounding constant's own bits.
-    const V scale = L::fromBits((nBits + L::splatI(1023)) << 52);
-    return expR * scale;
 }
 
 // pi/2 in three parts of 30, 30 and 53 significant bits: q times either of the first two is exact
@@ -268,33 +235,6 @@ void flooredLogs(const double* x, double* out, std::size_t count, double floor) 
         const double a =
             std::bit_cast<double>(std::bit_cast<std::uint64_t>(x[k]) & 0x7fffffffffffffffULL);
         out[k] = logKernel<ScalarLanes>(floor < a ? a : floor);
-    }
-}
-
-// For count interleaved (re, im) pairs: out = e^re (cos im, sin im), interleaved likewise. in and
-// out may be the same array.
-template <class L>
-void complexExps(const double* in, double* out, std::size_t count) noexcept {
-    std::size_t k = 0;
-    if constexpr (L::width > 1) {
-        for (; k + L::width <= count; k += L::width) {
-            typename L::V re;
-            typename L::V im;
-            L::loadPairs(in + 2 * k, re, im);
-            const typename L::V magnitude = expKernel<L>(re);
-            typename L::V s;
-            typename L::V c;
-            sinCosKernel<L>(im, s, c);
-            L::storePairs(out + 2 * k, magnitude * c, magnitude * s);
-        }
-    }
-    for (; k < count; ++k) {
-        const double magnitude = expKernel<ScalarLanes>(in[2 * k]);
-        double s;
-        double c;
-        sinCosKernel<ScalarLanes>(in[2 * k + 1], s, c);
-        out[2 * k] = magnitude * c;
-        out[2 * k + 1] = magnitude * s;
     }
 }
 
@@ -480,6 +420,13 @@ void kneeGains(const double* magnitudes, double* gains, std::size_t count,
     for (; k < count; ++k) {
         gains[k] = kneeGain<ScalarLanes>(magnitudes[k], knee);
     }
+}
+
+// The table of one build: every loop instantiated for the lane type L of its translation unit.
+template <class L>
+constexpr BinMathTable kernelTable() noexcept {
+    return {flooredLogs<L>, flooredPolars<L>, scaledProducts<L>,
+            moduli<L>,      maskedSum<L>,     kneeGains<L>};
 }
 
 } // namespace
