@@ -47,13 +47,7 @@ struct SectionPair {
 
     // ShelfSection::processSample, lane by lane.
     Lanes tick(Lanes input) noexcept {
-        x2 = x1;
-        x1 = x0;
-        y2 = y1;
-        y1 = y0;
-        x0 = input;
-        y0 = b1 * x1 + b0 * x0 + b2 * x2 + c1 * y1 + c2 * y2;
-        return y0;
+        return ShelfSection::step(input, b0, b1, b2, c1, c2, x0, x1, x2, y0, y1, y2);
     }
 
     void storeHistories(ShelfSection& a, ShelfSection& b) const noexcept {
