@@ -187,24 +187,21 @@ void timeFusedHead(benchmark::State& state, const fftpass::FftPassTable& passes,
     }
 }
 
-// Two consecutive radix-4 passes as one step (radf44/radb44): shapes[first] and shapes[first + 1]
-// in the order the direction runs them.
-void timeFourPair(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-                  FftDirection direction, int first) {
+// Two consecutive forward radix-4 passes as one step (radf44): shapes[first] and
+// shapes[first + 1] in the order the forward transform runs them.
+void timeFourPair(benchmark::State& state, const fftpass::FftPassTable& passes, int n, int first) {
     const FftPlanPtr plan(createFftPlan(n));
-    const std::vector<PassShape> shapes = passesOf(*plan, direction);
+    const std::vector<PassShape> shapes = passesOf(*plan, FftDirection::Forward);
     const PassShape& a = shapes[static_cast<std::size_t>(first)];
     const PassShape& b = shapes[static_cast<std::size_t>(first) + 1];
     const double* wa = plan->twiddles + a.twiddleOffset;
     const double* wb = plan->twiddles + b.twiddleOffset;
-    const bool forward = direction == FftDirection::Forward;
     AlignedBuffer input(n);
     AlignedBuffer output(n);
     fillRandom(input.data(), n);
     for (auto _ : state) {
-        (forward ? passes.radf44 : passes.radb44)(forward ? a.ido : b.ido, forward ? b.l1 : a.l1,
-                                                  input.data(), output.data(), wa, wa + a.ido,
-                                                  wa + 2 * a.ido, wb, wb + b.ido, wb + 2 * b.ido);
+        passes.radf44(a.ido, b.l1, input.data(), output.data(), wa, wa + a.ido, wa + 2 * a.ido, wb,
+                      wb + b.ido, wb + 2 * b.ido);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -322,23 +319,22 @@ const bool registered = [] {
                         timeFusedHead(state, fftpass::baselineFftPasses(), n, direction);
                     });
             }
-            for (std::size_t step = 0; step + 1 < shapes.size(); ++step) {
+            for (std::size_t step = 0; forward && step + 1 < shapes.size(); ++step) {
                 const PassShape& a = shapes[step];
                 const PassShape& b = shapes[step + 1];
-                if (a.radix != 4 || b.radix != 4 || (forward ? a.ido : b.ido) % 2 != 0) {
+                if (a.radix != 4 || b.radix != 4 || a.ido % 2 != 0) {
                     continue;
                 }
                 const std::string name = "/N:" + std::to_string(n) + "/" + std::to_string(a.step) +
-                                         "+" + std::to_string(b.step) +
-                                         (forward ? ":radf44" : ":radb44");
+                                         "+" + std::to_string(b.step) + ":radf44";
                 const int first = static_cast<int>(step);
                 benchmark::RegisterBenchmark(
                     ("FftPass" + name).c_str(), [=](benchmark::State& state) {
-                        timeFourPair(state, fftpass::activeFftPasses(), n, direction, first);
+                        timeFourPair(state, fftpass::activeFftPasses(), n, first);
                     });
                 benchmark::RegisterBenchmark(
                     ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
-                        timeFourPair(state, fftpass::baselineFftPasses(), n, direction, first);
+                        timeFourPair(state, fftpass::baselineFftPasses(), n, first);
                     });
             }
             for (std::size_t step = 0; step < shapes.size(); ++step) {

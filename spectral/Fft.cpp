@@ -187,11 +187,12 @@ bool fusedHead(const FftPlan& plan, const FusedTail& tail) noexcept {
 // the pass with the smaller ido has an even one, which spares one trip of the whole array through
 // memory per pair; pairs are taken greedily in the order the passes run. Measured (AVX2 build,
 // ns): 2223 against 1369 + 1149 for the ido = 36, 144 passes at N = 4608, 1956 against 1103 + 1040
-// for ido = 300, 1200 at 4800, 1129 against 608 + 542 at 2304 (even). The backward pairs (radb44)
-// gained nothing (2461 against 1159 + 1325 at 4608, 2236 against 1070 + 1137 at 4800, 1119
-// against 533 + 567 at 2304): the pair holds 32 complex vectors at once, the spills cost what the
-// saved trip through memory gains, so backward passes stay apart. Returns a mask of the factor
-// indices j (1-based, as in plan.factors[1 + j]) whose pass runs first in a pair.
+// for ido = 300, 1200 at 4800, 1129 against 608 + 542 at 2304 (even). A backward pair, built and
+// measured the same way, gained nothing (2461 against 1159 + 1325 at 4608, 2236 against 1070 +
+// 1137 at 4800, 1119 against 533 + 567 at 2304): the pair holds 32 complex vectors at once, the
+// spills cost what the saved trip through memory gains, so backward passes stay apart. Returns a
+// mask of the factor indices j (1-based, as in plan.factors[1 + j]) whose pass runs first in a
+// pair.
 unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexcept {
     const int n = plan.size;
     // ido of factor j's pass: N over the product of factors 1 .. j.

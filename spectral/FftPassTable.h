@@ -37,9 +37,8 @@ using Radix433 = void (*)(int l1, const double* cc, double* ch, const double* wa
 using Radix24 = void (*)(int ido, const double* cc, double* ch, const double* wa1,
                          const double* wa2, const double* wa3, const double* wb) noexcept;
 
-// Two consecutive radix-4 passes in one: forward, ido (even) with 4 * l1 rows then 4 * ido with l1
-// rows; backward the reverse (wa: the first pass's twiddle rows, wb: the second's). See radf44 and
-// radb44.
+// Two consecutive forward radix-4 passes in one: ido (even) with 4 * l1 rows then 4 * ido with
+// l1 rows (wa: the first pass's twiddle rows, wb: the second's). See radf44.
 using Radix44 = void (*)(int ido, int l1, const double* cc, double* ch, const double* wa1,
                          const double* wa2, const double* wa3, const double* wb1, const double* wb2,
                          const double* wb3) noexcept;
@@ -69,7 +68,6 @@ struct FftPassTable {
     Radix24 radf24;
     Radix24 radb24;
     Radix44 radf44;
-    Radix44 radb44;
     Radix355 radf355;
 };
 

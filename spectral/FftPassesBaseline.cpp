@@ -12,8 +12,7 @@ const FftPassTable& baselineFftPasses() noexcept {
         radb4<BaselineLanes>,   radb5<BaselineLanes>,   radf55<BaselineLanes>,
         radb55<BaselineLanes>,  radf33<BaselineLanes>,  radb33<BaselineLanes>,
         radf433<BaselineLanes>, radb433<BaselineLanes>, radf24<BaselineLanes>,
-        radb24<BaselineLanes>,  radf44<BaselineLanes>,  radb44<BaselineLanes>,
-        radf355<BaselineLanes>,
+        radb24<BaselineLanes>,  radf44<BaselineLanes>,  radf355<BaselineLanes>,
     };
     return passes;
 }
