@@ -31,6 +31,46 @@ void tiltFilterSample(benchmark::State& state) {
 }
 BENCHMARK(tiltFilterSample);
 
+// Two tilts side by side, as a channel runs its tone and noise filters; reported per sample pair.
+void tiltFilterPair(benchmark::State& state) {
+    TiltFilter first;
+    TiltFilter second;
+    first.design(shaping::tiltFrequency(48000.0), shaping::tiltGain(0.5));
+    second.design(shaping::tiltFrequency(48000.0), shaping::tiltGain(0.25));
+    auto a = noiseBlock(1.0);
+    auto b = noiseBlock(0.5);
+    for (auto _ : state) {
+        TiltFilter::processPair(first, a.data(), second, b.data(), a.size());
+        benchmark::DoNotOptimize(a.data());
+        benchmark::DoNotOptimize(b.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kBlockLength));
+}
+BENCHMARK(tiltFilterPair);
+
+// Four tilts, as the two channels of a stereo pair run their tone and noise filters; reported per
+// sample of the four. Arg 0: the build of two pairs; 1: the wide build where the CPU has one.
+void tiltFilterQuad(benchmark::State& state) {
+    TiltFilter filters[4];
+    std::vector<double> signals[4];
+    for (int k = 0; k < 4; ++k) {
+        filters[k].design(shaping::tiltFrequency(48000.0), shaping::tiltGain(0.2 * (k + 1)));
+        signals[k] = noiseBlock(1.0 / (k + 1));
+    }
+    TiltFilter* const pointers[4] = {&filters[0], &filters[1], &filters[2], &filters[3]};
+    double* const data[4] = {signals[0].data(), signals[1].data(), signals[2].data(),
+                             signals[3].data()};
+    const TiltFilter::QuadKernel quad = TiltFilter::quadKernel(state.range(0) != 0);
+    for (auto _ : state) {
+        quad(pointers, data, kBlockLength);
+        benchmark::DoNotOptimize(data);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kBlockLength));
+}
+BENCHMARK(tiltFilterQuad)->Arg(0)->Arg(1);
+
 // Inputs spread over the pass, knee and clipped regions (threshold 0.5, so |x| up to 2T).
 void noiseClipperSample(benchmark::State& state) {
     NoiseClipper clipper;

@@ -1,6 +1,7 @@
 #include "engine/ChannelEngine.h"
 
 #include "shaping/ShapingLaws.h"
+#include "spectral/FftPassTable.h"
 #include "spectral/SpectralSeparator.h"
 
 #include <algorithm>
@@ -28,7 +29,10 @@ TiltFilter designedTilt(double sampleRate, double gain) noexcept {
 
 } // namespace
 
-ChannelEngine::ChannelEngine() {
+// The filters' wide build follows the transform's choice, so that one switch (the baseline
+// diagnostic) selects the build of every vector loop.
+ChannelEngine::ChannelEngine()
+    : quad_(TiltFilter::quadKernel(&fftpass::activeFftPasses() != &fftpass::baselineFftPasses())) {
     toneTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
     noiseTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
     emphasis_.design(kFlatDesignFrequency, kFlatDesignGain);
@@ -119,45 +123,85 @@ void ChannelEngine::processBlock(const double* input, double* output, std::size_
     }
 }
 
-void ChannelEngine::processSegment(const double* input, double* output,
-                                   std::uint32_t count) noexcept {
-    double noise[kMaxSegment];
-    double delayed[kMaxSegment];
-    separator_->processSegment(input, noise, count);
-    delayLine_->processBlock(input, delayed, count);
-    if (clipperEnabled_) {
-        shapeAndMix<true>(noise, delayed, output, count);
-    } else {
-        shapeAndMix<false>(noise, delayed, output, count);
-    }
-}
-
 // processSample's shaping and mixing over a segment: the same operations on the same values in
 // the same order, one filter (or one lane pair of filters) at a time. A filter's loop keeps its
 // twelve histories in registers; one loop through all four filters needs 48, spilled them to the
 // stack and was no faster than processSample (shaping 21 % of the engine benchmark with the clipper
-// on, against 14 % this way; perf, 48 kHz).
-template <bool clipping>
-void ChannelEngine::shapeAndMix(double* noise, const double* delayed, double* output,
-                                std::uint32_t count) noexcept {
+// on, against 14 % this way; perf, 48 kHz). The noise part is shaped in place. The tone's tilt
+// shares its loop with the first filter of the noise's chain, one in each vector lane: per-sample
+// work (filters and mixing) fell from 8.1 % to 6.4 % of the effect's time at default settings
+// (perf, 48 kHz, 256-sample blocks).
+void ChannelEngine::processSegment(const double* input, double* output,
+                                   std::uint32_t count) noexcept {
+    double noise[kMaxSegment];
+    double delayed[kMaxSegment];
     double tone[kMaxSegment];
-    for (std::uint32_t i = 0; i < count; ++i) {
-        tone[i] = delayed[i] - noise[i];
-    }
-    // The noise part is shaped in place. The tone's tilt shares its loop with the first filter
-    // of the noise's chain, one in each vector lane (TiltFilter::processPair): per-sample work
-    // (filters and mixing) fell from 8.1 % to 6.4 % of the effect's time at default settings
-    // (perf, 48 kHz, 256-sample blocks).
-    if constexpr (clipping) {
+    split(input, noise, delayed, tone, count);
+    if (clipperEnabled_) {
         TiltFilter::processPair(toneTilt_, tone, emphasis_, noise, count);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            noise[i] = clipper_.processSample(noise[i]);
-        }
+        clip(noise, count);
         deEmphasis_.processBlock(noise, noise, count);
         noiseTilt_.processBlock(noise, noise, count);
     } else {
         TiltFilter::processPair(toneTilt_, tone, noiseTilt_, noise, count);
     }
+    mix(noise, tone, delayed, output, count);
+}
+
+// processSegment for two engines, to the bit, with the filters of both in one lane loop: the
+// four filters that come first in the two chains share one, and with the clipper on, the two
+// de-emphases and then the two noise tilts share a pair each. Per-sample filtering, the largest
+// share of the per-sample work, took half the time (four filters in AVX2 lanes against two pairs,
+// shaping benchmark).
+void ChannelEngine::processSegmentPair(ChannelEngine& first, const double* firstInput,
+                                       double* firstOutput, ChannelEngine& second,
+                                       const double* secondInput, double* secondOutput,
+                                       std::uint32_t count) noexcept {
+    if (first.clipperEnabled_ != second.clipperEnabled_) {
+        first.processSegment(firstInput, firstOutput, count);
+        second.processSegment(secondInput, secondOutput, count);
+        return;
+    }
+    double noise[2][kMaxSegment];
+    double delayed[2][kMaxSegment];
+    double tone[2][kMaxSegment];
+    first.split(firstInput, noise[0], delayed[0], tone[0], count);
+    second.split(secondInput, noise[1], delayed[1], tone[1], count);
+    double* const signals[4] = {tone[0], noise[0], tone[1], noise[1]};
+    if (first.clipperEnabled_) {
+        TiltFilter* const filters[4] = {&first.toneTilt_, &first.emphasis_, &second.toneTilt_,
+                                        &second.emphasis_};
+        first.quad_(filters, signals, count);
+        first.clip(noise[0], count);
+        second.clip(noise[1], count);
+        TiltFilter::processPair(first.deEmphasis_, noise[0], second.deEmphasis_, noise[1], count);
+        TiltFilter::processPair(first.noiseTilt_, noise[0], second.noiseTilt_, noise[1], count);
+    } else {
+        TiltFilter* const filters[4] = {&first.toneTilt_, &first.noiseTilt_, &second.toneTilt_,
+                                        &second.noiseTilt_};
+        first.quad_(filters, signals, count);
+    }
+    first.mix(noise[0], tone[0], delayed[0], firstOutput, count);
+    second.mix(noise[1], tone[1], delayed[1], secondOutput, count);
+}
+
+void ChannelEngine::split(const double* input, double* noise, double* delayed, double* tone,
+                          std::uint32_t count) noexcept {
+    separator_->processSegment(input, noise, count);
+    delayLine_->processBlock(input, delayed, count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        tone[i] = delayed[i] - noise[i];
+    }
+}
+
+void ChannelEngine::clip(double* noise, std::uint32_t count) noexcept {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        noise[i] = clipper_.processSample(noise[i]);
+    }
+}
+
+void ChannelEngine::mix(const double* noise, const double* tone, const double* delayed,
+                        double* output, std::uint32_t count) const noexcept {
     if (bypass) {
         std::copy_n(delayed, count, output);
         return;

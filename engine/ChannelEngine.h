@@ -68,6 +68,12 @@ public:
     std::uint32_t segmentLimit() const noexcept;
     void processSegment(const double* input, double* output, std::uint32_t count) noexcept;
     void completeFrames() noexcept;
+    // Both engines' processSegment over the same count, to the bit, with their filters ticked
+    // side by side. Each input and output pair may be the same array.
+    static void processSegmentPair(ChannelEngine& first, const double* firstInput,
+                                   double* firstOutput, ChannelEngine& second,
+                                   const double* secondInput, double* secondOutput,
+                                   std::uint32_t count) noexcept;
 
     // value in 0..1 (the parameters' engine values); sampleRate in Hz. Coefficients are
     // replaced without clearing the running histories.
@@ -100,9 +106,13 @@ public:
     bool bypass = false;    // output the delayed input; filters keep running
 
 private:
-    template <bool clipping>
-    void shapeAndMix(double* noise, const double* delayed, double* output,
-                     std::uint32_t count) noexcept;
+    // The separator's noise, the delayed input and their difference, the tone.
+    void split(const double* input, double* noise, double* delayed, double* tone,
+               std::uint32_t count) noexcept;
+    void clip(double* noise, std::uint32_t count) noexcept;
+    // The shaped parts and the dry input into output, or the dry input alone when bypassed.
+    void mix(const double* noise, const double* tone, const double* delayed, double* output,
+             std::uint32_t count) const noexcept;
 
     // Declared before the delay line so that the delay line is destroyed first.
     std::unique_ptr<SpectralSeparator> separator_;
@@ -113,6 +123,7 @@ private:
     TiltFilter deEmphasis_; // after the clipper, designed with the reciprocal gain
     NoiseClipper clipper_;
     bool clipperEnabled_ = false;
+    TiltFilter::QuadKernel quad_;
 };
 
 } // namespace calderine

@@ -67,8 +67,7 @@ void StereoRouter::processBlock(double* left, double* right, std::size_t count) 
             std::copy_n(left, length, right);
             break;
         case StereoMode::MidSide:
-            first.processSegment(left, left, length);
-            second.processSegment(right, right, length);
+            ChannelEngine::processSegmentPair(first, left, left, second, right, right, length);
             break;
         case StereoMode::Mid:
             first.processSegment(left, left, length);
@@ -80,8 +79,7 @@ void StereoRouter::processBlock(double* left, double* right, std::size_t count) 
             break;
         case StereoMode::Stereo:
         default:
-            first.processSegment(left, left, length);
-            second.processSegment(right, right, length);
+            ChannelEngine::processSegmentPair(first, left, left, second, right, right, length);
             break;
         }
         if (midSide) {

@@ -43,9 +43,9 @@ struct ShelfSection {
         return step(input, b0, b1, b2, c1, c2, x0, x1, x2, y0, y1, y2);
     }
 
-    // One step of the recurrence for any value type with these operators: double here, a lane
-    // pair of two sections side by side in TiltFilter::processPair. One definition, so both do
-    // the same operations in the same order and give the same bits.
+    // One step of the recurrence for any value type with these operators: double here, a vector
+    // of several filters' sections side by side in the lane loops (TiltLanes.h). One definition, so
+    // all do the same operations in the same order and give the same bits.
     template <class T>
     static T step(T input, T b0, T b1, T b2, T c1, T c2, T& x0, T& x1, T& x2, T& y0, T& y1,
                   T& y2) noexcept {

@@ -1,5 +1,7 @@
 #include "shaping/TiltFilter.h"
 
+#include "shaping/TiltLanes.h"
+
 #include <cmath>
 
 namespace calderine {
@@ -33,55 +35,33 @@ void TiltFilter::clearHistory() noexcept {
 namespace {
 
 // Two doubles, one per filter; GCC and clang spell lane-wise arithmetic on it alike.
-using Lanes = double __attribute__((vector_size(16)));
+using PairLanes = double __attribute__((vector_size(16)));
 
-// One shelf section of each filter, side by side: ShelfSection's fields as lane pairs.
-struct SectionPair {
-    Lanes b0, b1, b2, c1, c2;
-    Lanes x0, x1, x2, y0, y1, y2;
-
-    SectionPair(const ShelfSection& a, const ShelfSection& b) noexcept
-        : b0{a.b0, b.b0}, b1{a.b1, b.b1}, b2{a.b2, b.b2}, c1{a.c1, b.c1}, c2{a.c2, b.c2}, x0{a.x0,
-                                                                                             b.x0},
-          x1{a.x1, b.x1}, x2{a.x2, b.x2}, y0{a.y0, b.y0}, y1{a.y1, b.y1}, y2{a.y2, b.y2} {}
-
-    // ShelfSection::processSample, lane by lane.
-    Lanes tick(Lanes input) noexcept {
-        return ShelfSection::step(input, b0, b1, b2, c1, c2, x0, x1, x2, y0, y1, y2);
-    }
-
-    void storeHistories(ShelfSection& a, ShelfSection& b) const noexcept {
-        ShelfSection* const sections[2] = {&a, &b};
-        for (int lane = 0; lane < 2; ++lane) {
-            ShelfSection& section = *sections[lane];
-            section.x0 = x0[lane];
-            section.x1 = x1[lane];
-            section.x2 = x2[lane];
-            section.y0 = y0[lane];
-            section.y1 = y1[lane];
-            section.y2 = y2[lane];
-        }
-    }
-};
+void runQuadAsPairs(TiltFilter* const* filters, double* const* signals,
+                    std::size_t count) noexcept {
+    tiltlanes::run<PairLanes, 2>(filters, signals, count);
+    tiltlanes::run<PairLanes, 2>(filters + 2, signals + 2, count);
+}
 
 } // namespace
 
 void TiltFilter::processPair(TiltFilter& first, double* firstSignal, TiltFilter& second,
                              double* secondSignal, std::size_t count) noexcept {
-    static_assert(kSectionCount == 3, "the loop names each section");
-    SectionPair low(first.sections_[0], second.sections_[0]);
-    SectionPair mid(first.sections_[1], second.sections_[1]);
-    SectionPair high(first.sections_[2], second.sections_[2]);
-    const Lanes outputScale{first.outputScale_, second.outputScale_};
-    for (std::size_t i = 0; i < count; ++i) {
-        const Lanes y =
-            outputScale * high.tick(mid.tick(low.tick(Lanes{firstSignal[i], secondSignal[i]})));
-        firstSignal[i] = y[0];
-        secondSignal[i] = y[1];
+    TiltFilter* const filters[2] = {&first, &second};
+    double* const signals[2] = {firstSignal, secondSignal};
+    tiltlanes::run<PairLanes, 2>(filters, signals, count);
+}
+
+TiltFilter::QuadKernel TiltFilter::quadKernel(bool wide) noexcept {
+#if defined(CALDERINE_SHAPING_AVX2)
+    __builtin_cpu_init();
+    if (wide && __builtin_cpu_supports("avx2")) {
+        return &tiltQuadAvx2;
     }
-    low.storeHistories(first.sections_[0], second.sections_[0]);
-    mid.storeHistories(first.sections_[1], second.sections_[1]);
-    high.storeHistories(first.sections_[2], second.sections_[2]);
+#else
+    static_cast<void>(wide);
+#endif
+    return &runQuadAsPairs;
 }
 
 double TiltFilter::magnitudeAt(double frequency) const noexcept {

@@ -7,6 +7,14 @@
 
 namespace calderine {
 
+class TiltFilter;
+namespace tiltlanes {
+template <class Lanes, std::size_t Width>
+struct Sections;
+template <class Lanes, std::size_t Width>
+void run(TiltFilter* const* filters, double* const* signals, std::size_t count) noexcept;
+} // namespace tiltlanes
+
 // Spectral tilt around a corner f: a low shelf at f/10 cut by 1/g and high shelves at f and
 // 10 f each boosted by g, scaled by 1/sqrt(g). Net gain g^(-3/2) at DC and g^(3/2) at Nyquist;
 // g = 1 is the identity. A filter outputs silence until it is first designed.
@@ -81,10 +89,25 @@ public:
     static void processPair(TiltFilter& first, double* firstSignal, TiltFilter& second,
                             double* secondSignal, std::size_t count) noexcept;
 
+    // processPair for four filters: signals[k][i] becomes filters[k]->processSample of itself,
+    // to the bit, for k = 0 .. 3 and i = 0 .. count-1. The arrays must not overlap.
+    using QuadKernel = void (*)(TiltFilter* const* filters, double* const* signals,
+                                std::size_t count) noexcept;
+    // The build to run: with wide set, four lanes of a 256-bit vector where this build carries
+    // them and the CPU has AVX2 (half the instructions of two pairs); otherwise two pairs. Both
+    // give the same bits. Call outside processing: it may query the CPU.
+    static QuadKernel quadKernel(bool wide) noexcept;
+
     const ShelfSection& section(std::size_t index) const noexcept { return sections_[index]; }
     double outputScale() const noexcept { return outputScale_; }
 
 private:
+    template <class Lanes, std::size_t Width>
+    friend struct tiltlanes::Sections;
+    template <class Lanes, std::size_t Width>
+    friend void tiltlanes::run(TiltFilter* const* filters, double* const* signals,
+                               std::size_t count) noexcept;
+
     std::array<ShelfSection, kSectionCount> sections_{}; // low shelf, then two high shelves
     double outputScale_ = 0.0;
 };

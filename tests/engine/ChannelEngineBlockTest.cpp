@@ -123,6 +123,62 @@ TEST_P(ChannelEngineBlocks, MatchPerSampleProcessingExactly) {
     EXPECT_GT(energy, 1.0);
 }
 
+// Two engines run side by side, as the router runs a stereo pair, give each what it gives alone
+// sample by sample: with the clipper in the same state in both (their filters share lane loops)
+// and in different states (each runs its own). The second engine has other tilts and gains and
+// other material, so a lane mixed up with another shows.
+TEST_P(ChannelEngineBlocks, PairedEnginesMatchPerSampleProcessingExactly) {
+    for (const bool sameClipper : {true, false}) {
+        Setting other = GetParam();
+        other.toneTilt = 1.0 - other.toneTilt * 0.5;
+        other.noiseTilt = 0.25;
+        other.emphasis = 0.5 * other.emphasis;
+        other.toneGain = 1.3;
+        other.dryMix = 0.4;
+        other.clipper = sameClipper ? other.clipper : !other.clipper;
+        ChannelEngine references[2];
+        ChannelEngine paired[2];
+        apply(references[0], GetParam());
+        apply(paired[0], GetParam());
+        apply(references[1], other);
+        apply(paired[1], other);
+        const std::size_t n = references[0].latency();
+        std::vector<double> inputs[2] = {material(6 * n + 777), material(6 * n + 777)};
+        std::reverse(inputs[1].begin(), inputs[1].end());
+
+        std::vector<double> expected[2];
+        std::vector<double> outputs[2];
+        for (int c = 0; c < 2; ++c) {
+            for (const double x : inputs[c]) {
+                expected[c].push_back(references[c].processSample(x));
+            }
+            outputs[c] = inputs[c];
+        }
+        std::size_t done = 0;
+        while (done < inputs[0].size()) {
+            const std::size_t length = std::min<std::size_t>(
+                {paired[0].segmentLimit(), paired[1].segmentLimit(), inputs[0].size() - done});
+            ChannelEngine::processSegmentPair(paired[0], outputs[0].data() + done,
+                                              outputs[0].data() + done, paired[1],
+                                              outputs[1].data() + done, outputs[1].data() + done,
+                                              static_cast<std::uint32_t>(length));
+            paired[0].completeFrames();
+            paired[1].completeFrames();
+            done += length;
+        }
+        for (int c = 0; c < 2; ++c) {
+            std::size_t mismatches = 0;
+            for (std::size_t t = 0; t < expected[c].size(); ++t) {
+                mismatches += outputs[c][t] != expected[c][t] ? 1 : 0;
+            }
+            EXPECT_EQ(mismatches, 0u) << "channel " << c << ", same clipper " << sameClipper;
+            EXPECT_EQ(paired[c].noiseTilt().section(1).y1, references[c].noiseTilt().section(1).y1);
+            EXPECT_EQ(paired[c].emphasis().section(0).x2, references[c].emphasis().section(0).x2);
+        }
+        EXPECT_NE(expected[0], expected[1]);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Settings, ChannelEngineBlocks,
     ::testing::Values(
