@@ -19,6 +19,57 @@ FftPlanPtr halfSizePlan(std::uint32_t half) {
     return FftPlanPtr(createFftPlan(static_cast<int>(half)));
 }
 
+// sum_k a[k] b[k] for k < count, in eight partial sums (partial j takes k = j mod 8, in order of
+// k) added as ((s0 + s1) + (s2 + s3)) + ((s4 + s5) + (s6 + s7)): a fixed order in plain doubles,
+// the same bits with every compiler and instruction set, and eight independent chains of
+// additions where one serial sum waited on each addition's latency.
+double interleavedSum(const double* a, const double* b, std::size_t count) noexcept {
+    constexpr std::size_t lanes = 8;
+    double partial[lanes] = {};
+    std::size_t k = 0;
+    for (; k + lanes <= count; k += lanes) {
+        for (std::size_t j = 0; j < lanes; ++j) {
+            partial[j] += 2.0 * a[k + j] * b[k + j];
+        }
+    }
+    for (std::size_t j = 0; k < count; ++k, ++j) {
+        partial[j] += 2.0 * a[k] * b[k];
+    }
+    return ((partial[0] + partial[1]) + (partial[2] + partial[3])) +
+           ((partial[4] + partial[5]) + (partial[6] + partial[7]));
+}
+
+// The running sums r_i = start + v_0 + ... + v_i of v_i = inScale in[2i], i < count, stored as
+// out[2i] = r_i outScale. Each quarter of the values is summed from zero on its own chain, the
+// four chains side by side, and then offset by start plus the totals of the quarters before it:
+// a fixed order in plain doubles (same bits everywhere), a quarter of the serial latency of one
+// running sum. The rounding differs from one serial sum by a few ulps of the largest partial sum.
+void quarteredRunningSum(const double* in, double inScale, double* out, double outScale,
+                         std::size_t count, double start) noexcept {
+    const std::size_t quarter = count / 4;
+    const std::size_t begin[4] = {0, quarter, 2 * quarter, 3 * quarter};
+    double sums[4] = {};
+    for (std::size_t i = 0; i < quarter; ++i) {
+        for (std::size_t q = 0; q < 4; ++q) {
+            const std::size_t index = 2 * (begin[q] + i);
+            sums[q] += inScale * in[index];
+            out[index] = sums[q];
+        }
+    }
+    for (std::size_t i = 4 * quarter; i < count; ++i) {
+        sums[3] += inScale * in[2 * i];
+        out[2 * i] = sums[3];
+    }
+    double offset = start;
+    for (std::size_t q = 0; q < 4; ++q) {
+        const std::size_t end = q == 3 ? count : begin[q] + quarter;
+        for (std::size_t i = begin[q]; i < end; ++i) {
+            out[2 * i] = (offset + out[2 * i]) * outScale;
+        }
+        offset += sums[q];
+    }
+}
+
 } // namespace
 
 MinimumPhase::MinimumPhase(std::uint32_t frameSize, binmath::AnalysisBuild build)
@@ -89,24 +140,24 @@ void MinimumPhase::cepstrumOfLogs(FftWorkspace& workspace) noexcept {
     double* const y = workspace.input.data();
     double* const transformed = workspace.output.data();
     y[0] = 0.5 * (logs[0] + logs[half]);
-    double first = logs[0] - logs[half];
     for (std::size_t k = 1; k < half; ++k) {
         const double sum = logs[k] + logs[half - k];
         const double difference = logs[k] - logs[half - k];
         y[k] = 0.5 * sum - sines_[k] * difference;
-        first += 2.0 * logs[k] * cosines_[k];
     }
+    // N c_1 in eight running sums, apart from the loop above: one sum in the loop chained every
+    // bin on an addition's latency and kept the loop scalar.
+    const double first =
+        (logs[0] - logs[half]) + interleavedSum(logs + 1, cosines_.data() + 1, half - 1);
     fftpass::fftTransformWith(*build_.fft, *halfPlan_, y, transformed, workspace.scratch.data(),
                               FftDirection::Forward, false);
 
     // Packed: Re Y_m at [2m - 1], Im Y_m at [2m], Re Y_{M/2} last.
-    double odd = first;
-    cepstrum_[1] = odd * scale;
+    cepstrum_[1] = first * scale;
     for (std::size_t m = 1; m < half / 2; ++m) {
         cepstrum_[2 * m] = 2.0 * transformed[2 * m - 1] * scale;
-        odd -= 2.0 * transformed[2 * m];
-        cepstrum_[2 * m + 1] = odd * scale;
     }
+    quarteredRunningSum(transformed + 2, -2.0, cepstrum_.data() + 3, scale, half / 2 - 1, first);
     cepstrum_[half] = 2.0 * transformed[half - 1] * scale;
 }
 
@@ -138,23 +189,23 @@ const double* MinimumPhase::phasesOfCepstrum(FftWorkspace& workspace) noexcept {
     double* const z = workspace.input.data();
     double* const transformed = workspace.output.data();
     z[0] = 0.0;
-    for (std::size_t n = 1; n <= half / 2; ++n) {
+    // One loop over both halves (z_{M-n} is the same expression with n and M - n swapped), where
+    // writing both ends per pass kept it scalar.
+    for (std::size_t n = 1; n < half; ++n) {
         const double low = d(n);
         const double high = d(half - n);
         z[n] = sines_[n] * (low + high) + 0.5 * (low - high);
-        z[half - n] = sines_[half - n] * (high + low) + 0.5 * (high - low);
     }
     fftpass::fftTransformWith(*build_.fft, *halfPlan_, z, transformed, workspace.scratch.data(),
                               FftDirection::Forward, false);
 
     // z is spent: the phases take its place.
-    double odd = 0.5 * transformed[0];
-    phases[1] = -odd;
+    const double start = 0.5 * transformed[0];
+    phases[1] = -start;
     for (std::size_t m = 1; m < half / 2; ++m) {
         phases[2 * m] = transformed[2 * m];
-        odd += transformed[2 * m - 1];
-        phases[2 * m + 1] = -odd;
     }
+    quarteredRunningSum(transformed + 1, 1.0, phases + 3, -1.0, half / 2 - 1, start);
     return phases;
 }
 
