@@ -39,8 +39,9 @@ struct BinMathTable {
     // (a.re b.re - a.im b.im) scale and (a.re b.im + a.im b.re) scale; out may be a or b.
     void (*scaledProducts)(const double* a, const double* b, double* out, std::size_t count,
                            double scale) noexcept;
-    // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows).
-    void (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows);
+    // returns whether all of them are finite.
+    bool (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
     // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum
     // adds every fourth value into one of four partial sums, then (s0 + s1) + (s2 + s3).
     MaskedSum (*maskedSum)(const double* values, std::size_t count, double above,

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -225,8 +226,15 @@ void flooredLogs(const double* x, double* out, std::size_t count, double floor) 
     std::size_t k = 0;
     if constexpr (L::width > 1) {
         const typename L::I magnitudeMask = L::splatI(0x7fffffffffffffffULL);
+        const typename L::I oneBits = L::splatI(std::bit_cast<std::uint64_t>(1.0));
         for (; k + L::width <= count; k += L::width) {
             const typename L::V a = L::fromBits(L::bits(L::load(x + k)) & magnitudeMask);
+            // Gains of +-1, the bins the limiter passes, have the log +0 that logKernel gives
+            // them; vectors of nothing else skip the kernel and its division.
+            if (L::all(std::bit_cast<typename L::I>(L::bits(a) == oneBits))) {
+                L::store(out + k, L::splat(0.0));
+                continue;
+            }
             const typename L::V floorV = L::splat(floor);
             L::store(out + k, logKernel<L>(select<L>(L::lessMask(floorV, a), a, floorV)));
         }
@@ -272,23 +280,34 @@ void flooredPolars(const double* magnitudes, const double* phases, double* out, 
 }
 
 // out[k] = sqrt(re^2 + im^2) for count interleaved pairs: the plain modulus, which overflows to
-// infinity where a square does (the caller falls back to hypot there).
+// infinity where a square does (the caller falls back to hypot there). Returns whether every
+// modulus is finite, gathered in a mask as the loop goes: a scalar pass checking each afterwards
+// took most of the magnitudes' time (perf).
 template <class L>
-void moduli(const double* pairs, double* out, std::size_t count) noexcept {
+bool moduli(const double* pairs, double* out, std::size_t count) noexcept {
+    constexpr double infinity = std::numeric_limits<double>::infinity();
     std::size_t k = 0;
+    bool finite = true;
     if constexpr (L::width > 1) {
+        typename L::I finiteLanes = L::splatI(~std::uint64_t{0});
         for (; k + L::width <= count; k += L::width) {
             typename L::V re;
             typename L::V im;
             L::loadPairs(pairs + 2 * k, re, im);
-            L::storeInPairOrder(out + k, L::sqrt(re * re + im * im));
+            const typename L::V modulus = L::sqrt(re * re + im * im);
+            // False for infinity and NaN alike.
+            finiteLanes &= L::lessMask(modulus, L::splat(infinity));
+            L::storeInPairOrder(out + k, modulus);
         }
+        finite = L::all(finiteLanes);
     }
     for (; k < count; ++k) {
         const double re = pairs[2 * k];
         const double im = pairs[2 * k + 1];
         out[k] = ScalarLanes::sqrt(re * re + im * im);
+        finite = finite && out[k] < infinity;
     }
+    return finite;
 }
 
 // For count interleaved pairs: out = (a b) scale, complex products, each part rounded as

@@ -67,7 +67,9 @@ void FrameAnalysis::measureMagnitudes(const double* spectrum) noexcept {
     // DC and Nyquist keep their sign: a negative one falls below lowFloor and is left alone.
     magnitudes_[0] = spectrum[0];
     magnitudes_[half] = spectrum[2 * half - 1];
-    build_.binMath->moduli(spectrum + 1, magnitudes_.data() + 1, half - 1);
+    if (build_.binMath->moduli(spectrum + 1, magnitudes_.data() + 1, half - 1)) [[likely]] {
+        return;
+    }
     for (std::size_t k = 1; k < half; ++k) {
         if (!std::isfinite(magnitudes_[k])) [[unlikely]] {
             magnitudes_[k] = std::hypot(spectrum[2 * k - 1], spectrum[2 * k]);

@@ -379,9 +379,38 @@ TEST(BinMathModuli, WithinAnUlpOfHypot) {
     }
     for (const BinMathTable* table : builds()) {
         std::vector<double> moduli(re.size());
-        table->moduli(pairs.data(), moduli.data(), re.size());
+        EXPECT_TRUE(table->moduli(pairs.data(), moduli.data(), re.size()));
         for (std::size_t i = 0; i < re.size(); ++i) {
             ASSERT_LE(ulpDistance(moduli[i], std::hypot(pairs[2 * i], pairs[2 * i + 1])), 1.0) << i;
+        }
+    }
+}
+
+// The flag that sends the analysis to hypot: false as soon as one square overflows or an input is
+// not finite, wherever the pair lies (first vector, middle, scalar tail), true otherwise.
+TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
+    constexpr std::size_t count = 11;
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::size_t pair;
+        double re;
+        double im;
+        bool finite;
+    };
+    const Case cases[] = {
+        {0, 1e200, 0.0, false}, {5, 0.0, -1e160, false}, {10, 1e155, 1e155, false},
+        {3, inf, 1.0, false},   {9, nan, 0.0, false},    {4, 1e150, 1e150, true},
+        {10, -3.0, 4.0, true},
+    };
+    for (const BinMathTable* table : builds()) {
+        for (const Case& c : cases) {
+            std::vector<double> pairs(2 * count, 0.5);
+            pairs[2 * c.pair] = c.re;
+            pairs[2 * c.pair + 1] = c.im;
+            std::vector<double> moduli(count);
+            EXPECT_EQ(table->moduli(pairs.data(), moduli.data(), count), c.finite)
+                << "pair " << c.pair << " (" << c.re << ", " << c.im << ")";
         }
     }
 }
