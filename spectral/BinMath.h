@@ -49,6 +49,11 @@ struct BinMathTable {
     // gains[k] = 1 where magnitudes[k] < knee.lowFloor, else the knee's gain.
     void (*kneeGains)(const double* magnitudes, double* gains, std::size_t count,
                       const Knee& knee) noexcept;
+    // out[p] += sum_{j=0}^{p} x[j] h[p - j] for begin <= p < end (x and h hold at least end
+    // values), each product added on its own in order of j: a direct convolution's first
+    // outputs, with the same bits however [0, end) is split into calls.
+    void (*convolutionHead)(const double* x, const double* h, double* out, std::size_t begin,
+                            std::size_t end) noexcept;
 };
 
 // One value at a time in plain doubles: the reference the vector builds must reproduce.

@@ -441,11 +441,61 @@ void kneeGains(const double* magnitudes, double* gains, std::size_t count,
     }
 }
 
+// out[p] += sum_{j=0}^{p} x[j] h[p - j] for begin <= p < end, each product added on its own in
+// order of j, so that an output has the same bits whichever call computes it and in every build.
+// Eight samples per pass over the outputs, the outputs in vectors: each output is loaded and
+// stored an eighth as often as it gains a product.
+template <class L>
+void convolutionHead(const double* x, const double* h, double* out, std::size_t begin,
+                     std::size_t end) noexcept {
+    constexpr std::size_t group = 8;
+    std::size_t j = 0;
+    for (; j + group <= end; j += group) {
+        // Outputs before j + group - 1 precede some of the group's samples: one at a time.
+        const std::size_t full = std::max(begin, j + group - 1);
+        for (std::size_t p = std::max(begin, j); p < std::min(full, end); ++p) {
+            double sum = out[p];
+            for (std::size_t i = 0; i <= p - j; ++i) {
+                sum += x[j + i] * h[p - j - i];
+            }
+            out[p] = sum;
+        }
+        typename L::V xs[group];
+        for (std::size_t i = 0; i < group; ++i) {
+            xs[i] = L::splat(x[j + i]);
+        }
+        std::size_t p = full;
+        if constexpr (L::width > 1) {
+            for (; p + L::width <= end; p += L::width) {
+                const double* const k = h + (p - j);
+                typename L::V sum = L::load(out + p);
+                for (std::size_t i = 0; i < group; ++i) {
+                    sum = sum + xs[i] * L::load(k - i);
+                }
+                L::store(out + p, sum);
+            }
+        }
+        for (; p < end; ++p) {
+            const double* const k = h + (p - j);
+            double sum = out[p];
+            for (std::size_t i = 0; i < group; ++i) {
+                sum += x[j + i] * k[-static_cast<std::ptrdiff_t>(i)];
+            }
+            out[p] = sum;
+        }
+    }
+    for (; j < end; ++j) {
+        for (std::size_t p = std::max(begin, j); p < end; ++p) {
+            out[p] += x[j] * h[p - j];
+        }
+    }
+}
+
 // The table of one build: every loop instantiated for the lane type L of its translation unit.
 template <class L>
 constexpr BinMathTable kernelTable() noexcept {
-    return {flooredLogs<L>, flooredPolars<L>, scaledProducts<L>,
-            moduli<L>,      maskedSum<L>,     kneeGains<L>};
+    return {flooredLogs<L>, flooredPolars<L>, scaledProducts<L>, moduli<L>,
+            maskedSum<L>,   kneeGains<L>,     convolutionHead<L>};
 }
 
 } // namespace

@@ -415,6 +415,43 @@ TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
     }
 }
 
+// The direct convolution's first outputs, against the plain double loop in frame order: the same
+// additions in the same order, so every build must match it bit for bit, for ranges that start
+// at 0 or later, split or whole, shorter or longer than a group of samples and a vector.
+TEST(BinMathConvolutionHead, AddsEachProductInFrameOrder) {
+    struct Range {
+        std::size_t begin;
+        std::size_t end;
+    };
+    const Range ranges[] = {{0, 1},  {0, 7},    {0, 8}, {0, 9},    {3, 13},
+                            {0, 64}, {64, 128}, {5, 6}, {17, 100}, {0, 131}};
+    constexpr std::size_t length = 131;
+    std::vector<double> x(length);
+    std::vector<double> h(length);
+    std::vector<double> start(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        x[i] = std::sin(0.37 * static_cast<double>(i)) * 1.7 + 0.1;
+        h[i] = std::exp(-0.05 * static_cast<double>(i)) * std::cos(0.9 * static_cast<double>(i));
+        start[i] = 0.01 * static_cast<double>(i % 7) - 0.02;
+    }
+    for (const Range& r : ranges) {
+        std::vector<double> expected(start);
+        for (std::size_t p = r.begin; p < r.end; ++p) {
+            for (std::size_t j = 0; j <= p; ++j) {
+                // Rounded on its own, as the builds (compiled without contraction) round it.
+                const volatile double product = x[j] * h[p - j];
+                expected[p] += product;
+            }
+        }
+        for (const BinMathTable* table : builds()) {
+            std::vector<double> out(start);
+            table->convolutionHead(x.data(), h.data(), out.data(), r.begin, r.end);
+            EXPECT_EQ(std::memcmp(out.data(), expected.data(), length * sizeof(double)), 0)
+                << "[" << r.begin << ", " << r.end << ")";
+        }
+    }
+}
+
 // Every build, on the same inputs, must give the same bits as the scalar reference. The counts
 // are odd so that the scalar tails of the vector loops run too.
 TEST(BinMathBuilds, BitIdenticalToTheReference) {
