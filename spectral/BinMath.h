@@ -42,6 +42,10 @@ struct BinMathTable {
     // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows);
     // returns whether all of them are finite.
     bool (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // out[k] = m slope + (m weights[k]) (1 - slope), m = sqrt(re^2 + im^2) of pair k, for count
+    // pairs; returns whether every m is finite.
+    bool (*slopedModuli)(const double* pairs, const double* weights, double slope, double* out,
+                         std::size_t count) noexcept;
     // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum
     // adds every fourth value into one of four partial sums, then (s0 + s1) + (s2 + s3).
     MaskedSum (*maskedSum)(const double* values, std::size_t count, double above,

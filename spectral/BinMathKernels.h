@@ -310,6 +310,41 @@ bool moduli(const double* pairs, double* out, std::size_t count) noexcept {
     return finite;
 }
 
+// moduli with the analysis' slope weighting folded in: out[k] = m slope + (m weights[k])
+// (1 - slope), m the plain modulus of pair k, rounded as written. Returns whether every m is
+// finite. One pass over the bins where the weighting took a second one.
+template <class L>
+bool slopedModuli(const double* pairs, const double* weights, double slope, double* out,
+                  std::size_t count) noexcept {
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    const double rest = 1.0 - slope;
+    std::size_t k = 0;
+    bool finite = true;
+    if constexpr (L::width > 1) {
+        typename L::I finiteLanes = L::splatI(~std::uint64_t{0});
+        const typename L::V slopeV = L::splat(slope);
+        const typename L::V restV = L::splat(rest);
+        for (; k + L::width <= count; k += L::width) {
+            typename L::V re;
+            typename L::V im;
+            L::loadPairs(pairs + 2 * k, re, im);
+            const typename L::V m = L::sqrt(re * re + im * im);
+            finiteLanes &= L::lessMask(m, L::splat(infinity));
+            const typename L::V w = L::loadInPairOrder(weights + k);
+            L::storeInPairOrder(out + k, m * slopeV + (m * w) * restV);
+        }
+        finite = L::all(finiteLanes);
+    }
+    for (; k < count; ++k) {
+        const double re = pairs[2 * k];
+        const double im = pairs[2 * k + 1];
+        const double m = ScalarLanes::sqrt(re * re + im * im);
+        finite = finite && m < infinity;
+        out[k] = m * slope + (m * weights[k]) * rest;
+    }
+    return finite;
+}
+
 // For count interleaved pairs: out = (a b) scale, complex products, each part rounded as
 // (a.re b.re - a.im b.im) scale and (a.re b.im + a.im b.re) scale. out may be a or b.
 template <class L>
@@ -494,8 +529,8 @@ void convolutionHead(const double* x, const double* h, double* out, std::size_t 
 // The table of one build: every loop instantiated for the lane type L of its translation unit.
 template <class L>
 constexpr BinMathTable kernelTable() noexcept {
-    return {flooredLogs<L>, flooredPolars<L>, scaledProducts<L>, moduli<L>,
-            maskedSum<L>,   kneeGains<L>,     convolutionHead<L>};
+    return {flooredLogs<L>,  flooredPolars<L>, scaledProducts<L>, moduli<L>,
+            slopedModuli<L>, maskedSum<L>,     kneeGains<L>,      convolutionHead<L>};
 }
 
 } // namespace

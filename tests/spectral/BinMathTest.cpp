@@ -386,6 +386,31 @@ TEST(BinMathModuli, WithinAnUlpOfHypot) {
     }
 }
 
+// The weighted moduli: |pair| (slope + w (1 - slope)), a few roundings from the exact value,
+// for the slopes the analysis takes (1 leaves the modulus, 0 divides it by the slope curve).
+TEST(BinMathModuli, SlopedModuliWeightTheModulus) {
+    constexpr std::size_t count = 1003;
+    std::vector<double> pairs(2 * count);
+    std::vector<double> weights(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        pairs[2 * i] = std::cos(0.01 * static_cast<double>(i)) * (1.0 + static_cast<double>(i));
+        pairs[2 * i + 1] = std::sin(0.013 * static_cast<double>(i)) * 3.0;
+        weights[i] = 1.0 / (1.0 + 0.004 * static_cast<double>(i));
+    }
+    for (const double slope : {0.0, 0.25, 0.5, 1.0}) {
+        for (const BinMathTable* table : builds()) {
+            std::vector<double> out(count);
+            EXPECT_TRUE(
+                table->slopedModuli(pairs.data(), weights.data(), slope, out.data(), count));
+            for (std::size_t i = 0; i < count; ++i) {
+                const double expected = std::hypot(pairs[2 * i], pairs[2 * i + 1]) *
+                                        (slope + weights[i] * (1.0 - slope));
+                ASSERT_NEAR(out[i], expected, 1e-15 * expected) << "slope " << slope << " " << i;
+            }
+        }
+    }
+}
+
 // The flag that sends the analysis to hypot: false as soon as one square overflows or an input is
 // not finite, wherever the pair lies (first vector, middle, scalar tail), true otherwise.
 TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
@@ -411,6 +436,10 @@ TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
             std::vector<double> moduli(count);
             EXPECT_EQ(table->moduli(pairs.data(), moduli.data(), count), c.finite)
                 << "pair " << c.pair << " (" << c.re << ", " << c.im << ")";
+            const std::vector<double> weights(count, 1.5);
+            EXPECT_EQ(table->slopedModuli(pairs.data(), weights.data(), 0.25, moduli.data(), count),
+                      c.finite)
+                << "sloped, pair " << c.pair << " (" << c.re << ", " << c.im << ")";
         }
     }
 }
@@ -513,6 +542,17 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
         tables[0]->moduli(pairs.data(), expectedModuli.data(), re.size());
         tables[t]->moduli(pairs.data(), moduli.data(), re.size());
         EXPECT_EQ(moduli, expectedModuli) << "build " << t;
+
+        std::vector<double> weights(re.size());
+        for (std::size_t i = 0; i < weights.size(); ++i) {
+            weights[i] = 0.25 + 1e-5 * static_cast<double>(i);
+        }
+        tables[0]->slopedModuli(pairs.data(), weights.data(), 0.3, expectedModuli.data(),
+                                re.size());
+        tables[t]->slopedModuli(pairs.data(), weights.data(), 0.3, moduli.data(), re.size());
+        EXPECT_EQ(std::memcmp(moduli.data(), expectedModuli.data(), moduli.size() * sizeof(double)),
+                  0)
+            << "build " << t;
 
         const auto sum = tables[t]->maskedSum(logInputs.data(), logInputs.size(), 0.001, 2.0);
         const auto expectedSum =

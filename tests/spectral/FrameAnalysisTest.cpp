@@ -81,8 +81,8 @@ TEST(FrameAnalysis, MeasuresWindowedMagnitudesWithSignedEnds) {
     EXPECT_EQ(a.analysis.binGains().back(), 1.0);
 }
 
-// Squares of magnitudes above 2^512 overflow; such bins must still get their true size. A
-// power-of-two scale carries through window and transform exactly.
+// Squares of magnitudes above 2^512 overflow; such bins must still get their true size, slope
+// weighting included. A power-of-two scale carries through window and transform exactly.
 TEST(FrameAnalysis, MagnitudesWhoseSquaresOverflowStayFinite) {
     Analyser a(480, 8000.0);
     std::mt19937_64 engine(2);
@@ -90,15 +90,19 @@ TEST(FrameAnalysis, MagnitudesWhoseSquaresOverflowStayFinite) {
     std::vector<double> spectrum(a.bins());
     std::generate(spectrum.begin(), spectrum.end(), [&] { return uniform(engine); });
     const std::vector<double> unitFrame = frameWithSpectrum(a.analysis, spectrum);
-    for (const double scale : {0x1p520, 0x1p600, 0x1p900}) {
-        std::vector<double> frame(unitFrame);
-        for (double& x : frame) {
-            x *= scale;
-        }
-        a.run(frame, 1.0);
-        for (std::size_t k = 0; k < a.bins(); ++k) {
-            ASSERT_NEAR(a.analysis.magnitudes()[k] / scale, spectrum[k], 1e-12)
-                << "scale 2^" << std::log2(scale) << " bin " << k;
+    const auto curve = a.analysis.slopeCurve();
+    for (const double slope : {1.0, 0.3}) {
+        for (const double scale : {0x1p520, 0x1p600, 0x1p900}) {
+            std::vector<double> frame(unitFrame);
+            for (double& x : frame) {
+                x *= scale;
+            }
+            a.run(frame, slope);
+            for (std::size_t k = 0; k < a.bins(); ++k) {
+                const double expected = spectrum[k] * (slope + (1.0 - slope) / curve[k]);
+                ASSERT_NEAR(a.analysis.magnitudes()[k] / scale, expected, 1e-12)
+                    << "slope " << slope << " scale 2^" << std::log2(scale) << " bin " << k;
+            }
         }
     }
 }
