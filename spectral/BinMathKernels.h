@@ -153,16 +153,18 @@ typename L::V logKernel(typename L::V x) noexcept {
     const V f = m - L::splat(1.0); // exact (m and 1 lie within a factor of 2)
     const V s = f / (L::splat(2.0) + f);
     const V z = s * s;
-    V r = L::splat(2.0 / 19.0);
-    r = r * z + L::splat(2.0 / 17.0);
-    r = r * z + L::splat(2.0 / 15.0);
-    r = r * z + L::splat(2.0 / 13.0);
-    r = r * z + L::splat(2.0 / 11.0);
-    r = r * z + L::splat(2.0 / 9.0);
-    r = r * z + L::splat(2.0 / 7.0);
-    r = r * z + L::splat(2.0 / 5.0);
-    r = r * z + L::splat(2.0 / 3.0);
-    r = r * z;
+    // Estrin's scheme: pairs of terms, then pairs of pairs by z^2 and z^4, and the last term by
+    // z^8. Horner's nine steps, each waiting on the one before, made the loop latency-bound.
+    const V z2 = z * z;
+    const V z4 = z2 * z2;
+    const V z8 = z4 * z4;
+    const V p01 = L::splat(2.0 / 3.0) + L::splat(2.0 / 5.0) * z;
+    const V p23 = L::splat(2.0 / 7.0) + L::splat(2.0 / 9.0) * z;
+    const V p45 = L::splat(2.0 / 11.0) + L::splat(2.0 / 13.0) * z;
+    const V p67 = L::splat(2.0 / 15.0) + L::splat(2.0 / 17.0) * z;
+    const V p03 = p01 + p23 * z2;
+    const V p47 = p45 + p67 * z2;
+    const V r = ((p03 + p47 * z4) + L::splat(2.0 / 19.0) * z8) * z;
     const V logM = f - s * (f - r);
     return e * L::splat(ln2Hi) + (e * L::splat(ln2Lo) + logM);
 }
@@ -189,24 +191,22 @@ __attribute__((always_inline)) inline void sinCosKernel(typename L::V x, typenam
     const V r = ((x - q * L::splat(halfPi1)) - q * L::splat(halfPi2)) - q * L::splat(halfPi3);
     const V z = r * r;
 
-    V ps = L::splat(1.0 / 355687428096000.0); // 1/17!
-    ps = ps * z - L::splat(1.0 / 1307674368000.0);
-    ps = ps * z + L::splat(1.0 / 6227020800.0);
-    ps = ps * z - L::splat(1.0 / 39916800.0);
-    ps = ps * z + L::splat(1.0 / 362880.0);
-    ps = ps * z - L::splat(1.0 / 5040.0);
-    ps = ps * z + L::splat(1.0 / 120.0);
-    ps = ps * z - L::splat(1.0 / 6.0);
+    // Both series by Estrin's scheme (pairs of terms, combined by z^2 and z^4): Horner's eight
+    // dependent steps made the phase loop wait on latency, three vectors in flight at most.
+    const V z2 = z * z;
+    const V z4 = z2 * z2;
+    const V s01 = L::splat(-1.0 / 6.0) + L::splat(1.0 / 120.0) * z;
+    const V s23 = L::splat(-1.0 / 5040.0) + L::splat(1.0 / 362880.0) * z;
+    const V s45 = L::splat(-1.0 / 39916800.0) + L::splat(1.0 / 6227020800.0) * z;
+    const V s67 = L::splat(-1.0 / 1307674368000.0) + L::splat(1.0 / 355687428096000.0) * z;
+    const V ps = (s01 + s23 * z2) + (s45 + s67 * z2) * z4;
     const V sinR = r + (r * z) * ps;
 
-    V pc = L::splat(1.0 / 20922789888000.0); // 1/16!
-    pc = pc * z - L::splat(1.0 / 87178291200.0);
-    pc = pc * z + L::splat(1.0 / 479001600.0);
-    pc = pc * z - L::splat(1.0 / 3628800.0);
-    pc = pc * z + L::splat(1.0 / 40320.0);
-    pc = pc * z - L::splat(1.0 / 720.0);
-    pc = pc * z + L::splat(1.0 / 24.0);
-    const V cosR = (L::splat(1.0) - L::splat(0.5) * z) + (z * z) * pc;
+    const V c01 = L::splat(1.0 / 24.0) + L::splat(-1.0 / 720.0) * z;
+    const V c23 = L::splat(1.0 / 40320.0) + L::splat(-1.0 / 3628800.0) * z;
+    const V c45 = L::splat(1.0 / 479001600.0) + L::splat(-1.0 / 87178291200.0) * z;
+    const V pc = (c01 + c23 * z2) + (c45 + L::splat(1.0 / 20922789888000.0) * z2) * z4;
+    const V cosR = (L::splat(1.0) - L::splat(0.5) * z) + z2 * pc;
 
     // Quadrant 1 and 3 swap the two; sin is negated in quadrants 2 and 3, cos in 1 and 2.
     const I one = L::splatI(1);
