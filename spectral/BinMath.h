@@ -58,6 +58,8 @@ struct BinMathTable {
     // outputs, with the same bits however [0, end) is split into calls.
     void (*convolutionHead)(const double* x, const double* h, double* out, std::size_t begin,
                             std::size_t end) noexcept;
+    // out[k] = a[k] b[k] for k < count.
+    void (*products)(const double* a, const double* b, double* out, std::size_t count) noexcept;
 };
 
 // One value at a time in plain doubles: the reference the vector builds must reproduce.

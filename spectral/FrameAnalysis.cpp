@@ -39,9 +39,7 @@ void FrameAnalysis::analyseToKernel(std::span<const double> frame, double separa
     double* const input = workspace.input.data();
     double* const output = workspace.output.data();
 
-    for (std::size_t i = 0; i < size; ++i) {
-        input[i] = analysisWindow_[i] * frame[i];
-    }
+    build_.binMath->products(analysisWindow_.data(), frame.data(), input, size);
     // The packed layout throughout: the ordered one costs a reordering pass per transform.
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output,
                               workspace.scratch.data(), FftDirection::Forward, false);
@@ -132,9 +130,7 @@ void FrameAnalysis::buildKernel(FftWorkspace& workspace) noexcept {
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), output,
                               workspace.scratch.data(), FftDirection::Backward, false);
 
-    for (std::size_t i = 0; i < size; ++i) {
-        taps[i] = output[i] * scaledKernelWindow_[i];
-    }
+    build_.binMath->products(output, scaledKernelWindow_.data(), taps, size);
 }
 
 std::complex<double> FrameAnalysis::minimumPhaseBin(std::size_t k) const noexcept {
