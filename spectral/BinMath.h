@@ -60,6 +60,12 @@ struct BinMathTable {
                             std::size_t end) noexcept;
     // out[k] = a[k] b[k] for k < count.
     void (*products)(const double* a, const double* b, double* out, std::size_t count) noexcept;
+    // The linear steps before the minimum phase's two half-size transforms, for 1 <= k < M =
+    // half: y[k] = 0.5 (v[k] + v[M - k]) - s[k] (v[k] - v[M - k]); and z[k] = s[k] (a + b) +
+    // 0.5 (a - b) with a = 2 (c[k] - middle), b = 2 (c[M - k] - middle). Rounded as written.
+    void (*cosineFold)(const double* v, const double* s, double* y, std::size_t half) noexcept;
+    void (*sineFold)(const double* c, double middle, const double* s, double* z,
+                     std::size_t half) noexcept;
 };
 
 // One value at a time in plain doubles: the reference the vector builds must reproduce.

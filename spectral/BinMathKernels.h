@@ -62,6 +62,8 @@ struct ScalarLanes {
     static void storeInPairOrder(double* p, V v) noexcept { *p = v; }
     // Loads width consecutive values into the lanes that loadPairs gives the same pairs.
     static V loadInPairOrder(const double* p) noexcept { return *p; }
+    // width values ending at p (p[0], p[-1], ...), lane 0 holding p[0].
+    static V loadReversed(const double* p) noexcept { return *p; }
 };
 
 // Two doubles in a 128-bit vector.
@@ -107,6 +109,10 @@ struct PairLanes {
     }
     static V loadInPairOrder(const double* p) noexcept {
         return load(p);
+    }
+    static V loadReversed(const double* p) noexcept {
+        const V v = load(p - 1);
+        return __builtin_shufflevector(v, v, 1, 0);
     }
 };
 
@@ -543,11 +549,55 @@ void products(const double* a, const double* b, double* out, std::size_t count) 
     }
 }
 
+// The cosine step's input of the minimum phase: y[k] = 0.5 (v[k] + v[M - k]) - s[k] (v[k] -
+// v[M - k]) for 1 <= k < M = half.
+template <class L>
+void cosineFold(const double* v, const double* s, double* y, std::size_t half) noexcept {
+    std::size_t k = 1;
+    if constexpr (L::width > 1) {
+        const typename L::V halfV = L::splat(0.5);
+        for (; k + L::width <= half; k += L::width) {
+            const typename L::V low = L::load(v + k);
+            const typename L::V high = L::loadReversed(v + (half - k));
+            L::store(y + k, halfV * (low + high) - L::load(s + k) * (low - high));
+        }
+    }
+    for (; k < half; ++k) {
+        const double low = v[k];
+        const double high = v[half - k];
+        y[k] = 0.5 * (low + high) - s[k] * (low - high);
+    }
+}
+
+// The sine step's input: z[n] = s[n] (a + b) + 0.5 (a - b), a = 2 (c[n] - middle) and
+// b = 2 (c[M - n] - middle), for 1 <= n < M = half.
+template <class L>
+void sineFold(const double* c, double middle, const double* s, double* z,
+              std::size_t half) noexcept {
+    std::size_t n = 1;
+    if constexpr (L::width > 1) {
+        const typename L::V middleV = L::splat(middle);
+        const typename L::V halfV = L::splat(0.5);
+        const typename L::V twoV = L::splat(2.0);
+        for (; n + L::width <= half; n += L::width) {
+            const typename L::V low = twoV * (L::load(c + n) - middleV);
+            const typename L::V high = twoV * (L::loadReversed(c + (half - n)) - middleV);
+            L::store(z + n, L::load(s + n) * (low + high) + halfV * (low - high));
+        }
+    }
+    for (; n < half; ++n) {
+        const double low = 2.0 * (c[n] - middle);
+        const double high = 2.0 * (c[half - n] - middle);
+        z[n] = s[n] * (low + high) + 0.5 * (low - high);
+    }
+}
+
 // The table of one build: every loop instantiated for the lane type L of its translation unit.
 template <class L>
 constexpr BinMathTable kernelTable() noexcept {
-    return {flooredLogs<L>, flooredPolars<L>, scaledProducts<L>,  moduli<L>,  slopedModuli<L>,
-            maskedSum<L>,   kneeGains<L>,     convolutionHead<L>, products<L>};
+    return {flooredLogs<L>,  flooredPolars<L>, scaledProducts<L>, moduli<L>,
+            slopedModuli<L>, maskedSum<L>,     kneeGains<L>,      convolutionHead<L>,
+            products<L>,     cosineFold<L>,    sineFold<L>};
 }
 
 } // namespace

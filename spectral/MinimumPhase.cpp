@@ -140,11 +140,7 @@ void MinimumPhase::cepstrumOfLogs(FftWorkspace& workspace) noexcept {
     double* const y = workspace.input.data();
     double* const transformed = workspace.output.data();
     y[0] = 0.5 * (logs[0] + logs[half]);
-    for (std::size_t k = 1; k < half; ++k) {
-        const double sum = logs[k] + logs[half - k];
-        const double difference = logs[k] - logs[half - k];
-        y[k] = 0.5 * sum - sines_[k] * difference;
-    }
+    build_.binMath->cosineFold(logs, sines_.data(), y, half);
     // N c_1 in eight running sums, apart from the loop above: one sum in the loop chained every
     // bin on an addition's latency and kept the loop scalar.
     const double first =
@@ -189,13 +185,7 @@ const double* MinimumPhase::phasesOfCepstrum(FftWorkspace& workspace) noexcept {
     double* const z = workspace.input.data();
     double* const transformed = workspace.output.data();
     z[0] = 0.0;
-    // One loop over both halves (z_{M-n} is the same expression with n and M - n swapped), where
-    // writing both ends per pass kept it scalar.
-    for (std::size_t n = 1; n < half; ++n) {
-        const double low = d(n);
-        const double high = d(half - n);
-        z[n] = sines_[n] * (low + high) + 0.5 * (low - high);
-    }
+    build_.binMath->sineFold(cepstrum_.data(), middle, sines_.data(), z, half);
     fftpass::fftTransformWith(*build_.fft, *halfPlan_, z, transformed, workspace.scratch.data(),
                               FftDirection::Forward, false);
 

@@ -498,6 +498,45 @@ TEST(BinMathProducts, MultipliesElementWise) {
     }
 }
 
+// The minimum phase's folds, which read one array forwards and backwards at once: against the
+// formulas in long double, and every build bit for bit against the reference, for sizes whose
+// ranges end in the vector body and in the scalar tail and meet in the middle either way.
+TEST(BinMathFolds, MirrorTheInputAroundTheMiddle) {
+    for (const std::size_t half : {2, 3, 5, 8, 13, 64, 1200}) {
+        std::vector<double> v(half + 1);
+        std::vector<double> s(half);
+        for (std::size_t k = 0; k <= half; ++k) {
+            v[k] = -16.0 * std::fabs(std::sin(0.7 * static_cast<double>(k) + 0.3));
+        }
+        for (std::size_t k = 0; k < half; ++k) {
+            s[k] = std::sin(3.141592653589793 * static_cast<double>(k) / static_cast<double>(half));
+        }
+        const double middle = v[half / 2];
+        std::vector<double> expectedY(half, 0.0);
+        std::vector<double> expectedZ(half, 0.0);
+        binmath::referenceBinMath().cosineFold(v.data(), s.data(), expectedY.data(), half);
+        binmath::referenceBinMath().sineFold(v.data(), middle, s.data(), expectedZ.data(), half);
+        for (std::size_t k = 1; k < half; ++k) {
+            const long double low = v[k];
+            const long double high = v[half - k];
+            const long double y = 0.5L * (low + high) - s[k] * (low - high);
+            const long double a = 2.0L * (low - middle);
+            const long double b = 2.0L * (high - middle);
+            const long double z = s[k] * (a + b) + 0.5L * (a - b);
+            ASSERT_NEAR(expectedY[k], static_cast<double>(y), 1e-13) << half << " " << k;
+            ASSERT_NEAR(expectedZ[k], static_cast<double>(z), 1e-13) << half << " " << k;
+        }
+        for (const BinMathTable* table : builds()) {
+            std::vector<double> y(half, 0.0);
+            std::vector<double> z(half, 0.0);
+            table->cosineFold(v.data(), s.data(), y.data(), half);
+            table->sineFold(v.data(), middle, s.data(), z.data(), half);
+            EXPECT_EQ(std::memcmp(y.data(), expectedY.data(), half * sizeof(double)), 0) << half;
+            EXPECT_EQ(std::memcmp(z.data(), expectedZ.data(), half * sizeof(double)), 0) << half;
+        }
+    }
+}
+
 // Every build, on the same inputs, must give the same bits as the scalar reference. The counts
 // are odd so that the scalar tails of the vector loops run too.
 TEST(BinMathBuilds, BitIdenticalToTheReference) {
