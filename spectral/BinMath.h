@@ -60,6 +60,8 @@ struct BinMathTable {
                             std::size_t end) noexcept;
     // out[k] = a[k] b[k] for k < count.
     void (*products)(const double* a, const double* b, double* out, std::size_t count) noexcept;
+    // out[k] = a[k] + b[k] for k < count.
+    void (*sums)(const double* a, const double* b, double* out, std::size_t count) noexcept;
     // The linear steps before the minimum phase's two half-size transforms, for 1 <= k < M =
     // half: y[k] = 0.5 (v[k] + v[M - k]) - s[k] (v[k] - v[M - k]); and z[k] = s[k] (a + b) +
     // 0.5 (a - b) with a = 2 (c[k] - middle), b = 2 (c[M - k] - middle). Rounded as written.

@@ -592,12 +592,27 @@ void sineFold(const double* c, double middle, const double* s, double* z,
     }
 }
 
+// out[k] = a[k] + b[k] for k < count: the overlap-add of a rendered frame.
+template <class L>
+void sums(const double* a, const double* b, double* out, std::size_t count) noexcept {
+    std::size_t k = 0;
+    if constexpr (L::width > 1) {
+        for (; k + 2 * L::width <= count; k += 2 * L::width) {
+            L::store(out + k, L::load(a + k) + L::load(b + k));
+            L::store(out + k + L::width, L::load(a + k + L::width) + L::load(b + k + L::width));
+        }
+    }
+    for (; k < count; ++k) {
+        out[k] = a[k] + b[k];
+    }
+}
+
 // The table of one build: every loop instantiated for the lane type L of its translation unit.
 template <class L>
 constexpr BinMathTable kernelTable() noexcept {
     return {flooredLogs<L>,  flooredPolars<L>, scaledProducts<L>, moduli<L>,
             slopedModuli<L>, maskedSum<L>,     kneeGains<L>,      convolutionHead<L>,
-            products<L>,     cosineFold<L>,    sineFold<L>};
+            products<L>,     sums<L>,          cosineFold<L>,     sineFold<L>};
 }
 
 } // namespace

@@ -168,9 +168,8 @@ void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {
     // of N samples this replaces was about half of the effect's memmove time (perf).
     double* const head = slot.output.data();
     const double* const tail = slot.tail();
-    for (std::size_t p = headLength(); p < size; ++p) {
-        head[p] = rendered[p] + tail[p];
-    }
+    const std::size_t begin = headLength();
+    binMath_->sums(rendered + begin, tail + begin, head + begin, size - begin);
     std::swap(slot.rendered, spareRender_);
 }
 

@@ -537,6 +537,23 @@ TEST(BinMathFolds, MirrorTheInputAroundTheMiddle) {
     }
 }
 
+// Element-wise sums, on literal pairs whose sums are exact, for every length up to one that
+// covers each build's vector body and scalar tail; nothing past the count is written.
+TEST(BinMathSums, AddsElementWise) {
+    const double a[] = {1.5, -0.25, 3.0, 0.0, -7.0, 0.5, 1e-3, 2.0, -1.0, 4.0, 0.125};
+    const double b[] = {2.0, 8.0, -3.0, 5.0, -0.5, 0.5, -1e-3, 0.75, -1.0, 0.25, 8.0};
+    const double expected[] = {3.5, 7.75, 0.0, 5.0, -7.5, 1.0, 0.0, 2.75, -2.0, 4.25, 8.125};
+    for (const BinMathTable* table : builds()) {
+        for (std::size_t count = 1; count <= std::size(a); ++count) {
+            std::vector<double> out(std::size(a), -99.0);
+            table->sums(a, b, out.data(), count);
+            for (std::size_t i = 0; i < std::size(a); ++i) {
+                EXPECT_DOUBLE_EQ(out[i], i < count ? expected[i] : -99.0) << count << " " << i;
+            }
+        }
+    }
+}
+
 // Every build, on the same inputs, must give the same bits as the scalar reference. The counts
 // are odd so that the scalar tails of the vector loops run too.
 TEST(BinMathBuilds, BitIdenticalToTheReference) {
