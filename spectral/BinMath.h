@@ -39,8 +39,13 @@ struct BinMathTable {
     // (a.re b.re - a.im b.im) scale and (a.re b.im + a.im b.re) scale; out may be a or b.
     void (*scaledProducts)(const double* a, const double* b, double* out, std::size_t count,
                            double scale) noexcept;
-    // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows).
-    void (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows);
+    // returns whether all of them are finite.
+    bool (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // out[k] = m slope + (m weights[k]) (1 - slope), m = sqrt(re^2 + im^2) of pair k, for count
+    // pairs; returns whether every m is finite.
+    bool (*slopedModuli)(const double* pairs, const double* weights, double slope, double* out,
+                         std::size_t count) noexcept;
     // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum
     // adds every fourth value into one of four partial sums, then (s0 + s1) + (s2 + s3).
     MaskedSum (*maskedSum)(const double* values, std::size_t count, double above,
@@ -48,6 +53,21 @@ struct BinMathTable {
     // gains[k] = 1 where magnitudes[k] < knee.lowFloor, else the knee's gain.
     void (*kneeGains)(const double* magnitudes, double* gains, std::size_t count,
                       const Knee& knee) noexcept;
+    // out[p] += sum_{j=0}^{p} x[j] h[p - j] for begin <= p < end (x and h hold at least end
+    // values), each product added on its own in order of j: a direct convolution's first
+    // outputs, with the same bits however [0, end) is split into calls.
+    void (*convolutionHead)(const double* x, const double* h, double* out, std::size_t begin,
+                            std::size_t end) noexcept;
+    // out[k] = a[k] b[k] for k < count.
+    void (*products)(const double* a, const double* b, double* out, std::size_t count) noexcept;
+    // out[k] = a[k] + b[k] for k < count.
+    void (*sums)(const double* a, const double* b, double* out, std::size_t count) noexcept;
+    // The linear steps before the minimum phase's two half-size transforms, for 1 <= k < M =
+    // half: y[k] = 0.5 (v[k] + v[M - k]) - s[k] (v[k] - v[M - k]); and z[k] = s[k] (a + b) +
+    // 0.5 (a - b) with a = 2 (c[k] - middle), b = 2 (c[M - k] - middle). Rounded as written.
+    void (*cosineFold)(const double* v, const double* s, double* y, std::size_t half) noexcept;
+    void (*sineFold)(const double* c, double middle, const double* s, double* z,
+                     std::size_t half) noexcept;
 };
 
 // One value at a time in plain doubles: the reference the vector builds must reproduce.

@@ -54,6 +54,10 @@ struct QuadLanes {
         const V v = load(p);
         return __builtin_shufflevector(v, v, 0, 2, 1, 3);
     }
+    static V loadReversed(const double* p) noexcept {
+        const V v = load(p - 3);
+        return __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    }
 };
 
 } // namespace

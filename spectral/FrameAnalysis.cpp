@@ -39,14 +39,11 @@ void FrameAnalysis::analyseToKernel(std::span<const double> frame, double separa
     double* const input = workspace.input.data();
     double* const output = workspace.output.data();
 
-    for (std::size_t i = 0; i < size; ++i) {
-        input[i] = analysisWindow_[i] * frame[i];
-    }
+    build_.binMath->products(analysisWindow_.data(), frame.data(), input, size);
     // The packed layout throughout: the ordered one costs a reordering pass per transform.
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output,
                               workspace.scratch.data(), FftDirection::Forward, false);
-    measureMagnitudes(output);
-    weightBySlope(separationSlope);
+    measureMagnitudes(output, separationSlope);
     limitMagnitudes();
     minimumPhase_.build(binGains_, {minimumPhaseSpectrum_.data(), minimumPhaseSpectrum_.size()},
                         workspace);
@@ -62,17 +59,35 @@ void FrameAnalysis::transformKernel(FftWorkspace& workspace) noexcept {
 // The plain square root vectorises and costs a fraction of hypot; hypot's scaling matters only
 // where a square overflows, which no audio frame reaches and which falls back to it. Underflowing
 // squares only touch moduli far below lowFloor, whose gain is 1 whatever their exact size.
-void FrameAnalysis::measureMagnitudes(const double* spectrum) noexcept {
+void FrameAnalysis::measureMagnitudes(const double* spectrum, double separationSlope) noexcept {
     const std::size_t half = magnitudes_.size() - 1;
     // DC and Nyquist keep their sign: a negative one falls below lowFloor and is left alone.
     magnitudes_[0] = spectrum[0];
     magnitudes_[half] = spectrum[2 * half - 1];
-    build_.binMath->moduli(spectrum + 1, magnitudes_.data() + 1, half - 1);
+    const binmath::BinMathTable& math = *build_.binMath;
+    if (separationSlope == 1.0) {
+        if (math.moduli(spectrum + 1, magnitudes_.data() + 1, half - 1)) [[likely]] {
+            return;
+        }
+    } else {
+        // The weighting in the same pass, the ends on their own, as weightBySlope weights them.
+        if (math.slopedModuli(spectrum + 1, inverseSlopeCurve_.data() + 1, separationSlope,
+                              magnitudes_.data() + 1, half - 1)) [[likely]] {
+            const double rest = 1.0 - separationSlope;
+            for (const std::size_t k : {std::size_t{0}, half}) {
+                const double m = magnitudes_[k];
+                magnitudes_[k] = m * separationSlope + (m * inverseSlopeCurve_[k]) * rest;
+            }
+            return;
+        }
+        math.moduli(spectrum + 1, magnitudes_.data() + 1, half - 1);
+    }
     for (std::size_t k = 1; k < half; ++k) {
         if (!std::isfinite(magnitudes_[k])) [[unlikely]] {
             magnitudes_[k] = std::hypot(spectrum[2 * k - 1], spectrum[2 * k]);
         }
     }
+    weightBySlope(separationSlope);
 }
 
 void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
@@ -115,9 +130,7 @@ void FrameAnalysis::buildKernel(FftWorkspace& workspace) noexcept {
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), output,
                               workspace.scratch.data(), FftDirection::Backward, false);
 
-    for (std::size_t i = 0; i < size; ++i) {
-        taps[i] = output[i] * scaledKernelWindow_[i];
-    }
+    build_.binMath->products(output, scaledKernelWindow_.data(), taps, size);
 }
 
 std::complex<double> FrameAnalysis::minimumPhaseBin(std::size_t k) const noexcept {

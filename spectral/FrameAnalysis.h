@@ -75,8 +75,9 @@ public:
     const NoiseClipper& binLimiter() const noexcept { return binLimiter_; }
 
 private:
-    // spectrum: the frame's transform in the packed layout.
-    void measureMagnitudes(const double* spectrum) noexcept;
+    // spectrum: the frame's transform in the packed layout. Leaves the magnitudes weighted by
+    // the slope, as weightBySlope weights them.
+    void measureMagnitudes(const double* spectrum, double separationSlope) noexcept;
     void weightBySlope(double separationSlope) noexcept;
     // Estimates the floor of magnitudes_ and fills binGains_.
     void limitMagnitudes() noexcept;

@@ -11,7 +11,7 @@ namespace calderine {
 // slot keeps only what it contributes to the output until its next frame completes.
 // Plain state, driven entirely by SpectralSeparator.
 struct FrameSlot {
-    // Allocates the two N-sample halves, all zero. Throws std::bad_alloc.
+    // Allocates the output and the rendered frame, all zero. Throws std::bad_alloc.
     FrameSlot(std::uint32_t frameSize, std::uint32_t startOffset);
 
     // Silence in both halves and the staggered start position; sizes are kept.
@@ -21,8 +21,12 @@ struct FrameSlot {
     // the first half of the newest rendered frame plus the second half of the one before, added
     // once when the newest frame was rendered instead of on every sample.
     AlignedBuffer output;
-    // Second half of the newest rendered frame, waiting for the next frame's first half.
-    AlignedBuffer tail;
+    // 2N: the newest rendered frame, whose second half (tail()) waits for the next frame's first
+    // half. The separator renders each frame into a spare buffer and swaps it in here, rather
+    // than copying the N-sample tail out of its workspace.
+    AlignedBuffer rendered;
+
+    double* tail() noexcept { return rendered.data() + output.size(); }
     std::uint32_t position;    // samples of the current frame received, 0 .. N-1 between calls
     std::uint32_t startOffset; // slot index * hop: position after construction and reset
 };

@@ -19,6 +19,26 @@ FftPlanPtr halfSizePlan(std::uint32_t half) {
     return FftPlanPtr(createFftPlan(static_cast<int>(half)));
 }
 
+// sum_k a[k] b[k] for k < count, in eight partial sums (partial j takes k = j mod 8, in order of
+// k) added as ((s0 + s1) + (s2 + s3)) + ((s4 + s5) + (s6 + s7)): a fixed order in plain doubles,
+// the same bits with every compiler and instruction set, and eight independent chains of
+// additions where one serial sum waited on each addition's latency.
+double interleavedSum(const double* a, const double* b, std::size_t count) noexcept {
+    constexpr std::size_t lanes = 8;
+    double partial[lanes] = {};
+    std::size_t k = 0;
+    for (; k + lanes <= count; k += lanes) {
+        for (std::size_t j = 0; j < lanes; ++j) {
+            partial[j] += 2.0 * a[k + j] * b[k + j];
+        }
+    }
+    for (std::size_t j = 0; k < count; ++k, ++j) {
+        partial[j] += 2.0 * a[k] * b[k];
+    }
+    return ((partial[0] + partial[1]) + (partial[2] + partial[3])) +
+           ((partial[4] + partial[5]) + (partial[6] + partial[7]));
+}
+
 } // namespace
 
 MinimumPhase::MinimumPhase(std::uint32_t frameSize, binmath::AnalysisBuild build)
@@ -89,17 +109,17 @@ void MinimumPhase::cepstrumOfLogs(FftWorkspace& workspace) noexcept {
     double* const y = workspace.input.data();
     double* const transformed = workspace.output.data();
     y[0] = 0.5 * (logs[0] + logs[half]);
-    double first = logs[0] - logs[half];
-    for (std::size_t k = 1; k < half; ++k) {
-        const double sum = logs[k] + logs[half - k];
-        const double difference = logs[k] - logs[half - k];
-        y[k] = 0.5 * sum - sines_[k] * difference;
-        first += 2.0 * logs[k] * cosines_[k];
-    }
+    build_.binMath->cosineFold(logs, sines_.data(), y, half);
+    // N c_1 in eight running sums: one serial sum chained every bin on an addition's latency
+    // (0.17 against 0.95 us at M = 1200).
+    const double first =
+        (logs[0] - logs[half]) + interleavedSum(logs + 1, cosines_.data() + 1, half - 1);
     fftpass::fftTransformWith(*build_.fft, *halfPlan_, y, transformed, workspace.scratch.data(),
                               FftDirection::Forward, false);
 
     // Packed: Re Y_m at [2m - 1], Im Y_m at [2m], Re Y_{M/2} last.
+    // The running sum stays serial: four quarters summed side by side and offset afterwards
+    // measured no faster (0.49 against 0.48 us at M = 1200), its stores being the limit.
     double odd = first;
     cepstrum_[1] = odd * scale;
     for (std::size_t m = 1; m < half / 2; ++m) {
@@ -138,12 +158,7 @@ const double* MinimumPhase::phasesOfCepstrum(FftWorkspace& workspace) noexcept {
     double* const z = workspace.input.data();
     double* const transformed = workspace.output.data();
     z[0] = 0.0;
-    for (std::size_t n = 1; n <= half / 2; ++n) {
-        const double low = d(n);
-        const double high = d(half - n);
-        z[n] = sines_[n] * (low + high) + 0.5 * (low - high);
-        z[half - n] = sines_[half - n] * (high + low) + 0.5 * (high - low);
-    }
+    build_.binMath->sineFold(cepstrum_.data(), middle, sines_.data(), z, half);
     fftpass::fftTransformWith(*build_.fft, *halfPlan_, z, transformed, workspace.scratch.data(),
                               FftDirection::Forward, false);
 

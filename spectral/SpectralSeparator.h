@@ -191,6 +191,9 @@ private:
     // the frame from its transform stage until its render is done, and its first
     // stagePosition(transformStage) samples from its completion on.
     AlignedBuffer paddedFrame_;
+    // 2N: where the render's backward transform writes, to be swapped with the rendered frame
+    // of the slot it renders for (FrameSlot::rendered); its contents are never read.
+    AlignedBuffer spareRender_;
     std::array<FrameSlot, slotCount> slots_;
     std::uint32_t hop_;
     std::uint32_t stageSpacing_;

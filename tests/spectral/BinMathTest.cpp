@@ -379,9 +379,177 @@ TEST(BinMathModuli, WithinAnUlpOfHypot) {
     }
     for (const BinMathTable* table : builds()) {
         std::vector<double> moduli(re.size());
-        table->moduli(pairs.data(), moduli.data(), re.size());
+        EXPECT_TRUE(table->moduli(pairs.data(), moduli.data(), re.size()));
         for (std::size_t i = 0; i < re.size(); ++i) {
             ASSERT_LE(ulpDistance(moduli[i], std::hypot(pairs[2 * i], pairs[2 * i + 1])), 1.0) << i;
+        }
+    }
+}
+
+// The weighted moduli: |pair| (slope + w (1 - slope)), a few roundings from the exact value,
+// for the slopes the analysis takes (1 leaves the modulus, 0 divides it by the slope curve).
+TEST(BinMathModuli, SlopedModuliWeightTheModulus) {
+    constexpr std::size_t count = 1003;
+    std::vector<double> pairs(2 * count);
+    std::vector<double> weights(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        pairs[2 * i] = std::cos(0.01 * static_cast<double>(i)) * (1.0 + static_cast<double>(i));
+        pairs[2 * i + 1] = std::sin(0.013 * static_cast<double>(i)) * 3.0;
+        weights[i] = 1.0 / (1.0 + 0.004 * static_cast<double>(i));
+    }
+    for (const double slope : {0.0, 0.25, 0.5, 1.0}) {
+        for (const BinMathTable* table : builds()) {
+            std::vector<double> out(count);
+            EXPECT_TRUE(
+                table->slopedModuli(pairs.data(), weights.data(), slope, out.data(), count));
+            for (std::size_t i = 0; i < count; ++i) {
+                const double expected = std::hypot(pairs[2 * i], pairs[2 * i + 1]) *
+                                        (slope + weights[i] * (1.0 - slope));
+                ASSERT_NEAR(out[i], expected, 1e-15 * expected) << "slope " << slope << " " << i;
+            }
+        }
+    }
+}
+
+// The flag that sends the analysis to hypot: false as soon as one square overflows or an input is
+// not finite, wherever the pair lies (first vector, middle, scalar tail), true otherwise.
+TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
+    constexpr std::size_t count = 11;
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::size_t pair;
+        double re;
+        double im;
+        bool finite;
+    };
+    const Case cases[] = {
+        {0, 1e200, 0.0, false}, {5, 0.0, -1e160, false}, {10, 1e155, 1e155, false},
+        {3, inf, 1.0, false},   {9, nan, 0.0, false},    {4, 1e150, 1e150, true},
+        {10, -3.0, 4.0, true},
+    };
+    for (const BinMathTable* table : builds()) {
+        for (const Case& c : cases) {
+            std::vector<double> pairs(2 * count, 0.5);
+            pairs[2 * c.pair] = c.re;
+            pairs[2 * c.pair + 1] = c.im;
+            std::vector<double> moduli(count);
+            EXPECT_EQ(table->moduli(pairs.data(), moduli.data(), count), c.finite)
+                << "pair " << c.pair << " (" << c.re << ", " << c.im << ")";
+            const std::vector<double> weights(count, 1.5);
+            EXPECT_EQ(table->slopedModuli(pairs.data(), weights.data(), 0.25, moduli.data(), count),
+                      c.finite)
+                << "sloped, pair " << c.pair << " (" << c.re << ", " << c.im << ")";
+        }
+    }
+}
+
+// The direct convolution's first outputs, against the plain double loop in frame order: the same
+// additions in the same order, so every build must match it bit for bit, for ranges that start
+// at 0 or later, split or whole, shorter or longer than a group of samples and a vector.
+TEST(BinMathConvolutionHead, AddsEachProductInFrameOrder) {
+    struct Range {
+        std::size_t begin;
+        std::size_t end;
+    };
+    const Range ranges[] = {{0, 1},  {0, 7},    {0, 8}, {0, 9},    {3, 13},
+                            {0, 64}, {64, 128}, {5, 6}, {17, 100}, {0, 131}};
+    constexpr std::size_t length = 131;
+    std::vector<double> x(length);
+    std::vector<double> h(length);
+    std::vector<double> start(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        x[i] = std::sin(0.37 * static_cast<double>(i)) * 1.7 + 0.1;
+        h[i] = std::exp(-0.05 * static_cast<double>(i)) * std::cos(0.9 * static_cast<double>(i));
+        start[i] = 0.01 * static_cast<double>(i % 7) - 0.02;
+    }
+    for (const Range& r : ranges) {
+        std::vector<double> expected(start);
+        for (std::size_t p = r.begin; p < r.end; ++p) {
+            for (std::size_t j = 0; j <= p; ++j) {
+                // Rounded on its own, as the builds (compiled without contraction) round it.
+                const volatile double product = x[j] * h[p - j];
+                expected[p] += product;
+            }
+        }
+        for (const BinMathTable* table : builds()) {
+            std::vector<double> out(start);
+            table->convolutionHead(x.data(), h.data(), out.data(), r.begin, r.end);
+            EXPECT_EQ(std::memcmp(out.data(), expected.data(), length * sizeof(double)), 0)
+                << "[" << r.begin << ", " << r.end << ")";
+        }
+    }
+}
+
+// Element-wise products, checked on literal pairs whose products are exact, for lengths that end
+// in every build's vector body and scalar tail.
+TEST(BinMathProducts, MultipliesElementWise) {
+    const double a[] = {1.5, -0.25, 3.0, 0.0, -7.0, 0.5, 1e-3, 2.0, -1.0, 4.0, 0.125};
+    const double b[] = {2.0, 8.0, -1.0 / 3.0 * 3.0, 5.0, -0.5, 0.5, 1e3, 0.75, -1.0, 0.25, 8.0};
+    const double expected[] = {3.0, -2.0, -3.0, 0.0, 3.5, 0.25, 1.0, 1.5, 1.0, 1.0, 1.0};
+    for (const BinMathTable* table : builds()) {
+        for (std::size_t count = 1; count <= std::size(a); ++count) {
+            std::vector<double> out(std::size(a), -99.0);
+            table->products(a, b, out.data(), count);
+            for (std::size_t i = 0; i < std::size(a); ++i) {
+                EXPECT_DOUBLE_EQ(out[i], i < count ? expected[i] : -99.0) << count << " " << i;
+            }
+        }
+    }
+}
+
+// The minimum phase's folds, which read one array forwards and backwards at once: against the
+// formulas in long double, and every build bit for bit against the reference, for sizes whose
+// ranges end in the vector body and in the scalar tail and meet in the middle either way.
+TEST(BinMathFolds, MirrorTheInputAroundTheMiddle) {
+    for (const std::size_t half : {2, 3, 5, 8, 13, 64, 1200}) {
+        std::vector<double> v(half + 1);
+        std::vector<double> s(half);
+        for (std::size_t k = 0; k <= half; ++k) {
+            v[k] = -16.0 * std::fabs(std::sin(0.7 * static_cast<double>(k) + 0.3));
+        }
+        for (std::size_t k = 0; k < half; ++k) {
+            s[k] = std::sin(3.141592653589793 * static_cast<double>(k) / static_cast<double>(half));
+        }
+        const double middle = v[half / 2];
+        std::vector<double> expectedY(half, 0.0);
+        std::vector<double> expectedZ(half, 0.0);
+        binmath::referenceBinMath().cosineFold(v.data(), s.data(), expectedY.data(), half);
+        binmath::referenceBinMath().sineFold(v.data(), middle, s.data(), expectedZ.data(), half);
+        for (std::size_t k = 1; k < half; ++k) {
+            const long double low = v[k];
+            const long double high = v[half - k];
+            const long double y = 0.5L * (low + high) - s[k] * (low - high);
+            const long double a = 2.0L * (low - middle);
+            const long double b = 2.0L * (high - middle);
+            const long double z = s[k] * (a + b) + 0.5L * (a - b);
+            ASSERT_NEAR(expectedY[k], static_cast<double>(y), 1e-13) << half << " " << k;
+            ASSERT_NEAR(expectedZ[k], static_cast<double>(z), 1e-13) << half << " " << k;
+        }
+        for (const BinMathTable* table : builds()) {
+            std::vector<double> y(half, 0.0);
+            std::vector<double> z(half, 0.0);
+            table->cosineFold(v.data(), s.data(), y.data(), half);
+            table->sineFold(v.data(), middle, s.data(), z.data(), half);
+            EXPECT_EQ(std::memcmp(y.data(), expectedY.data(), half * sizeof(double)), 0) << half;
+            EXPECT_EQ(std::memcmp(z.data(), expectedZ.data(), half * sizeof(double)), 0) << half;
+        }
+    }
+}
+
+// Element-wise sums, on literal pairs whose sums are exact, for every length up to one that
+// covers each build's vector body and scalar tail; nothing past the count is written.
+TEST(BinMathSums, AddsElementWise) {
+    const double a[] = {1.5, -0.25, 3.0, 0.0, -7.0, 0.5, 1e-3, 2.0, -1.0, 4.0, 0.125};
+    const double b[] = {2.0, 8.0, -3.0, 5.0, -0.5, 0.5, -1e-3, 0.75, -1.0, 0.25, 8.0};
+    const double expected[] = {3.5, 7.75, 0.0, 5.0, -7.5, 1.0, 0.0, 2.75, -2.0, 4.25, 8.125};
+    for (const BinMathTable* table : builds()) {
+        for (std::size_t count = 1; count <= std::size(a); ++count) {
+            std::vector<double> out(std::size(a), -99.0);
+            table->sums(a, b, out.data(), count);
+            for (std::size_t i = 0; i < std::size(a); ++i) {
+                EXPECT_DOUBLE_EQ(out[i], i < count ? expected[i] : -99.0) << count << " " << i;
+            }
         }
     }
 }
@@ -447,6 +615,17 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
         tables[0]->moduli(pairs.data(), expectedModuli.data(), re.size());
         tables[t]->moduli(pairs.data(), moduli.data(), re.size());
         EXPECT_EQ(moduli, expectedModuli) << "build " << t;
+
+        std::vector<double> weights(re.size());
+        for (std::size_t i = 0; i < weights.size(); ++i) {
+            weights[i] = 0.25 + 1e-5 * static_cast<double>(i);
+        }
+        tables[0]->slopedModuli(pairs.data(), weights.data(), 0.3, expectedModuli.data(),
+                                re.size());
+        tables[t]->slopedModuli(pairs.data(), weights.data(), 0.3, moduli.data(), re.size());
+        EXPECT_EQ(std::memcmp(moduli.data(), expectedModuli.data(), moduli.size() * sizeof(double)),
+                  0)
+            << "build " << t;
 
         const auto sum = tables[t]->maskedSum(logInputs.data(), logInputs.size(), 0.001, 2.0);
         const auto expectedSum =

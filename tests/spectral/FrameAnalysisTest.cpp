@@ -81,6 +81,32 @@ TEST(FrameAnalysis, MeasuresWindowedMagnitudesWithSignedEnds) {
     EXPECT_EQ(a.analysis.binGains().back(), 1.0);
 }
 
+// Squares of magnitudes above 2^512 overflow; such bins must still get their true size, slope
+// weighting included. A power-of-two scale carries through window and transform exactly.
+TEST(FrameAnalysis, MagnitudesWhoseSquaresOverflowStayFinite) {
+    Analyser a(480, 8000.0);
+    std::mt19937_64 engine(2);
+    std::uniform_real_distribution<double> uniform(0.01, 2.0);
+    std::vector<double> spectrum(a.bins());
+    std::generate(spectrum.begin(), spectrum.end(), [&] { return uniform(engine); });
+    const std::vector<double> unitFrame = frameWithSpectrum(a.analysis, spectrum);
+    const auto curve = a.analysis.slopeCurve();
+    for (const double slope : {1.0, 0.3}) {
+        for (const double scale : {0x1p520, 0x1p600, 0x1p900}) {
+            std::vector<double> frame(unitFrame);
+            for (double& x : frame) {
+                x *= scale;
+            }
+            a.run(frame, slope);
+            for (std::size_t k = 0; k < a.bins(); ++k) {
+                const double expected = spectrum[k] * (slope + (1.0 - slope) / curve[k]);
+                ASSERT_NEAR(a.analysis.magnitudes()[k] / scale, expected, 1e-12)
+                    << "slope " << slope << " scale 2^" << std::log2(scale) << " bin " << k;
+            }
+        }
+    }
+}
+
 // A bin is a peak when it stands more than 6 dB above the mean of all bins: 200 bins at 1, one
 // loud bin at 50 and 40 probe bins at P. The probes leave the floor estimate exactly where
 // P = 10^0.3 * (250 + 40 P) / 241; the loud bin is always brought down to 6 dB above the mean of
