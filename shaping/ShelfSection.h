@@ -54,8 +54,14 @@ struct ShelfSection {
         y2 = y1;
         y1 = y0;
         x0 = input;
-        y0 = b1 * x1 + b0 * x0 + b2 * x2 + c1 * y1 + c2 * y2;
+        y0 = response(b0, b1, b2, c1, c2, x0, x1, x2, y1, y2);
         return y0;
+    }
+
+    // The difference equation's sum, in the one order every build adds it in.
+    template <class T>
+    static T response(T b0, T b1, T b2, T c1, T c2, T x0, T x1, T x2, T y1, T y2) noexcept {
+        return b1 * x1 + b0 * x0 + b2 * x2 + c1 * y1 + c2 * y2;
     }
 };
 

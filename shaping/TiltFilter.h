@@ -10,9 +10,7 @@ namespace calderine {
 class TiltFilter;
 namespace tiltlanes {
 template <class Lanes, std::size_t Width>
-struct Sections;
-template <class Lanes, std::size_t Width>
-void run(TiltFilter* const* filters, double* const* signals, std::size_t count) noexcept;
+struct Run;
 } // namespace tiltlanes
 
 // Spectral tilt around a corner f: a low shelf at f/10 cut by 1/g and high shelves at f and
@@ -103,10 +101,7 @@ public:
 
 private:
     template <class Lanes, std::size_t Width>
-    friend struct tiltlanes::Sections;
-    template <class Lanes, std::size_t Width>
-    friend void tiltlanes::run(TiltFilter* const* filters, double* const* signals,
-                               std::size_t count) noexcept;
+    friend struct tiltlanes::Run;
 
     std::array<ShelfSection, kSectionCount> sections_{}; // low shelf, then two high shelves
     double outputScale_ = 0.0;

@@ -12,43 +12,90 @@
 
 namespace calderine::tiltlanes {
 
-// One shelf section of each filter, side by side: ShelfSection's fields as lane vectors.
-template <class Lanes, std::size_t Width>
-struct Sections {
+// One shelf section's coefficients for each filter, side by side.
+template <class Lanes>
+struct Coefficients {
     Lanes b0, b1, b2, c1, c2;
-    Lanes x0, x1, x2, y0, y1, y2;
+};
 
-    Sections(TiltFilter* const* filters, std::size_t index) noexcept {
+// The signal at one point of each filter's cascade, side by side: the latest sample and the two
+// before it. In a cascade a section's input history is the previous section's output history
+// (ShelfSection keeps both, always equal), so four of these hold all three sections' state:
+// twelve vectors, few enough for the registers. Holding the sections' six histories each
+// (eighteen, and the coefficients) spilled every one of them to the stack on every sample.
+template <class Lanes>
+struct Taps {
+    Lanes v0, v1, v2;
+
+    void push(Lanes value) noexcept {
+        v2 = v1;
+        v1 = v0;
+        v0 = value;
+    }
+};
+
+template <class Lanes, std::size_t Width>
+struct Run {
+    Coefficients<Lanes> sections[TiltFilter::kSectionCount];
+    Lanes outputScale;
+    Taps<Lanes> input, low, mid, high;
+
+    explicit Run(TiltFilter* const* filters) noexcept {
         for (std::size_t lane = 0; lane < Width; ++lane) {
-            const ShelfSection& s = filters[lane]->sections_[index];
-            b0[lane] = s.b0;
-            b1[lane] = s.b1;
-            b2[lane] = s.b2;
-            c1[lane] = s.c1;
-            c2[lane] = s.c2;
-            x0[lane] = s.x0;
-            x1[lane] = s.x1;
-            x2[lane] = s.x2;
-            y0[lane] = s.y0;
-            y1[lane] = s.y1;
-            y2[lane] = s.y2;
+            const TiltFilter& f = *filters[lane];
+            for (std::size_t k = 0; k < TiltFilter::kSectionCount; ++k) {
+                const ShelfSection& s = f.sections_[k];
+                sections[k].b0[lane] = s.b0;
+                sections[k].b1[lane] = s.b1;
+                sections[k].b2[lane] = s.b2;
+                sections[k].c1[lane] = s.c1;
+                sections[k].c2[lane] = s.c2;
+            }
+            outputScale[lane] = f.outputScale_;
+            load(input, lane, f.sections_[0].x0, f.sections_[0].x1, f.sections_[0].x2);
+            load(low, lane, f.sections_[0].y0, f.sections_[0].y1, f.sections_[0].y2);
+            load(mid, lane, f.sections_[1].y0, f.sections_[1].y1, f.sections_[1].y2);
+            load(high, lane, f.sections_[2].y0, f.sections_[2].y1, f.sections_[2].y2);
         }
     }
 
-    // ShelfSection::processSample, lane by lane.
-    Lanes tick(Lanes input) noexcept {
-        return ShelfSection::step(input, b0, b1, b2, c1, c2, x0, x1, x2, y0, y1, y2);
+    static void load(Taps<Lanes>& taps, std::size_t lane, double v0, double v1,
+                     double v2) noexcept {
+        taps.v0[lane] = v0;
+        taps.v1[lane] = v1;
+        taps.v2[lane] = v2;
     }
 
-    void storeHistories(TiltFilter* const* filters, std::size_t index) const noexcept {
+    // ShelfSection::step for the section between two points of the cascade.
+    static void step(const Coefficients<Lanes>& k, const Taps<Lanes>& in,
+                     Taps<Lanes>& out) noexcept {
+        out.push(ShelfSection::response(k.b0, k.b1, k.b2, k.c1, k.c2, in.v0, in.v1, in.v2, out.v0,
+                                        out.v1));
+    }
+
+    // TiltFilter::processSample, lane by lane.
+    Lanes tick(Lanes x) noexcept {
+        input.push(x);
+        step(sections[0], input, low);
+        step(sections[1], low, mid);
+        step(sections[2], mid, high);
+        return outputScale * high.v0;
+    }
+
+    // Hands the histories back, each section's input history from the point before it.
+    void store(TiltFilter* const* filters) const noexcept {
+        const Taps<Lanes>* const points[TiltFilter::kSectionCount + 1] = {&input, &low, &mid,
+                                                                          &high};
         for (std::size_t lane = 0; lane < Width; ++lane) {
-            ShelfSection& s = filters[lane]->sections_[index];
-            s.x0 = x0[lane];
-            s.x1 = x1[lane];
-            s.x2 = x2[lane];
-            s.y0 = y0[lane];
-            s.y1 = y1[lane];
-            s.y2 = y2[lane];
+            for (std::size_t k = 0; k < TiltFilter::kSectionCount; ++k) {
+                ShelfSection& s = filters[lane]->sections_[k];
+                s.x0 = points[k]->v0[lane];
+                s.x1 = points[k]->v1[lane];
+                s.x2 = points[k]->v2[lane];
+                s.y0 = points[k + 1]->v0[lane];
+                s.y1 = points[k + 1]->v1[lane];
+                s.y2 = points[k + 1]->v2[lane];
+            }
         }
     }
 };
@@ -57,27 +104,19 @@ struct Sections {
 // the same operations in the same order, lane by lane.
 template <class Lanes, std::size_t Width>
 void run(TiltFilter* const* filters, double* const* signals, std::size_t count) noexcept {
-    static_assert(TiltFilter::kSectionCount == 3, "the loop names each section");
-    Sections<Lanes, Width> low(filters, 0);
-    Sections<Lanes, Width> mid(filters, 1);
-    Sections<Lanes, Width> high(filters, 2);
-    Lanes outputScale;
-    for (std::size_t lane = 0; lane < Width; ++lane) {
-        outputScale[lane] = filters[lane]->outputScale_;
-    }
+    static_assert(TiltFilter::kSectionCount == 3, "the cascade names each section");
+    Run<Lanes, Width> state(filters);
     for (std::size_t i = 0; i < count; ++i) {
         Lanes x;
         for (std::size_t lane = 0; lane < Width; ++lane) {
             x[lane] = signals[lane][i];
         }
-        const Lanes y = outputScale * high.tick(mid.tick(low.tick(x)));
+        const Lanes y = state.tick(x);
         for (std::size_t lane = 0; lane < Width; ++lane) {
             signals[lane][i] = y[lane];
         }
     }
-    low.storeHistories(filters, 0);
-    mid.storeHistories(filters, 1);
-    high.storeHistories(filters, 2);
+    state.store(filters);
 }
 
 } // namespace calderine::tiltlanes
