@@ -64,4 +64,13 @@ using FftPlanPtr = std::unique_ptr<FftPlan, FftPlanDeleter>;
 void fftTransform(const FftPlan& plan, const double* input, double* output, double* work,
                   FftDirection direction, bool ordered) noexcept;
 
+// The forward transform of an input whose upper half, input[N / 2 .. N - 1], holds zeros (a
+// zero-padded frame): what fftTransform(plan, input, output, work, FftDirection::Forward,
+// ordered) gives, but for the sign of an exact zero, sooner where the plan's first step can skip
+// those zeros (plans ending in factors 3, 3 or 5, 5, such as 4608 and 4800); other plans run the
+// full transform. The upper half may be read, so it must hold the zeros. Same rules for the
+// arrays as fftTransform.
+void fftForwardUpperHalfZero(const FftPlan& plan, const double* input, double* output, double* work,
+                             bool ordered) noexcept;
+
 } // namespace calderine
