@@ -112,8 +112,9 @@ std::vector<PassShape> passesOf(const FftPlan& plan, FftDirection direction) {
     return shapes;
 }
 
+// upperHalfZero: the forward first pass's variant for input whose upper half is zero.
 void runPass(const fftpass::FftPassTable& passes, FftDirection direction, const PassShape& s,
-             const double* cc, double* ch, const double* wa) {
+             const double* cc, double* ch, const double* wa, bool upperHalfZero) {
     const int ido = s.ido;
     const bool forward = direction == FftDirection::Forward;
     switch (s.radix) {
@@ -121,28 +122,33 @@ void runPass(const fftpass::FftPassTable& passes, FftDirection direction, const 
         (forward ? passes.radf2 : passes.radb2)(ido, s.l1, cc, ch, wa);
         break;
     case 3:
-        (forward ? passes.radf3 : passes.radb3)(ido, s.l1, cc, ch, wa, wa + ido);
+        (upperHalfZero ? passes.radf3UpperHalfZero
+         : forward     ? passes.radf3
+                       : passes.radb3)(ido, s.l1, cc, ch, wa, wa + ido);
         break;
     case 4:
-        (forward ? passes.radf4 : passes.radb4)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        (upperHalfZero ? passes.radf4UpperHalfZero
+         : forward     ? passes.radf4
+                       : passes.radb4)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido);
         break;
     default:
-        (forward ? passes.radf5 : passes.radb5)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido,
-                                                wa + 3 * ido);
+        (upperHalfZero ? passes.radf5UpperHalfZero
+         : forward     ? passes.radf5
+                       : passes.radb5)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
         break;
     }
 }
 
 void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-              FftDirection direction, int step) {
+              FftDirection direction, int step, bool upperHalfZero = false) {
     const FftPlanPtr plan(createFftPlan(n));
     const PassShape shape = passesOf(*plan, direction)[static_cast<std::size_t>(step)];
     AlignedBuffer input(n);
     AlignedBuffer output(n);
-    fillRandom(input.data(), n);
+    fillRandom(input.data(), upperHalfZero ? n / 2 : n);
     for (auto _ : state) {
         runPass(passes, direction, shape, input.data(), output.data(),
-                plan->twiddles + shape.twiddleOffset);
+                plan->twiddles + shape.twiddleOffset, upperHalfZero);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -410,6 +416,18 @@ const bool registered = [] {
                     ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
                         timePass(state, fftpass::baselineFftPasses(), n, direction, index);
                     });
+                if (forward && step == 0 && s.radix != 2) {
+                    benchmark::RegisterBenchmark(
+                        ("FftPass" + name + "UpperHalfZero").c_str(), [=](benchmark::State& state) {
+                            timePass(state, fftpass::activeFftPasses(), n, direction, index, true);
+                        });
+                    benchmark::RegisterBenchmark(
+                        ("FftPassBaseline" + name + "UpperHalfZero").c_str(),
+                        [=](benchmark::State& state) {
+                            timePass(state, fftpass::baselineFftPasses(), n, direction, index,
+                                     true);
+                        });
+                }
             }
         }
     }

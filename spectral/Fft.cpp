@@ -75,21 +75,25 @@ void freeTwiddles(double* twiddles) noexcept {
     ::operator delete (twiddles, std::align_val_t{AlignedBuffer::alignment});
 }
 
+// upperHalfZero: cc is the transform's input and its upper half is zero (the first pass, ido = 1).
+// A radix-2 first pass (N = 2) runs in full.
 void forwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p, int ido, int l1,
-                 int iw, const double* cc, double* ch) noexcept {
+                 int iw, const double* cc, double* ch, bool upperHalfZero) noexcept {
     const double* wa = plan.twiddles + iw;
     switch (p) {
     case 4:
-        passes.radf4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        (upperHalfZero ? passes.radf4UpperHalfZero : passes.radf4)(ido, l1, cc, ch, wa, wa + ido,
+                                                                   wa + 2 * ido);
         break;
     case 2:
         passes.radf2(ido, l1, cc, ch, wa);
         break;
     case 3:
-        passes.radf3(ido, l1, cc, ch, wa, wa + ido);
+        (upperHalfZero ? passes.radf3UpperHalfZero : passes.radf3)(ido, l1, cc, ch, wa, wa + ido);
         break;
     default:
-        passes.radf5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        (upperHalfZero ? passes.radf5UpperHalfZero : passes.radf5)(ido, l1, cc, ch, wa, wa + ido,
+                                                                   wa + 2 * ido, wa + 3 * ido);
         break;
     }
 }
@@ -220,7 +224,7 @@ unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexce
 // destination, the other array goes first instead (input must be read before it is overwritten)
 // and the result is copied into output at the end. A forward transform into the ordered layout
 // reorders its result in place. With upperHalfZero (forward only: the input's samples from N / 2 on
-// are zeros) a fused first step skips those zeros; plans whose first pass runs alone read them.
+// are zeros) the first step skips those zeros.
 void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
               double* output, double* work, FftDirection direction, bool ordered,
               bool upperHalfZero) noexcept {
@@ -309,7 +313,8 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
                 --j;
                 continue;
             }
-            forwardPass(passes, plan, p, ido, l1, iw, source, destination);
+            forwardPass(passes, plan, p, ido, l1, iw, source, destination,
+                        upperHalfZero && j == nf);
             stepDone();
             l2 = l1;
         }

@@ -66,9 +66,9 @@ void fftTransform(const FftPlan& plan, const double* input, double* output, doub
 
 // The forward transform of an input whose upper half, input[N / 2 .. N - 1], holds zeros (a
 // zero-padded frame): what fftTransform(plan, input, output, work, FftDirection::Forward,
-// ordered) gives, but for the sign of an exact zero, sooner where the plan's first step can skip
-// those zeros (plans ending in factors 3, 3 or 5, 5, such as 4608 and 4800); other plans run the
-// full transform. The upper half may be read, so it must hold the zeros. Same rules for the
+// ordered) gives, but for the sign of an exact zero, sooner: the first pass (ido = 1, alone or in a
+// fused step) skips the inputs that fall in the upper half in every row (all but N = 2). Others,
+// zero in some rows only, may be read, so the upper half must hold the zeros. Same rules for the
 // arrays as fftTransform.
 void fftForwardUpperHalfZero(const FftPlan& plan, const double* input, double* output, double* work,
                              bool ordered) noexcept;

@@ -120,7 +120,7 @@ inline void radf3Complex(const V (&w)[2][2], const V (&in)[3][2], V (&out)[3][2]
     out[2][1] = ti3 - ti2;
 }
 
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf3(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2) noexcept {
@@ -131,10 +131,8 @@ template <class Lanes>
     if (ido == 1) {
         Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
             using V = typename std::decay_t<decltype(rows)>::V;
-            const V in[3] = {rows.load(cc + c(0, k, 0)), rows.load(cc + c(0, k, 1)),
-                             rows.load(cc + c(0, k, 2))};
             V out[3];
-            radf3First(in, out);
+            radf3FirstRows<UpperHalfZero>(rows, cc, k, l1, out);
             rows.storeInterleaved(ch + h(0, 0, k), out);
         });
         return;
@@ -232,7 +230,7 @@ template <class Lanes, bool UpperHalfZero = false>
     });
 }
 
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf4(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2, const double* __restrict wa3) noexcept {
@@ -240,6 +238,22 @@ template <class Lanes>
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
 
+    if constexpr (UpperHalfZero) {
+        if (ido == 1) {
+            // The first pass of an input whose upper half is zero: inputs 2 and 3 (from N / 2 on)
+            // are zeros, so tr1 = c1 + 0, tr2 = c0 + 0, c0 - 0 and 0 - c1 come without them, equal
+            // but for the sign of an exact zero.
+            for (int k = 0; k < l1; ++k) {
+                const double c0 = cc[k];
+                const double c1 = cc[k + l1];
+                ch[4 * k] = c1 + c0;
+                ch[4 * k + 3] = c0 - c1;
+                ch[4 * k + 1] = c0;
+                ch[4 * k + 2] = -c1;
+            }
+            return;
+        }
+    }
     forEachRow(ido, l1, [&](const int k) {
         const double tr1 = cc[c(0, k, 1)] + cc[c(0, k, 3)];
         const double tr2 = cc[c(0, k, 0)] + cc[c(0, k, 2)];
@@ -517,7 +531,7 @@ inline void radf5Complex(const V (&w)[4][2], const V (&in)[5][2], V (&out)[5][2]
     out[4][1] = ti4 - ti3;
 }
 
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf5(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2, const double* __restrict wa3,
@@ -528,11 +542,8 @@ template <class Lanes>
     if (ido == 1) {
         Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
             using V = typename std::decay_t<decltype(rows)>::V;
-            const V in[5] = {rows.load(cc + c(0, k, 0)), rows.load(cc + c(0, k, 1)),
-                             rows.load(cc + c(0, k, 2)), rows.load(cc + c(0, k, 3)),
-                             rows.load(cc + c(0, k, 4))};
             V out[5];
-            radf5First(in, out);
+            radf5FirstRows<UpperHalfZero>(rows, cc, k, l1, out);
             rows.storeInterleaved(ch + h(0, 0, k), out);
         });
         return;

@@ -71,8 +71,12 @@ struct FftPassTable {
     Radix355 radf355;
     // The first forward steps of an input whose upper half (samples N / 2 .. N - 1) is zero: the
     // same steps, but their ido = 1 pass neither loads nor sums the inputs that fall there in every
-    // row (from 2 N / 3 on for radix 3, 3 N / 5 on for radix 5). Results equal the full steps' but
-    // for the sign of an exact zero.
+    // row (from 2 N / 3 on for radix 3, 3 N / 5 on for radix 5, N / 2 on for radix 4). Results
+    // equal the full steps' but for the sign of an exact zero. The single passes differ from the
+    // full ones at ido = 1 only.
+    Radix3 radf3UpperHalfZero;
+    Radix4 radf4UpperHalfZero;
+    Radix5 radf5UpperHalfZero;
     Radix33 radf33UpperHalfZero;
     Radix55 radf55UpperHalfZero;
     Radix433 radf433UpperHalfZero;

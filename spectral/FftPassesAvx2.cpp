@@ -269,6 +269,7 @@ const FftPassTable& avx2FftPassesUnchecked() noexcept {
         radb55<Avx2Lanes>,        radf33<Avx2Lanes>,       radb33<Avx2Lanes>,
         radf433<Avx2Lanes>,       radb433<Avx2Lanes>,      radf24<Avx2Lanes>,
         radb24<Avx2Lanes>,        radf44<Avx2Lanes>,       radf355<Avx2Lanes>,
+        radf3<Avx2Lanes, true>,   radf4<Avx2Lanes, true>,  radf5<Avx2Lanes, true>,
         radf33<Avx2Lanes, true>,  radf55<Avx2Lanes, true>, radf433<Avx2Lanes, true>,
         radf355<Avx2Lanes, true>,
     };

@@ -13,6 +13,7 @@ const FftPassTable& baselineFftPasses() noexcept {
         radb55<BaselineLanes>,        radf33<BaselineLanes>,       radb33<BaselineLanes>,
         radf433<BaselineLanes>,       radb433<BaselineLanes>,      radf24<BaselineLanes>,
         radb24<BaselineLanes>,        radf44<BaselineLanes>,       radf355<BaselineLanes>,
+        radf3<BaselineLanes, true>,   radf4<BaselineLanes, true>,  radf5<BaselineLanes, true>,
         radf33<BaselineLanes, true>,  radf55<BaselineLanes, true>, radf433<BaselineLanes, true>,
         radf355<BaselineLanes, true>,
     };

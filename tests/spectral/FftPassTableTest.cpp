@@ -409,12 +409,13 @@ TEST(FftPassTable, UpperHalfZeroForwardMatchesTheFullTransform) {
     }
 }
 
-// At the effect's sizes the first step skips the inputs that always fall in the upper half, from
+// The first step skips the inputs that always fall in the upper half, from N / 2 on (radix 4),
 // 2 N / 3 on (radix 3) or 3 N / 5 on (radix 5): NaNs from 2 N / 3 on reach no output, which equals
 // the full transform of the zero-padded input. (The inputs that fall there only in some rows are
-// loaded and summed, zeros as they are.)
+// loaded and summed, zeros as they are.) Fused first steps at the effect's sizes, single passes
+// of radix 3 (48: 4, 4, 3), 5 (960) and 4 (1024).
 TEST(FftPassTable, UpperHalfZeroForwardSkipsTheInputsBeyondTwoThirds) {
-    for (const int n : {2304, 2400, 4608, 4800, 9216, 9600}) {
+    for (const int n : {48, 960, 1024, 2304, 2400, 4608, 4800, 9216, 9600}) {
         const FftPlanPtr plan(createFftPlan(n));
         ASSERT_NE(plan, nullptr) << n;
         const std::vector<double> zeros = zeroPadded(n, 31u, 0.0);
