@@ -860,8 +860,11 @@ template <class Lanes>
                 ch[at[j] + 1] = out[j][1];
             }
         }
+    }
 
-        Lanes::forEachAlongI(ido, [&](const auto& lane, const int i, int) {
+    // The complex iterations, rows k at 4 * idoB doubles apart in ch.
+    Lanes::forEachAlongIRows(
+        ido, l1, ido, 4 * idoB, [&](const auto& lane, const int i, const int k) {
             using V = typename std::decay_t<decltype(lane)>::V;
             V w[3][2];
             for (int m = 0; m < 3; ++m) {
@@ -912,7 +915,6 @@ template <class Lanes>
             second(2, 2 * ido + i, std::true_type{});
             second(3, 2 * ido - i, std::false_type{});
         });
-    }
 }
 
 } // namespace calderine::fftpass
