@@ -3,7 +3,8 @@
 // are timed at the same sizes for comparison: FFTW is a yardstick here, never a dependency.
 // Registration interleaves the two per size and direction, so that both see the same machine
 // load when others share it. "FftBaseline" times the build of the passes that runs on CPUs
-// without AVX2 (on those, "Fft" is the same build).
+// without AVX2 (on those, "Fft" is the same build). "FftUpperHalfZero" times the forward entry for
+// zero-padded input (fftForwardUpperHalfZero) in either build.
 //
 // "FftPass" times each radix pass of a plan on its own, in both builds, named by the order it runs
 // in, its radix and its shape (ido, l1): the figures that tell which pass to work on, and whether
@@ -54,6 +55,23 @@ void timeTransform(benchmark::State& state, const fftpass::FftPassTable& passes,
     }
 }
 
+// The forward transform of a zero-padded input (upper half zero) through the entry that skips those
+// zeros, for comparison with "Fft/N:.../forward/packed" on full input (the time of a full transform
+// does not depend on the values).
+void timeUpperHalfZero(benchmark::State& state, const fftpass::FftPassTable& passes, int n) {
+    const FftPlanPtr plan(createFftPlan(n));
+    AlignedBuffer input(n);
+    AlignedBuffer output(n);
+    AlignedBuffer work(n);
+    fillRandom(input.data(), n / 2);
+    for (auto _ : state) {
+        fftpass::fftForwardUpperHalfZeroWith(passes, *plan, input.data(), output.data(),
+                                             work.data(), false);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 // One pass of a transform: its place in the chain, radix, shape and twiddle rows (offset into the
 // plan's table), exactly as the transform runs it.
 struct PassShape {
@@ -94,8 +112,9 @@ std::vector<PassShape> passesOf(const FftPlan& plan, FftDirection direction) {
     return shapes;
 }
 
+// upperHalfZero: the forward first pass's variant for input whose upper half is zero.
 void runPass(const fftpass::FftPassTable& passes, FftDirection direction, const PassShape& s,
-             const double* cc, double* ch, const double* wa) {
+             const double* cc, double* ch, const double* wa, bool upperHalfZero) {
     const int ido = s.ido;
     const bool forward = direction == FftDirection::Forward;
     switch (s.radix) {
@@ -103,28 +122,33 @@ void runPass(const fftpass::FftPassTable& passes, FftDirection direction, const 
         (forward ? passes.radf2 : passes.radb2)(ido, s.l1, cc, ch, wa);
         break;
     case 3:
-        (forward ? passes.radf3 : passes.radb3)(ido, s.l1, cc, ch, wa, wa + ido);
+        (upperHalfZero ? passes.radf3UpperHalfZero
+         : forward     ? passes.radf3
+                       : passes.radb3)(ido, s.l1, cc, ch, wa, wa + ido);
         break;
     case 4:
-        (forward ? passes.radf4 : passes.radb4)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        (upperHalfZero ? passes.radf4UpperHalfZero
+         : forward     ? passes.radf4
+                       : passes.radb4)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido);
         break;
     default:
-        (forward ? passes.radf5 : passes.radb5)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido,
-                                                wa + 3 * ido);
+        (upperHalfZero ? passes.radf5UpperHalfZero
+         : forward     ? passes.radf5
+                       : passes.radb5)(ido, s.l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
         break;
     }
 }
 
 void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-              FftDirection direction, int step) {
+              FftDirection direction, int step, bool upperHalfZero = false) {
     const FftPlanPtr plan(createFftPlan(n));
     const PassShape shape = passesOf(*plan, direction)[static_cast<std::size_t>(step)];
     AlignedBuffer input(n);
     AlignedBuffer output(n);
-    fillRandom(input.data(), n);
+    fillRandom(input.data(), upperHalfZero ? n / 2 : n);
     for (auto _ : state) {
         runPass(passes, direction, shape, input.data(), output.data(),
-                plan->twiddles + shape.twiddleOffset);
+                plan->twiddles + shape.twiddleOffset, upperHalfZero);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -132,9 +156,10 @@ void timePass(benchmark::State& state, const fftpass::FftPassTable& passes, int 
 
 // The fused step of plans ending in factors p, p (radf55/radb55, radf33/radb33), 4, 3, 3
 // (radf433/radb433, lead 4) or 3, 5, 5 (radf355, lead 3), on the same arrays and twiddles as the
-// passes it replaces, for comparison with their sum.
+// passes it replaces, for comparison with their sum. upperHalfZero: the forward step's variant for
+// input whose upper half is zero, on such input.
 void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes, int n,
-                   FftDirection direction, int lead) {
+                   FftDirection direction, int lead, bool upperHalfZero = false) {
     const FftPlanPtr plan(createFftPlan(n));
     const std::vector<PassShape> shapes = passesOf(*plan, direction);
     const bool forward = direction == FftDirection::Forward;
@@ -148,9 +173,22 @@ void timeFusedTail(benchmark::State& state, const fftpass::FftPassTable& passes,
     const int p = tail.radix;
     AlignedBuffer input(n);
     AlignedBuffer output(n);
-    fillRandom(input.data(), n);
+    fillRandom(input.data(), upperHalfZero ? n / 2 : n);
     for (auto _ : state) {
-        if (lead == 3) {
+        if (upperHalfZero) {
+            if (lead == 3) {
+                passes.radf355UpperHalfZero(four.l1, input.data(), output.data(), wa4, wa4 + 25, wa,
+                                            wa + 5, wa + 10, wa + 15);
+            } else if (lead == 4) {
+                passes.radf433UpperHalfZero(four.l1, input.data(), output.data(), wa4, wa4 + 9,
+                                            wa4 + 18, wa, wa + 3);
+            } else if (p == 5) {
+                passes.radf55UpperHalfZero(tail.l1, input.data(), output.data(), wa, wa + 5,
+                                           wa + 10, wa + 15);
+            } else {
+                passes.radf33UpperHalfZero(tail.l1, input.data(), output.data(), wa, wa + 3);
+            }
+        } else if (lead == 3) {
             passes.radf355(four.l1, input.data(), output.data(), wa4, wa4 + 25, wa, wa + 5, wa + 10,
                            wa + 15);
         } else if (lead == 4) {
@@ -256,6 +294,18 @@ const bool registered = [] {
                 ("FftBaseline" + size + way + "/packed").c_str(), [=](benchmark::State& state) {
                     timeTransform(state, fftpass::baselineFftPasses(), n, direction, false);
                 });
+            if (!backward) {
+                benchmark::RegisterBenchmark(("FftUpperHalfZero" + size + way + "/packed").c_str(),
+                                             [=](benchmark::State& state) {
+                                                 timeUpperHalfZero(state,
+                                                                   fftpass::activeFftPasses(), n);
+                                             });
+                benchmark::RegisterBenchmark(
+                    ("FftBaselineUpperHalfZero" + size + way + "/packed").c_str(),
+                    [=](benchmark::State& state) {
+                        timeUpperHalfZero(state, fftpass::baselineFftPasses(), n);
+                    });
+            }
 #ifdef CALDERINE_BENCH_WITH_FFTW
             benchmark::RegisterBenchmark(
                 ("Fftw" + size + (backward ? "/c2r" : "/r2c")).c_str(),
@@ -303,6 +353,20 @@ const bool registered = [] {
                         ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
                             timeFusedTail(state, fftpass::baselineFftPasses(), n, direction, lead);
                         });
+                    if (forward) {
+                        benchmark::RegisterBenchmark(("FftPass" + name + "UpperHalfZero").c_str(),
+                                                     [=](benchmark::State& state) {
+                                                         timeFusedTail(state,
+                                                                       fftpass::activeFftPasses(),
+                                                                       n, direction, lead, true);
+                                                     });
+                        benchmark::RegisterBenchmark(
+                            ("FftPassBaseline" + name + "UpperHalfZero").c_str(),
+                            [=](benchmark::State& state) {
+                                timeFusedTail(state, fftpass::baselineFftPasses(), n, direction,
+                                              lead, true);
+                            });
+                    }
                 }
             }
             if (nf >= 3 && plan->factors[2] == 2 && plan->factors[3] == 4) {
@@ -352,6 +416,18 @@ const bool registered = [] {
                     ("FftPassBaseline" + name).c_str(), [=](benchmark::State& state) {
                         timePass(state, fftpass::baselineFftPasses(), n, direction, index);
                     });
+                if (forward && step == 0 && s.radix != 2) {
+                    benchmark::RegisterBenchmark(
+                        ("FftPass" + name + "UpperHalfZero").c_str(), [=](benchmark::State& state) {
+                            timePass(state, fftpass::activeFftPasses(), n, direction, index, true);
+                        });
+                    benchmark::RegisterBenchmark(
+                        ("FftPassBaseline" + name + "UpperHalfZero").c_str(),
+                        [=](benchmark::State& state) {
+                            timePass(state, fftpass::baselineFftPasses(), n, direction, index,
+                                     true);
+                        });
+                }
             }
         }
     }

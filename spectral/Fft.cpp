@@ -75,21 +75,25 @@ void freeTwiddles(double* twiddles) noexcept {
     ::operator delete (twiddles, std::align_val_t{AlignedBuffer::alignment});
 }
 
+// upperHalfZero: cc is the transform's input and its upper half is zero (the first pass, ido = 1).
+// A radix-2 first pass (N = 2) runs in full.
 void forwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p, int ido, int l1,
-                 int iw, const double* cc, double* ch) noexcept {
+                 int iw, const double* cc, double* ch, bool upperHalfZero) noexcept {
     const double* wa = plan.twiddles + iw;
     switch (p) {
     case 4:
-        passes.radf4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        (upperHalfZero ? passes.radf4UpperHalfZero : passes.radf4)(ido, l1, cc, ch, wa, wa + ido,
+                                                                   wa + 2 * ido);
         break;
     case 2:
         passes.radf2(ido, l1, cc, ch, wa);
         break;
     case 3:
-        passes.radf3(ido, l1, cc, ch, wa, wa + ido);
+        (upperHalfZero ? passes.radf3UpperHalfZero : passes.radf3)(ido, l1, cc, ch, wa, wa + ido);
         break;
     default:
-        passes.radf5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        (upperHalfZero ? passes.radf5UpperHalfZero : passes.radf5)(ido, l1, cc, ch, wa, wa + ido,
+                                                                   wa + 2 * ido, wa + 3 * ido);
         break;
     }
 }
@@ -219,9 +223,11 @@ unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexce
 // by the parity of the step count so that the last step lands in output; when input is that first
 // destination, the other array goes first instead (input must be read before it is overwritten)
 // and the result is copied into output at the end. A forward transform into the ordered layout
-// reorders its result in place.
+// reorders its result in place. With upperHalfZero (forward only: the input's samples from N / 2 on
+// are zeros) the first step skips those zeros.
 void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
-              double* output, double* work, FftDirection direction, bool ordered) noexcept {
+              double* output, double* work, FftDirection direction, bool ordered,
+              bool upperHalfZero) noexcept {
     const int n = plan.size;
     const int nf = plan.factors[1];
     const bool convertInput = ordered && direction == FftDirection::Backward;
@@ -258,17 +264,23 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
     const auto runFused = [&](int l1, const double* wa) {
         const bool forward = direction == FftDirection::Forward;
+        const bool zeros = forward && upperHalfZero;
         if (fused.lead == 4) {
-            (forward ? passes.radf433 : passes.radb433)(l1, source, destination, wa, wa + 9,
-                                                        wa + 18, wa + 27, wa + 30);
+            (zeros ? passes.radf433UpperHalfZero
+             : forward
+                 ? passes.radf433
+                 : passes.radb433)(l1, source, destination, wa, wa + 9, wa + 18, wa + 27, wa + 30);
         } else if (fused.lead == 3) {
-            passes.radf355(l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60,
-                           wa + 65);
+            (zeros ? passes.radf355UpperHalfZero : passes.radf355)(
+                l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60, wa + 65);
         } else if (fused.radix == 5) {
-            (forward ? passes.radf55 : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10,
-                                                      wa + 15);
+            (zeros     ? passes.radf55UpperHalfZero
+             : forward ? passes.radf55
+                       : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
         } else {
-            (forward ? passes.radf33 : passes.radb33)(l1, source, destination, wa, wa + 3);
+            (zeros     ? passes.radf33UpperHalfZero
+             : forward ? passes.radf33
+                       : passes.radb33)(l1, source, destination, wa, wa + 3);
         }
         stepDone();
     };
@@ -301,7 +313,8 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
                 --j;
                 continue;
             }
-            forwardPass(passes, plan, p, ido, l1, iw, source, destination);
+            forwardPass(passes, plan, p, ido, l1, iw, source, destination,
+                        upperHalfZero && j == nf);
             stepDone();
             l2 = l1;
         }
@@ -391,17 +404,25 @@ void fftTransform(const FftPlan& plan, const double* input, double* output, doub
                               ordered);
 }
 
-void fftpass::fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
-                               double* output, double* work, FftDirection direction,
-                               bool ordered) noexcept {
+void fftForwardUpperHalfZero(const FftPlan& plan, const double* input, double* output, double* work,
+                             bool ordered) noexcept {
+    fftpass::fftForwardUpperHalfZeroWith(fftpass::activeFftPasses(), plan, input, output, work,
+                                         ordered);
+}
+
+namespace {
+
+void runWithScratch(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
+                    double* output, double* work, FftDirection direction, bool ordered,
+                    bool upperHalfZero) noexcept {
     if (work != nullptr && work != output) {
-        runSteps(passes, plan, input, output, work, direction, ordered);
+        runSteps(passes, plan, input, output, work, direction, ordered, upperHalfZero);
         return;
     }
     const int n = plan.size;
     if (n <= stackScratchLimit) {
         alignas(AlignedBuffer::alignment) double scratch[stackScratchLimit];
-        runSteps(passes, plan, input, output, scratch, direction, ordered);
+        runSteps(passes, plan, input, output, scratch, direction, ordered, upperHalfZero);
         return;
     }
     const std::unique_ptr<double[]> scratch(new (std::nothrow) double[n]);
@@ -410,7 +431,21 @@ void fftpass::fftTransformWith(const FftPassTable& passes, const FftPlan& plan, 
         std::fill_n(output, n, 0.0);
         return;
     }
-    runSteps(passes, plan, input, output, scratch.get(), direction, ordered);
+    runSteps(passes, plan, input, output, scratch.get(), direction, ordered, upperHalfZero);
+}
+
+} // namespace
+
+void fftpass::fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
+                               double* output, double* work, FftDirection direction,
+                               bool ordered) noexcept {
+    runWithScratch(passes, plan, input, output, work, direction, ordered, false);
+}
+
+void fftpass::fftForwardUpperHalfZeroWith(const FftPassTable& passes, const FftPlan& plan,
+                                          const double* input, double* output, double* work,
+                                          bool ordered) noexcept {
+    runWithScratch(passes, plan, input, output, work, FftDirection::Forward, ordered, true);
 }
 
 } // namespace calderine

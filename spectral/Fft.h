@@ -64,4 +64,13 @@ using FftPlanPtr = std::unique_ptr<FftPlan, FftPlanDeleter>;
 void fftTransform(const FftPlan& plan, const double* input, double* output, double* work,
                   FftDirection direction, bool ordered) noexcept;
 
+// The forward transform of an input whose upper half, input[N / 2 .. N - 1], holds zeros (a
+// zero-padded frame): what fftTransform(plan, input, output, work, FftDirection::Forward,
+// ordered) gives, but for the sign of an exact zero, sooner: the first pass (ido = 1, alone or in a
+// fused step) skips the inputs that fall in the upper half in every row (all but N = 2). Others,
+// zero in some rows only, may be read, so the upper half must hold the zeros. Same rules for the
+// arrays as fftTransform.
+void fftForwardUpperHalfZero(const FftPlan& plan, const double* input, double* output, double* work,
+                             bool ordered) noexcept;
+
 } // namespace calderine

@@ -73,6 +73,30 @@ inline void radf3First(const V (&in)[3], V (&out)[3]) noexcept {
     out[2] = taui * (in[2] - in[1]);
 }
 
+// The first element of first-pass row kf (its inputs rows1 = N / 3 doubles apart) through
+// radf3First, in lanes of rows kf, kf + 1, ... With UpperHalfZero the input's samples from N / 2
+// on are zeros, input 2 (from 2 N / 3 on) among them: it is neither loaded nor summed. The result
+// differs from the full one at most in the sign of an exact zero (x + 0 is x, and -x stands for
+// 0 - x). Input 1 too is zero from row rows1 / 2 on, but it is loaded and summed all the same:
+// taking rows apart there measured slower (radf355 2723 against 2457 ns, radf433 1653 against
+// 1574 at N = 4800 and 4608, AVX2 build), the branches costing more than the work they spared.
+template <bool UpperHalfZero, class Rows, class V>
+inline void radf3FirstRows(const Rows& rows, const double* __restrict cc, const int kf,
+                           const int rows1, V (&out)[3]) noexcept {
+    using namespace fftconst;
+    const double* const first = cc + kf;
+    if constexpr (UpperHalfZero) {
+        const V in0 = rows.load(first);
+        const V in1 = rows.load(first + rows1);
+        out[0] = in0 + in1;
+        out[1] = in0 + taur * in1;
+        out[2] = -taui * in1;
+    } else {
+        const V in[3] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1)};
+        radf3First(in, out);
+    }
+}
+
 // radf3 on one complex iteration (i, k): in[m] = (re, im) of cc(i - 1, k, m), w[m - 1] = (cos, sin)
 // of twiddle row m at i; out = ch(i - 1, 0, k), ch(i - 1, 2, k) and the mirrored ch(ic - 1, 1, k).
 template <class V>
@@ -96,7 +120,7 @@ inline void radf3Complex(const V (&w)[2][2], const V (&in)[3][2], V (&out)[3][2]
     out[2][1] = ti3 - ti2;
 }
 
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf3(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2) noexcept {
@@ -107,10 +131,8 @@ template <class Lanes>
     if (ido == 1) {
         Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
             using V = typename std::decay_t<decltype(rows)>::V;
-            const V in[3] = {rows.load(cc + c(0, k, 0)), rows.load(cc + c(0, k, 1)),
-                             rows.load(cc + c(0, k, 2))};
             V out[3];
-            radf3First(in, out);
+            radf3FirstRows<UpperHalfZero>(rows, cc, k, l1, out);
             rows.storeInterleaved(ch + h(0, 0, k), out);
         });
         return;
@@ -168,7 +190,7 @@ template <class Lanes>
 // Row k of the first two forward passes of a plan whose last factors are 3, 3: radf3 at ido = 1
 // (3 * l1 rows, its inputs 3 * l1 apart) and at ido = 3 (l1 rows), in vector lanes of rows.
 // outRow receives the second pass's output row, ch(i, m, k) at i + 3 * m.
-template <class Rows, class V>
+template <bool UpperHalfZero, class Rows, class V>
 inline void radf33Row(const Rows& rows, const double* __restrict cc, const int k, const int l1,
                       const double* __restrict wa1, const double* __restrict wa2,
                       V (&outRow)[9]) noexcept {
@@ -176,9 +198,7 @@ inline void radf33Row(const Rows& rows, const double* __restrict cc, const int k
     // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
     V row[3][3];
     for (int m = 0; m < 3; ++m) {
-        const double* first = cc + k + l1 * m;
-        const V in[3] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1)};
-        radf3First(in, row[m]);
+        radf3FirstRows<UpperHalfZero>(rows, cc, k + l1 * m, rows1, row[m]);
     }
     const V first[3] = {row[0][0], row[1][0], row[2][0]};
     V firstOut[3];
@@ -199,18 +219,18 @@ inline void radf33Row(const Rows& rows, const double* __restrict cc, const int k
 // rows) and at ido = 3 (l1 rows) in one, as radf55 does for fives. wa1, wa2 are the second pass's
 // twiddle rows. Measured (AVX2 build): 556 ns against 324 + 560 for the two passes at N = 2304,
 // 1304 against 646 + 1073 at 4608; backward (radb33) 535 against 538 + 324 at 2304.
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf33(const int l1, const double* __restrict cc, double* __restrict ch,
                              const double* __restrict wa1, const double* __restrict wa2) noexcept {
     Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
         using V = typename std::decay_t<decltype(rows)>::V;
         V outRow[9];
-        radf33Row(rows, cc, k, l1, wa1, wa2, outRow);
+        radf33Row<UpperHalfZero>(rows, cc, k, l1, wa1, wa2, outRow);
         rows.storeInterleaved(ch + 9 * k, outRow);
     });
 }
 
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf4(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2, const double* __restrict wa3) noexcept {
@@ -218,6 +238,22 @@ template <class Lanes>
     const auto c = [ido, l1](int i, int k, int m) { return i + ido * (k + l1 * m); };
     const auto h = [ido](int i, int m, int k) { return i + ido * (m + 4 * k); };
 
+    if constexpr (UpperHalfZero) {
+        if (ido == 1) {
+            // The first pass of an input whose upper half is zero: inputs 2 and 3 (from N / 2 on)
+            // are zeros, so tr1 = c1 + 0, tr2 = c0 + 0, c0 - 0 and 0 - c1 come without them, equal
+            // but for the sign of an exact zero.
+            for (int k = 0; k < l1; ++k) {
+                const double c0 = cc[k];
+                const double c1 = cc[k + l1];
+                ch[4 * k] = c1 + c0;
+                ch[4 * k + 3] = c0 - c1;
+                ch[4 * k + 1] = c0;
+                ch[4 * k + 2] = -c1;
+            }
+            return;
+        }
+    }
     forEachRow(ido, l1, [&](const int k) {
         const double tr1 = cc[c(0, k, 1)] + cc[c(0, k, 3)];
         const double tr2 = cc[c(0, k, 0)] + cc[c(0, k, 2)];
@@ -426,6 +462,31 @@ inline void radf5First(const V (&in)[5], V (&out)[5]) noexcept {
     out[4] = ti12 * ci5 - ti11 * ci4;
 }
 
+// The first element of first-pass row kf (its inputs rows1 = N / 5 doubles apart) through
+// radf5First, in lanes of rows, as radf3FirstRows: with UpperHalfZero, inputs 3 and 4 (from 3 N / 5
+// on) are neither loaded nor summed; input 2, zero from row rows1 / 2 on, is. ti11 * ci5 with
+// ci5 = 0 - in[1] is -ti11 * in[1], and x - (-y) is x + y.
+template <bool UpperHalfZero, class Rows, class V>
+inline void radf5FirstRows(const Rows& rows, const double* __restrict cc, const int kf,
+                           const int rows1, V (&out)[5]) noexcept {
+    using namespace fftconst;
+    const double* const first = cc + kf;
+    if constexpr (UpperHalfZero) {
+        const V in0 = rows.load(first);
+        const V in1 = rows.load(first + rows1);
+        const V in2 = rows.load(first + 2 * rows1);
+        out[0] = in0 + in1 + in2;
+        out[1] = in0 + tr11 * in1 + tr12 * in2;
+        out[2] = -ti11 * in1 + -ti12 * in2;
+        out[3] = in0 + tr12 * in1 + tr11 * in2;
+        out[4] = -ti12 * in1 + ti11 * in2;
+    } else {
+        const V in[5] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1),
+                         rows.load(first + 3 * rows1), rows.load(first + 4 * rows1)};
+        radf5First(in, out);
+    }
+}
+
 // radf5 on one complex iteration (i, k): in[m] = (re, im) of cc(i - 1, k, m), w[m - 1] = (cos, sin)
 // of twiddle row m at i; out = ch(i - 1, 0, k), ch(i - 1, 2, k), the mirrored ch(ic - 1, 1, k),
 // ch(i - 1, 4, k) and the mirrored ch(ic - 1, 3, k).
@@ -470,7 +531,7 @@ inline void radf5Complex(const V (&w)[4][2], const V (&in)[5][2], V (&out)[5][2]
     out[4][1] = ti4 - ti3;
 }
 
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf5(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
                             const double* __restrict wa2, const double* __restrict wa3,
@@ -481,11 +542,8 @@ template <class Lanes>
     if (ido == 1) {
         Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
             using V = typename std::decay_t<decltype(rows)>::V;
-            const V in[5] = {rows.load(cc + c(0, k, 0)), rows.load(cc + c(0, k, 1)),
-                             rows.load(cc + c(0, k, 2)), rows.load(cc + c(0, k, 3)),
-                             rows.load(cc + c(0, k, 4))};
             V out[5];
-            radf5First(in, out);
+            radf5FirstRows<UpperHalfZero>(rows, cc, k, l1, out);
             rows.storeInterleaved(ch + h(0, 0, k), out);
         });
         return;
@@ -522,7 +580,7 @@ template <class Lanes>
 }
 
 // Row k of the radf55 step (below): the output row of its second pass, ch(i, m, k) at i + 5 * m.
-template <class Rows, class V>
+template <bool UpperHalfZero, class Rows, class V>
 inline void radf55Row(const Rows& rows, const double* __restrict cc, const int k, const int l1,
                       const double* __restrict wa1, const double* __restrict wa2,
                       const double* __restrict wa3, const double* __restrict wa4,
@@ -531,10 +589,7 @@ inline void radf55Row(const Rows& rows, const double* __restrict cc, const int k
     // row[m][i]: value i of the second pass's input m (the first pass's row k + l1 * m).
     V row[5][5];
     for (int m = 0; m < 5; ++m) {
-        const double* first = cc + k + l1 * m;
-        const V in[5] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1),
-                         rows.load(first + 3 * rows1), rows.load(first + 4 * rows1)};
-        radf5First(in, row[m]);
+        radf5FirstRows<UpperHalfZero>(rows, cc, k + l1 * m, rows1, row[m]);
     }
     {
         const V first[5] = {row[0][0], row[1][0], row[2][0], row[3][0], row[4][0]};
@@ -579,14 +634,14 @@ inline void radf55Row(const Rows& rows, const double* __restrict cc, const int k
 // second pass's twiddle rows. Measured (AVX2 build): 815 ns against 406 + 793 for the two passes
 // at N = 2400, 1617 against 747 + 1659 at 4800; backward (radb55) 844 against 811 + 439 and 1692
 // against 1713 + 856.
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf55(const int l1, const double* __restrict cc, double* __restrict ch,
                              const double* __restrict wa1, const double* __restrict wa2,
                              const double* __restrict wa3, const double* __restrict wa4) noexcept {
     Lanes::forEachRowVector(l1, [&](const auto& rows, const int k) {
         using V = typename std::decay_t<decltype(rows)>::V;
         V outRow[25];
-        radf55Row(rows, cc, k, l1, wa1, wa2, wa3, wa4, outRow);
+        radf55Row<UpperHalfZero>(rows, cc, k, l1, wa1, wa2, wa3, wa4, outRow);
         rows.storeInterleaved(ch + 25 * k, outRow);
     });
 }
@@ -598,7 +653,7 @@ template <class Lanes>
 // at N = 2400, 2787 against 1634 + 1322 at 4800. Its 75 values per row and lane leave the
 // registers far behind; the backward mirror image would also store 75 streams N / 75 doubles
 // apart (512 bytes at 4800, some ten to a set of the L1 cache), so none was written.
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf355(const int l1, const double* __restrict cc, double* __restrict ch,
                               const double* __restrict wa1, const double* __restrict wa2,
                               const double* __restrict wb1, const double* __restrict wb2,
@@ -609,7 +664,7 @@ template <class Lanes>
         // in[m][i] = cc(i, k, m) of the radix-3 pass.
         V in[3][ido];
         for (int m = 0; m < 3; ++m) {
-            radf55Row(rows, cc, k + l1 * m, 3 * l1, wb1, wb2, wb3, wb4, in[m]);
+            radf55Row<UpperHalfZero>(rows, cc, k + l1 * m, 3 * l1, wb1, wb2, wb3, wb4, in[m]);
         }
         // The radix-3 pass's output row: ch(i, m, k) at i + ido * m.
         V out[3 * ido];
@@ -653,7 +708,7 @@ template <class Lanes>
 // set of eight ways. Here on the load side that cost little: loading through a staging block a
 // cache line per stream took 2172 ns, vectors of eight rows (a whole line of each stream per
 // visit, more registers spilled) 2510.
-template <class Lanes>
+template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf433(const int l1, const double* __restrict cc, double* __restrict ch,
                               const double* __restrict wa1, const double* __restrict wa2,
                               const double* __restrict wa3, const double* __restrict wb1,
@@ -664,7 +719,7 @@ template <class Lanes>
         // in[m][i] = cc(i, k, m) of the radix-4 pass.
         V in[4][ido];
         for (int m = 0; m < 4; ++m) {
-            radf33Row(rows, cc, k + l1 * m, 4 * l1, wb1, wb2, in[m]);
+            radf33Row<UpperHalfZero>(rows, cc, k + l1 * m, 4 * l1, wb1, wb2, in[m]);
         }
         // The radix-4 pass's output row: ch(i, m, k) at i + ido * m.
         V out[4 * ido];
@@ -805,8 +860,11 @@ template <class Lanes>
                 ch[at[j] + 1] = out[j][1];
             }
         }
+    }
 
-        Lanes::forEachAlongI(ido, [&](const auto& lane, const int i, int) {
+    // The complex iterations, rows k at 4 * idoB doubles apart in ch.
+    Lanes::forEachAlongIRows(
+        ido, l1, ido, 4 * idoB, [&](const auto& lane, const int i, const int k) {
             using V = typename std::decay_t<decltype(lane)>::V;
             V w[3][2];
             for (int m = 0; m < 3; ++m) {
@@ -857,7 +915,6 @@ template <class Lanes>
             second(2, 2 * ido + i, std::true_type{});
             second(3, 2 * ido - i, std::false_type{});
         });
-    }
 }
 
 } // namespace calderine::fftpass

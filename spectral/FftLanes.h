@@ -240,6 +240,15 @@ struct BaselineLanes {
         finishRow(ido, 0, 2, body);
     }
 
+    // Calls body(lane, i, k) for i = 2, 4, .., ido - 1 and k = 0 .. l1 - 1, lanes along i; rowIn
+    // and rowOut as in forEachComplex.
+    template <class Body>
+    static void forEachAlongIRows(const int ido, const int l1, const int, const int, Body&& body) {
+        for (int k = 0; k < l1; ++k) {
+            finishRow(ido, k, 2, body);
+        }
+    }
+
     template <class Body>
     static void forEachRowVector(const int l1, Body&& body) {
         forEachRowPair(l1, body);

@@ -69,6 +69,18 @@ struct FftPassTable {
     Radix24 radb24;
     Radix44 radf44;
     Radix355 radf355;
+    // The first forward steps of an input whose upper half (samples N / 2 .. N - 1) is zero: the
+    // same steps, but their ido = 1 pass neither loads nor sums the inputs that fall there in every
+    // row (from 2 N / 3 on for radix 3, 3 N / 5 on for radix 5, N / 2 on for radix 4). Results
+    // equal the full steps' but for the sign of an exact zero. The single passes differ from the
+    // full ones at ido = 1 only.
+    Radix3 radf3UpperHalfZero;
+    Radix4 radf4UpperHalfZero;
+    Radix5 radf5UpperHalfZero;
+    Radix33 radf33UpperHalfZero;
+    Radix55 radf55UpperHalfZero;
+    Radix433 radf433UpperHalfZero;
+    Radix355 radf355UpperHalfZero;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;
@@ -92,5 +104,10 @@ const char* activeFftPassesName() noexcept;
 // fftTransform with a given build of the passes (fftTransform uses activeFftPasses()).
 void fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
                       double* output, double* work, FftDirection direction, bool ordered) noexcept;
+
+// fftForwardUpperHalfZero with a given build of the passes.
+void fftForwardUpperHalfZeroWith(const FftPassTable& passes, const FftPlan& plan,
+                                 const double* input, double* output, double* work,
+                                 bool ordered) noexcept;
 
 } // namespace calderine::fftpass

@@ -86,6 +86,8 @@ struct QuadAcrossRows {
         re = V{w[0], w[0], w[0], w[0]};
         im = V{w[1], w[1], w[1], w[1]};
     }
+    // One twiddle for all lanes: read in either direction, it is the same.
+    static void twiddleMirrored(const double* w, V& re, V& im) noexcept { twiddle(w, re, im); }
     void loadIn(const double* p, V& re, V& im) const noexcept { load(p, rowIn, re, im); }
     void loadInMirrored(const double* p, V& re, V& im) const noexcept { load(p, rowIn, re, im); }
     void storeOut(double* p, V re, V im) const noexcept { store(p, rowOut, re, im); }
@@ -194,6 +196,33 @@ constexpr int quadsRowOuterFromIdo = 100;
 // N = 4800 (64 rows), with blocks of 16 rows 1317 and 1349; other shapes within noise.
 constexpr int quadRowBlock = 16;
 
+// Where a row's iterations along i stop filling quads: from there on up to three are left.
+constexpr int leftoverAlongI(const int ido) {
+    return 2 + (ido - 1) / 8 * 8;
+}
+
+// The iterations past the last whole quad along i, rows begin .. end - 1, run across rows, four at
+// a time: one row at a time they ran in 128-bit or scalar lanes, the scalar one alone costing
+// about as much as a quad. Measured (ns): radb4 at ido = 36 (1 of 17 iterations left per row)
+// 1579, 1356, 1438 -> 1267, 1333, 1258 at N = 4608; radf4 at ido = 75 1253, 1267, 1204 -> 1151,
+// 1141, 1152 at 4800; radf44 at ido = 36 2341, 2296, 2290 -> 2182, 2025, 2074 at 4608 and 1311,
+// 1123, 1200 -> 1009, 1038, 1011 at 2304.
+template <class Body>
+inline void leftoversAcrossRows(const int ido, const int begin, const int end, const int rowIn,
+                                const int rowOut, Body& body) {
+    const int leftoverFrom = leftoverAlongI(ido);
+    const int quadsEnd = begin + (end - begin) / 4 * 4;
+    for (int i = leftoverFrom; i < ido; i += 2) {
+        for (int row = begin; row < quadsEnd; row += 4) {
+            body(QuadAcrossRows{rowIn, rowOut}, i, row);
+        }
+    }
+    // Fewer than four rows left: along i again (a pair where two iterations are left).
+    for (int row = quadsEnd; row < end; ++row) {
+        finishRow(ido, row, leftoverFrom, body);
+    }
+}
+
 // 256-bit lanes: along i where rows are long, across four rows (then two) where they are short.
 struct Avx2Lanes {
     template <class Body>
@@ -203,6 +232,18 @@ struct Avx2Lanes {
             body(QuadAlongI{}, i, 0);
         }
         finishRow(ido, 0, i, body);
+    }
+
+    template <class Body>
+    static void forEachAlongIRows(const int ido, const int l1, const int rowIn, const int rowOut,
+                                  Body&& body) {
+        const int leftoverFrom = leftoverAlongI(ido);
+        for (int k = 0; k < l1; ++k) {
+            for (int i = 2; i < leftoverFrom; i += 8) {
+                body(QuadAlongI{}, i, k);
+            }
+        }
+        leftoversAcrossRows(ido, 0, l1, rowIn, rowOut, body);
     }
 
     template <class Body>
@@ -228,11 +269,20 @@ struct Avx2Lanes {
             k = acrossRows(ido, k, k + (l1 - k) / 2 * 2, 2, PairLane::acrossRows(rowIn, rowOut),
                            body);
         }
-        if (k == 0 && ido < quadsRowOuterFromIdo) {
+        if (k != 0) {
+            for (; k < l1; ++k) {
+                finishRow(ido, k, 2, body);
+            }
+            return;
+        }
+        const int leftoverFrom = leftoverAlongI(ido);
+        const auto leftovers = [&](const int begin, const int end) {
+            leftoversAcrossRows(ido, begin, end, rowIn, rowOut, body);
+        };
+        if (ido < quadsRowOuterFromIdo) {
             // Short rows: i outermost within blocks of rows, so that each block of twiddles is
             // loaded once for all rows of a block rather than once per row, while the rows'
             // data stay in the L1 cache from one i to the next.
-            const int leftoverFrom = 2 + (ido - 1) / 8 * 8;
             for (int block = 0; block < l1; block += quadRowBlock) {
                 const int blockEnd = l1 - block < quadRowBlock ? l1 : block + quadRowBlock;
                 for (int i = 2; i < leftoverFrom; i += 8) {
@@ -240,19 +290,16 @@ struct Avx2Lanes {
                         body(QuadAlongI{}, i, row);
                     }
                 }
-                for (int row = block; row < blockEnd; ++row) {
-                    finishRow(ido, row, leftoverFrom, body);
-                }
+                leftovers(block, blockEnd);
             }
             return;
         }
         for (; k < l1; ++k) {
-            int i = 2;
-            for (; i + 6 < ido; i += 8) {
+            for (int i = 2; i < leftoverFrom; i += 8) {
                 body(QuadAlongI{}, i, k);
             }
-            finishRow(ido, k, i, body);
         }
+        leftovers(0, l1);
     }
 };
 
@@ -263,11 +310,15 @@ struct Avx2Lanes {
 // takes 0.69 of the 128-bit build's time (473 vs 685 ns forward at N = 2400, 893 vs 1292 at 4608).
 const FftPassTable& avx2FftPassesUnchecked() noexcept {
     static constexpr FftPassTable passes{
-        radf2<Avx2Lanes>,   radf3<Avx2Lanes>,   radf4<Avx2Lanes>,  radf5<Avx2Lanes>,
-        radb2<Avx2Lanes>,   radb3<Avx2Lanes>,   radb4<Avx2Lanes>,  radb5<Avx2Lanes>,
-        radf55<Avx2Lanes>,  radb55<Avx2Lanes>,  radf33<Avx2Lanes>, radb33<Avx2Lanes>,
-        radf433<Avx2Lanes>, radb433<Avx2Lanes>, radf24<Avx2Lanes>, radb24<Avx2Lanes>,
-        radf44<Avx2Lanes>,  radf355<Avx2Lanes>,
+        radf2<Avx2Lanes>,         radf3<Avx2Lanes>,        radf4<Avx2Lanes>,
+        radf5<Avx2Lanes>,         radb2<Avx2Lanes>,        radb3<Avx2Lanes>,
+        radb4<Avx2Lanes>,         radb5<Avx2Lanes>,        radf55<Avx2Lanes>,
+        radb55<Avx2Lanes>,        radf33<Avx2Lanes>,       radb33<Avx2Lanes>,
+        radf433<Avx2Lanes>,       radb433<Avx2Lanes>,      radf24<Avx2Lanes>,
+        radb24<Avx2Lanes>,        radf44<Avx2Lanes>,       radf355<Avx2Lanes>,
+        radf3<Avx2Lanes, true>,   radf4<Avx2Lanes, true>,  radf5<Avx2Lanes, true>,
+        radf33<Avx2Lanes, true>,  radf55<Avx2Lanes, true>, radf433<Avx2Lanes, true>,
+        radf355<Avx2Lanes, true>,
     };
     return passes;
 }

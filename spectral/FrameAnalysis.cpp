@@ -51,9 +51,8 @@ void FrameAnalysis::analyseToKernel(std::span<const double> frame, double separa
 }
 
 void FrameAnalysis::transformKernel(FftWorkspace& workspace) noexcept {
-    fftpass::fftTransformWith(*build_.fft, *workspace.plan2N, kernel_.data(),
-                              kernelSpectrum_.data(), workspace.scratch.data(),
-                              FftDirection::Forward, false);
+    fftpass::fftForwardUpperHalfZeroWith(*build_.fft, *workspace.plan2N, kernel_.data(),
+                                         kernelSpectrum_.data(), workspace.scratch.data(), false);
 }
 
 // The plain square root vectorises and costs a fraction of hypot; hypot's scaling matters only

@@ -142,8 +142,8 @@ void SpectralSeparator::transformFrame() noexcept {
     const std::uint32_t arrived = slots_[renderSlot_].position;
     const std::uint32_t saved = stagePosition(transformStage);
     std::copy_n(latestFrame() + (saved - arrived), frameSize_ - saved, paddedFrame_.data() + saved);
-    fftTransform(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(), fft_.scratch.data(),
-                 FftDirection::Forward, false);
+    fftForwardUpperHalfZero(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(),
+                            fft_.scratch.data(), false);
 }
 
 void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {

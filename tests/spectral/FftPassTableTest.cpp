@@ -8,8 +8,10 @@
 #include "spectral/Fft.h"
 #include "tests/support/TestSignal.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -341,6 +343,93 @@ TEST(FftPassTable, FusedThreeFiveFiveStepsMatchTheThreePassesBitForBit) {
             build->radf3(25, rows, second.data(), separate.data(), a, a + 25);
             build->radf355(rows, input.data(), fused.data(), a, a + 25, b, b + 5, b + 10, b + 15);
             EXPECT_EQ(fused, separate) << "rows=" << rows;
+        }
+    }
+}
+
+std::vector<const fftpass::FftPassTable*> bothBuilds() {
+    std::vector<const fftpass::FftPassTable*> builds = {&fftpass::baselineFftPasses()};
+    if (const fftpass::FftPassTable* wide = fftpass::avx2FftPasses(); wide != nullptr) {
+        builds.push_back(wide);
+    }
+    return builds;
+}
+
+// n doubles: noise in the lower half, `upper` in the upper half.
+std::vector<double> zeroPadded(int n, unsigned seed, double upper) {
+    std::vector<double> input = testing::uniformNoise(static_cast<std::size_t>(n), seed);
+    std::fill(input.begin() + n / 2, input.end(), upper);
+    return input;
+}
+
+// Elementwise ==, which takes -0 and +0 for equal and every other pair of doubles only when their
+// bits agree (no NaN here): skipping an added zero may flip the sign of an exact zero, nothing
+// else.
+::testing::AssertionResult sameButForZeroSigns(const std::vector<double>& a,
+                                               const std::vector<double>& b) {
+    if (a.size() != b.size()) {
+        return ::testing::AssertionFailure() << "sizes " << a.size() << ", " << b.size();
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!(a[i] == b[i])) {
+            return ::testing::AssertionFailure() << "at " << i << ": " << a[i] << " vs " << b[i];
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// The forward transform for inputs whose upper half is zero gives the full transform's result, in
+// both layouts and builds, at every even size 2^a 3^b 5^c up to 5000 (each first step, each row
+// count and where the half falls among the vector lanes) and at the 2N of 96 kHz frames; also in
+// place and through the public entry.
+TEST(FftPassTable, UpperHalfZeroForwardMatchesTheFullTransform) {
+    std::vector<int> sizes = evenSmoothSizes(5000);
+    sizes.insert(sizes.end(), {9216, 9600});
+    for (const int n : sizes) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        const std::vector<double> input = zeroPadded(n, 500u + static_cast<unsigned>(n), 0.0);
+        std::vector<double> work(n);
+        std::vector<double> full(n);
+        std::vector<double> skipped(n);
+        for (const bool ordered : {false, true}) {
+            for (const fftpass::FftPassTable* build : bothBuilds()) {
+                fftpass::fftTransformWith(*build, *plan, input.data(), full.data(), work.data(),
+                                          FftDirection::Forward, ordered);
+                fftpass::fftForwardUpperHalfZeroWith(*build, *plan, input.data(), skipped.data(),
+                                                     work.data(), ordered);
+                ASSERT_TRUE(sameButForZeroSigns(skipped, full)) << "N=" << n << " " << ordered;
+            }
+            std::vector<double> inPlace = input;
+            fftForwardUpperHalfZero(*plan, inPlace.data(), inPlace.data(), nullptr, ordered);
+            fftTransform(*plan, input.data(), full.data(), work.data(), FftDirection::Forward,
+                         ordered);
+            ASSERT_TRUE(sameButForZeroSigns(inPlace, full)) << "in place N=" << n;
+        }
+    }
+}
+
+// The first step skips the inputs that always fall in the upper half, from N / 2 on (radix 4),
+// 2 N / 3 on (radix 3) or 3 N / 5 on (radix 5): NaNs from 2 N / 3 on reach no output, which equals
+// the full transform of the zero-padded input. (The inputs that fall there only in some rows are
+// loaded and summed, zeros as they are.) Fused first steps at the effect's sizes, single passes
+// of radix 3 (48: 4, 4, 3), 5 (960) and 4 (1024).
+TEST(FftPassTable, UpperHalfZeroForwardSkipsTheInputsBeyondTwoThirds) {
+    for (const int n : {48, 960, 1024, 2304, 2400, 4608, 4800, 9216, 9600}) {
+        const FftPlanPtr plan(createFftPlan(n));
+        ASSERT_NE(plan, nullptr) << n;
+        const std::vector<double> zeros = zeroPadded(n, 31u, 0.0);
+        std::vector<double> nans = zeros;
+        std::fill(nans.begin() + 2 * n / 3, nans.end(), std::numeric_limits<double>::quiet_NaN());
+        std::vector<double> work(n);
+        std::vector<double> full(n);
+        std::vector<double> skipped(n);
+        for (const fftpass::FftPassTable* build : bothBuilds()) {
+            fftpass::fftTransformWith(*build, *plan, zeros.data(), full.data(), work.data(),
+                                      FftDirection::Forward, false);
+            fftpass::fftForwardUpperHalfZeroWith(*build, *plan, nans.data(), skipped.data(),
+                                                 work.data(), false);
+            EXPECT_TRUE(sameButForZeroSigns(skipped, full)) << "N=" << n;
         }
     }
 }
