@@ -1,5 +1,6 @@
 #include "spectral/SpectralSeparator.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
@@ -44,6 +45,28 @@ void separatorPerSample(benchmark::State& state) {
     state.counters["N"] = separator.latency();
 }
 BENCHMARK(separatorPerSample)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
+
+// As an audio callback runs it: blocks of range(1) samples through processBlock, N samples an
+// iteration, the per-sample sum of the slots and the ring writes in segments between frames.
+void separatorBlocks(benchmark::State& state) {
+    const auto sampleRate = static_cast<double>(state.range(0));
+    const auto block = static_cast<std::size_t>(state.range(1));
+    SpectralSeparator separator(frameLengthFor(sampleRate), sampleRate);
+    const std::vector<double> input = testSignal(separator.latency(), sampleRate);
+    std::vector<double> output(input.size());
+    for (auto _ : state) {
+        for (std::size_t at = 0; at < input.size(); at += block) {
+            const std::size_t count = std::min(block, input.size() - at);
+            separator.processBlock(input.data() + at, output.data() + at, count);
+        }
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+    const auto samples = static_cast<double>(state.iterations() * input.size());
+    state.counters["per_sample"] =
+        benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(separatorBlocks)->Args({48000, 256})->Args({96000, 256})->Unit(benchmark::kMicrosecond);
 
 bool completedAFrame(const SpectralSeparator& separator) {
     for (std::size_t j = 0; j < SpectralSeparator::slotCount; ++j) {

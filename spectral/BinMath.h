@@ -17,6 +17,26 @@ struct MaskedSum {
     std::size_t count;
 };
 
+// maskedSum's state part way along a sequence, for a pass that produces the values and sums them
+// as it goes: partial j holds the values above the bound (no upper bound) whose index in the
+// sequence is j mod 4, added in order of index from +0; next is the index of the next value.
+// Its total() has the bits maskedSum gives over the whole sequence.
+struct MaskedPartials {
+    double sums[4] = {};
+    std::size_t count = 0;
+    std::size_t next = 0;
+
+    // Appends one value to the sequence.
+    void add(double value, double above) noexcept {
+        if (above < value) {
+            sums[next % 4] += value;
+            ++count;
+        }
+        ++next;
+    }
+    MaskedSum total() const noexcept { return {(sums[0] + sums[1]) + (sums[2] + sums[3]), count}; }
+};
+
 // The soft-knee bin limiter of the analysis (a NoiseClipper with its ceiling and knee), applied
 // to magnitudes as a gain: the clipper's output for x = magnitude / reference, over x.
 struct Knee {
@@ -40,12 +60,14 @@ struct BinMathTable {
     void (*scaledProducts)(const double* a, const double* b, double* out, std::size_t count,
                            double scale) noexcept;
     // out[k] = sqrt(re^2 + im^2) for count interleaved pairs (infinite where a square overflows);
-    // returns whether all of them are finite.
-    bool (*moduli)(const double* pairs, double* out, std::size_t count) noexcept;
+    // returns whether all of them are finite. Each out[k] is also appended to partials, the
+    // values above `above` summed as maskedSum sums them.
+    bool (*moduli)(const double* pairs, double* out, std::size_t count, double above,
+                   MaskedPartials& partials) noexcept;
     // out[k] = m slope + (m weights[k]) (1 - slope), m = sqrt(re^2 + im^2) of pair k, for count
-    // pairs; returns whether every m is finite.
+    // pairs; returns whether every m is finite. Appends each out[k] to partials as moduli does.
     bool (*slopedModuli)(const double* pairs, const double* weights, double slope, double* out,
-                         std::size_t count) noexcept;
+                         std::size_t count, double above, MaskedPartials& partials) noexcept;
     // Sum and count of the values v with above < v < below (a NaN below sets no bound); the sum
     // adds every fourth value into one of four partial sums, then (s0 + s1) + (s2 + s3).
     MaskedSum (*maskedSum)(const double* values, std::size_t count, double above,

@@ -286,70 +286,113 @@ void flooredPolars(const double* magnitudes, const double* phases, double* out, 
     }
 }
 
-// out[k] = sqrt(re^2 + im^2) for count interleaved pairs: the plain modulus, which overflows to
+// The moduli of count interleaved pairs, each passed through output (the plain modulus or the
+// slope weighting) before it is stored and appended to partials. The plain modulus overflows to
 // infinity where a square does (the caller falls back to hypot there). Returns whether every
 // modulus is finite, gathered in a mask as the loop goes: a scalar pass checking each afterwards
-// took most of the magnitudes' time (perf).
-template <class L>
-bool moduli(const double* pairs, double* out, std::size_t count) noexcept {
+// took most of the magnitudes' time (perf). The sum rides along in the lanes: each lane of a
+// group of four values keeps the partial sum of the values that maskedSum gives that partial, in
+// the same order, so the analysis' first masked sum needs no pass of its own.
+template <class L, class Output>
+bool summedModuli(const double* pairs, double* out, std::size_t count, double above,
+                  MaskedPartials& partials, const Output& output) noexcept {
     constexpr double infinity = std::numeric_limits<double>::infinity();
+    constexpr std::size_t group = 4; // maskedSum's partial sums
     std::size_t k = 0;
     bool finite = true;
     if constexpr (L::width > 1) {
-        typename L::I finiteLanes = L::splatI(~std::uint64_t{0});
-        for (; k + L::width <= count; k += L::width) {
-            typename L::V re;
-            typename L::V im;
-            L::loadPairs(pairs + 2 * k, re, im);
-            const typename L::V modulus = L::sqrt(re * re + im * im);
-            // False for infinity and NaN alike.
-            finiteLanes &= L::lessMask(modulus, L::splat(infinity));
-            L::storeInPairOrder(out + k, modulus);
+        using V = typename L::V;
+        using I = typename L::I;
+        constexpr std::size_t vectors = group / L::width;
+        // Value k + i of a group goes to partial (next + i) mod 4, k being a multiple of 4.
+        double lanes[group];
+        for (std::size_t i = 0; i < group; ++i) {
+            lanes[i] = partials.sums[(partials.next + i) % group];
+        }
+        V sums[vectors];
+        I counts[vectors];
+        for (std::size_t v = 0; v < vectors; ++v) {
+            sums[v] = L::loadInPairOrder(lanes + v * L::width);
+            counts[v] = L::splatI(0);
+        }
+        I finiteLanes = L::splatI(~std::uint64_t{0});
+        const V aboveV = L::splat(above);
+        for (; k + group <= count; k += group) {
+            for (std::size_t v = 0; v < vectors; ++v) {
+                const std::size_t at = k + v * L::width;
+                V re;
+                V im;
+                L::loadPairs(pairs + 2 * at, re, im);
+                const V m = L::sqrt(re * re + im * im);
+                // False for infinity and NaN alike.
+                finiteLanes &= L::lessMask(m, L::splat(infinity));
+                const V value = output.template vector<L>(m, at);
+                L::storeInPairOrder(out + at, value);
+                const I inside = L::lessMask(aboveV, value);
+                sums[v] = sums[v] + L::fromBits(L::bits(value) & inside);
+                counts[v] = counts[v] - inside; // all ones is -1
+            }
         }
         finite = L::all(finiteLanes);
-    }
-    for (; k < count; ++k) {
-        const double re = pairs[2 * k];
-        const double im = pairs[2 * k + 1];
-        out[k] = ScalarLanes::sqrt(re * re + im * im);
-        finite = finite && out[k] < infinity;
-    }
-    return finite;
-}
-
-// moduli with the analysis' slope weighting folded in: out[k] = m slope + (m weights[k])
-// (1 - slope), m the plain modulus of pair k, rounded as written. Returns whether every m is
-// finite. One pass over the bins where the weighting took a second one.
-template <class L>
-bool slopedModuli(const double* pairs, const double* weights, double slope, double* out,
-                  std::size_t count) noexcept {
-    constexpr double infinity = std::numeric_limits<double>::infinity();
-    const double rest = 1.0 - slope;
-    std::size_t k = 0;
-    bool finite = true;
-    if constexpr (L::width > 1) {
-        typename L::I finiteLanes = L::splatI(~std::uint64_t{0});
-        const typename L::V slopeV = L::splat(slope);
-        const typename L::V restV = L::splat(rest);
-        for (; k + L::width <= count; k += L::width) {
-            typename L::V re;
-            typename L::V im;
-            L::loadPairs(pairs + 2 * k, re, im);
-            const typename L::V m = L::sqrt(re * re + im * im);
-            finiteLanes &= L::lessMask(m, L::splat(infinity));
-            const typename L::V w = L::loadInPairOrder(weights + k);
-            L::storeInPairOrder(out + k, m * slopeV + (m * w) * restV);
+        for (std::size_t v = 0; v < vectors; ++v) {
+            L::storeInPairOrder(lanes + v * L::width, sums[v]);
+            for (std::size_t j = 0; j < L::width; ++j) {
+                partials.count += static_cast<std::size_t>(counts[v][j]);
+            }
         }
-        finite = L::all(finiteLanes);
+        for (std::size_t i = 0; i < group; ++i) {
+            partials.sums[(partials.next + i) % group] = lanes[i];
+        }
+        partials.next += k;
     }
     for (; k < count; ++k) {
         const double re = pairs[2 * k];
         const double im = pairs[2 * k + 1];
         const double m = ScalarLanes::sqrt(re * re + im * im);
         finite = finite && m < infinity;
-        out[k] = m * slope + (m * weights[k]) * rest;
+        out[k] = output.scalar(m, k);
+        partials.add(out[k], above);
     }
     return finite;
+}
+
+struct PlainModulus {
+    template <class L>
+    typename L::V vector(typename L::V m, std::size_t) const noexcept {
+        return m;
+    }
+    double scalar(double m, std::size_t) const noexcept { return m; }
+};
+
+// The analysis' slope weighting, m slope + (m weights[k]) (1 - slope), rounded as written.
+struct SlopedModulus {
+    const double* weights;
+    double slope;
+    double rest;
+
+    template <class L>
+    typename L::V vector(typename L::V m, std::size_t k) const noexcept {
+        const typename L::V w = L::loadInPairOrder(weights + k);
+        return m * L::splat(slope) + (m * w) * L::splat(rest);
+    }
+    double scalar(double m, std::size_t k) const noexcept {
+        return m * slope + (m * weights[k]) * rest;
+    }
+};
+
+template <class L>
+bool moduli(const double* pairs, double* out, std::size_t count, double above,
+            MaskedPartials& partials) noexcept {
+    return summedModuli<L>(pairs, out, count, above, partials, PlainModulus{});
+}
+
+// moduli with the analysis' slope weighting folded in: one pass over the bins where the
+// weighting took a second one.
+template <class L>
+bool slopedModuli(const double* pairs, const double* weights, double slope, double* out,
+                  std::size_t count, double above, MaskedPartials& partials) noexcept {
+    return summedModuli<L>(pairs, out, count, above, partials,
+                           SlopedModulus{weights, slope, 1.0 - slope});
 }
 
 // For count interleaved pairs: out = (a b) scale, complex products, each part rounded as

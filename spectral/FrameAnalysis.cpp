@@ -43,8 +43,7 @@ void FrameAnalysis::analyseToKernel(std::span<const double> frame, double separa
     // The packed layout throughout: the ordered one costs a reordering pass per transform.
     fftpass::fftTransformWith(*build_.fft, *workspace.planN, input, output,
                               workspace.scratch.data(), FftDirection::Forward, false);
-    measureMagnitudes(output, separationSlope);
-    limitMagnitudes();
+    limitMagnitudes(measureMagnitudes(output, separationSlope));
     minimumPhase_.build(binGains_, {minimumPhaseSpectrum_.data(), minimumPhaseSpectrum_.size()},
                         workspace);
     buildKernel(workspace);
@@ -58,28 +57,38 @@ void FrameAnalysis::transformKernel(FftWorkspace& workspace) noexcept {
 // The plain square root vectorises and costs a fraction of hypot; hypot's scaling matters only
 // where a square overflows, which no audio frame reaches and which falls back to it. Underflowing
 // squares only touch moduli far below lowFloor, whose gain is 1 whatever their exact size.
-void FrameAnalysis::measureMagnitudes(const double* spectrum, double separationSlope) noexcept {
+binmath::MaskedSum FrameAnalysis::measureMagnitudes(const double* spectrum,
+                                                    double separationSlope) noexcept {
     const std::size_t half = magnitudes_.size() - 1;
     // DC and Nyquist keep their sign: a negative one falls below lowFloor and is left alone.
     magnitudes_[0] = spectrum[0];
     magnitudes_[half] = spectrum[2 * half - 1];
     const binmath::BinMathTable& math = *build_.binMath;
+    // The sum over all N/2 + 1 magnitudes in index order: DC, the pass's bins, Nyquist.
+    binmath::MaskedPartials partials;
     if (separationSlope == 1.0) {
-        if (math.moduli(spectrum + 1, magnitudes_.data() + 1, half - 1)) [[likely]] {
-            return;
+        partials.add(magnitudes_[0], lowFloor);
+        if (math.moduli(spectrum + 1, magnitudes_.data() + 1, half - 1, lowFloor, partials))
+            [[likely]] {
+            partials.add(magnitudes_[half], lowFloor);
+            return partials.total();
         }
     } else {
         // The weighting in the same pass, the ends on their own, as weightBySlope weights them.
-        if (math.slopedModuli(spectrum + 1, inverseSlopeCurve_.data() + 1, separationSlope,
-                              magnitudes_.data() + 1, half - 1)) [[likely]] {
-            const double rest = 1.0 - separationSlope;
-            for (const std::size_t k : {std::size_t{0}, half}) {
-                const double m = magnitudes_[k];
-                magnitudes_[k] = m * separationSlope + (m * inverseSlopeCurve_[k]) * rest;
-            }
-            return;
+        const double rest = 1.0 - separationSlope;
+        for (const std::size_t k : {std::size_t{0}, half}) {
+            const double m = magnitudes_[k];
+            magnitudes_[k] = m * separationSlope + (m * inverseSlopeCurve_[k]) * rest;
         }
-        math.moduli(spectrum + 1, magnitudes_.data() + 1, half - 1);
+        partials.add(magnitudes_[0], lowFloor);
+        if (math.slopedModuli(spectrum + 1, inverseSlopeCurve_.data() + 1, separationSlope,
+                              magnitudes_.data() + 1, half - 1, lowFloor, partials)) [[likely]] {
+            partials.add(magnitudes_[half], lowFloor);
+            return partials.total();
+        }
+        magnitudes_[0] = spectrum[0];
+        magnitudes_[half] = spectrum[2 * half - 1];
+        math.moduli(spectrum + 1, magnitudes_.data() + 1, half - 1, lowFloor, partials);
     }
     for (std::size_t k = 1; k < half; ++k) {
         if (!std::isfinite(magnitudes_[k])) [[unlikely]] {
@@ -87,6 +96,8 @@ void FrameAnalysis::measureMagnitudes(const double* spectrum, double separationS
         }
     }
     weightBySlope(separationSlope);
+    constexpr double unbounded = std::numeric_limits<double>::quiet_NaN();
+    return math.maskedSum(magnitudes_.data(), magnitudes_.size(), lowFloor, unbounded);
 }
 
 void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
@@ -99,14 +110,12 @@ void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
     }
 }
 
-void FrameAnalysis::limitMagnitudes() noexcept {
-    // Two passes: the mean of everything above lowFloor, then the mean without the bins that
+void FrameAnalysis::limitMagnitudes(const binmath::MaskedSum& all) noexcept {
+    // Two sums: the mean of everything above lowFloor (all), then the mean without the bins that
     // stand more than peakRatio above it. The second mean is the frame's noise floor.
     const binmath::BinMathTable& math = *build_.binMath;
     const double* const m = magnitudes_.data();
     const std::size_t bins = magnitudes_.size();
-    constexpr double unbounded = std::numeric_limits<double>::quiet_NaN();
-    const binmath::MaskedSum all = math.maskedSum(m, bins, lowFloor, unbounded);
     const double overallMean = all.count > 0 ? all.sum / static_cast<double>(all.count) : 0.0;
     const binmath::MaskedSum floor = math.maskedSum(m, bins, lowFloor, peakRatio * overallMean);
     const double floorMean = floor.count > 0 ? floor.sum / static_cast<double>(floor.count) : 0.0;

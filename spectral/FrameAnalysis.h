@@ -76,11 +76,12 @@ public:
 
 private:
     // spectrum: the frame's transform in the packed layout. Leaves the magnitudes weighted by
-    // the slope, as weightBySlope weights them.
-    void measureMagnitudes(const double* spectrum, double separationSlope) noexcept;
+    // the slope, as weightBySlope weights them. Returns their masked sum above lowFloor (the
+    // first of limitMagnitudes' two sums), taken in the same pass.
+    binmath::MaskedSum measureMagnitudes(const double* spectrum, double separationSlope) noexcept;
     void weightBySlope(double separationSlope) noexcept;
-    // Estimates the floor of magnitudes_ and fills binGains_.
-    void limitMagnitudes() noexcept;
+    // Estimates the floor of magnitudes_ from their sum above lowFloor and fills binGains_.
+    void limitMagnitudes(const binmath::MaskedSum& all) noexcept;
     // From minimumPhaseSpectrum_ to the windowed kernel taps.
     void buildKernel(FftWorkspace& workspace) noexcept;
 

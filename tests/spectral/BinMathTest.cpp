@@ -379,7 +379,8 @@ TEST(BinMathModuli, WithinAnUlpOfHypot) {
     }
     for (const BinMathTable* table : builds()) {
         std::vector<double> moduli(re.size());
-        EXPECT_TRUE(table->moduli(pairs.data(), moduli.data(), re.size()));
+        binmath::MaskedPartials partials;
+        EXPECT_TRUE(table->moduli(pairs.data(), moduli.data(), re.size(), 0.001, partials));
         for (std::size_t i = 0; i < re.size(); ++i) {
             ASSERT_LE(ulpDistance(moduli[i], std::hypot(pairs[2 * i], pairs[2 * i + 1])), 1.0) << i;
         }
@@ -400,8 +401,9 @@ TEST(BinMathModuli, SlopedModuliWeightTheModulus) {
     for (const double slope : {0.0, 0.25, 0.5, 1.0}) {
         for (const BinMathTable* table : builds()) {
             std::vector<double> out(count);
-            EXPECT_TRUE(
-                table->slopedModuli(pairs.data(), weights.data(), slope, out.data(), count));
+            binmath::MaskedPartials partials;
+            EXPECT_TRUE(table->slopedModuli(pairs.data(), weights.data(), slope, out.data(), count,
+                                            0.001, partials));
             for (std::size_t i = 0; i < count; ++i) {
                 const double expected = std::hypot(pairs[2 * i], pairs[2 * i + 1]) *
                                         (slope + weights[i] * (1.0 - slope));
@@ -434,10 +436,12 @@ TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
             pairs[2 * c.pair] = c.re;
             pairs[2 * c.pair + 1] = c.im;
             std::vector<double> moduli(count);
-            EXPECT_EQ(table->moduli(pairs.data(), moduli.data(), count), c.finite)
+            binmath::MaskedPartials partials;
+            EXPECT_EQ(table->moduli(pairs.data(), moduli.data(), count, 0.001, partials), c.finite)
                 << "pair " << c.pair << " (" << c.re << ", " << c.im << ")";
             const std::vector<double> weights(count, 1.5);
-            EXPECT_EQ(table->slopedModuli(pairs.data(), weights.data(), 0.25, moduli.data(), count),
+            EXPECT_EQ(table->slopedModuli(pairs.data(), weights.data(), 0.25, moduli.data(), count,
+                                          0.001, partials),
                       c.finite)
                 << "sloped, pair " << c.pair << " (" << c.re << ", " << c.im << ")";
         }
@@ -447,6 +451,54 @@ TEST(BinMathModuli, ReportsWhetherEveryModulusIsFinite) {
 // The direct convolution's first outputs, against the plain double loop in frame order: the same
 // additions in the same order, so every build must match it bit for bit, for ranges that start
 // at 0 or later, split or whole, shorter or longer than a group of samples and a vector.
+
+// The sum the moduli pass carries along: for every starting offset in the sequence, every length
+// (the vector loop, its scalar tail, none at all) and both weightings, the partials give the bits
+// of maskedSum run over the whole sequence afterwards, in every build.
+TEST(BinMathModuli, CarryTheMaskedSumOfTheirOutputs) {
+    constexpr std::size_t most = 23;
+    std::vector<double> pairs(2 * most);
+    std::vector<double> weights(most);
+    for (std::size_t i = 0; i < most; ++i) {
+        // Moduli from 0.0005 to about 3, a third of them under the bound 0.001.
+        const double size = i % 3 == 0 ? 0.0005 : 0.1 + 0.13 * static_cast<double>(i);
+        pairs[2 * i] = size * std::cos(0.7 * static_cast<double>(i));
+        pairs[2 * i + 1] = size * std::sin(0.7 * static_cast<double>(i));
+        weights[i] = 1.0 / (1.0 + 0.3 * static_cast<double>(i));
+    }
+    // Values the sequence holds before the pass: DC's place, which may be negative.
+    const double before[] = {0.37, -2.0, 0.0015, 1e-4, 5.0, 0.9};
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const BinMathTable* table : builds()) {
+        for (std::size_t offset = 0; offset <= 5; ++offset) {
+            for (std::size_t count = 0; count <= most; ++count) {
+                for (const bool sloped : {false, true}) {
+                    std::vector<double> sequence(before, before + offset);
+                    sequence.resize(offset + count + 1);
+                    binmath::MaskedPartials partials;
+                    for (std::size_t i = 0; i < offset; ++i) {
+                        partials.add(before[i], 0.001);
+                    }
+                    double* const out = sequence.data() + offset;
+                    const bool finite =
+                        sloped ? table->slopedModuli(pairs.data(), weights.data(), 0.4, out, count,
+                                                     0.001, partials)
+                               : table->moduli(pairs.data(), out, count, 0.001, partials);
+                    EXPECT_TRUE(finite);
+                    sequence.back() = 0.25; // Nyquist's place, after the pass
+                    partials.add(sequence.back(), 0.001);
+                    const auto expected =
+                        table->maskedSum(sequence.data(), sequence.size(), 0.001, nan);
+                    ASSERT_EQ(std::bit_cast<std::uint64_t>(partials.total().sum),
+                              std::bit_cast<std::uint64_t>(expected.sum))
+                        << "offset " << offset << " count " << count << " sloped " << sloped;
+                    ASSERT_EQ(partials.total().count, expected.count)
+                        << "offset " << offset << " count " << count << " sloped " << sloped;
+                }
+            }
+        }
+    }
+}
 TEST(BinMathConvolutionHead, AddsEachProductInFrameOrder) {
     struct Range {
         std::size_t begin;
@@ -612,17 +664,24 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
 
         std::vector<double> moduli(re.size());
         std::vector<double> expectedModuli(re.size());
-        tables[0]->moduli(pairs.data(), expectedModuli.data(), re.size());
-        tables[t]->moduli(pairs.data(), moduli.data(), re.size());
+        binmath::MaskedPartials expectedPartials;
+        binmath::MaskedPartials partials;
+        tables[0]->moduli(pairs.data(), expectedModuli.data(), re.size(), 0.5, expectedPartials);
+        tables[t]->moduli(pairs.data(), moduli.data(), re.size(), 0.5, partials);
         EXPECT_EQ(moduli, expectedModuli) << "build " << t;
 
         std::vector<double> weights(re.size());
         for (std::size_t i = 0; i < weights.size(); ++i) {
             weights[i] = 0.25 + 1e-5 * static_cast<double>(i);
         }
-        tables[0]->slopedModuli(pairs.data(), weights.data(), 0.3, expectedModuli.data(),
-                                re.size());
-        tables[t]->slopedModuli(pairs.data(), weights.data(), 0.3, moduli.data(), re.size());
+        tables[0]->slopedModuli(pairs.data(), weights.data(), 0.3, expectedModuli.data(), re.size(),
+                                0.5, expectedPartials);
+        tables[t]->slopedModuli(pairs.data(), weights.data(), 0.3, moduli.data(), re.size(), 0.5,
+                                partials);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(partials.total().sum),
+                  std::bit_cast<std::uint64_t>(expectedPartials.total().sum))
+            << "build " << t;
+        EXPECT_EQ(partials.total().count, expectedPartials.total().count) << "build " << t;
         EXPECT_EQ(std::memcmp(moduli.data(), expectedModuli.data(), moduli.size() * sizeof(double)),
                   0)
             << "build " << t;
