@@ -625,43 +625,19 @@ template <class Lanes>
         }
         for (int i = 2; i < ido; i += 2) {
             const int ic = ido - i;
-            const V w1r = rows.splat(wa1[i - 2]);
-            const V w1i = rows.splat(wa1[i - 1]);
-            const V w2r = rows.splat(wa2[i - 2]);
-            const V w2i = rows.splat(wa2[i - 1]);
-            const V w3r = rows.splat(wa3[i - 2]);
-            const V w3i = rows.splat(wa3[i - 1]);
-            const V c0r = in[i - 1];
-            const V c0i = in[i];
-            const V c2r = in[i - 1 + 2 * ido];
-            const V c2i = in[i + 2 * ido];
-            const V m1r = in[ic - 1 + ido];
-            const V m1i = in[ic + ido];
-            const V m3r = in[ic - 1 + 3 * ido];
-            const V m3i = in[ic + 3 * ido];
-            // As radb4's complex loop.
-            const V ti1 = c0i + m3i;
-            const V ti2 = c0i - m3i;
-            const V ti3 = c2i - m1i;
-            const V tr4 = c2i + m1i;
-            const V tr1 = c0r - m3r;
-            const V tr2 = c0r + m3r;
-            const V ti4 = c2r - m1r;
-            const V tr3 = c2r + m1r;
-            out[0][i - 1] = tr2 + tr3;
-            out[0][i] = ti2 + ti3;
-            const V cr3 = tr2 - tr3;
-            const V ci3 = ti2 - ti3;
-            const V cr2 = tr1 - tr4;
-            const V cr4 = tr1 + tr4;
-            const V ci2 = ti1 + ti4;
-            const V ci4 = ti1 - ti4;
-            out[1][i - 1] = w1r * cr2 - w1i * ci2;
-            out[1][i] = w1r * ci2 + w1i * cr2;
-            out[2][i - 1] = w2r * cr3 - w2i * ci3;
-            out[2][i] = w2r * ci3 + w2i * cr3;
-            out[3][i - 1] = w3r * cr4 - w3i * ci4;
-            out[3][i] = w3r * ci4 + w3i * cr4;
+            const V w[3][2] = {{rows.splat(wa1[i - 2]), rows.splat(wa1[i - 1])},
+                               {rows.splat(wa2[i - 2]), rows.splat(wa2[i - 1])},
+                               {rows.splat(wa3[i - 2]), rows.splat(wa3[i - 1])}};
+            const V c0[2] = {in[i - 1], in[i]};
+            const V c2[2] = {in[i - 1 + 2 * ido], in[i + 2 * ido]};
+            const V m1[2] = {in[ic - 1 + ido], in[ic + ido]};
+            const V m3[2] = {in[ic - 1 + 3 * ido], in[ic + 3 * ido]};
+            V o[4][2];
+            radb4Complex(w, c0, c2, m1, m3, o);
+            for (int m = 0; m < 4; ++m) {
+                out[m][i - 1] = o[m][0];
+                out[m][i] = o[m][1];
+            }
         }
         if (!staged) {
             for (int m = 0; m < 4; ++m) {

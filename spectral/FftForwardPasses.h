@@ -230,6 +230,35 @@ template <class Lanes, bool UpperHalfZero = false>
     });
 }
 
+// radf4 on one complex iteration (i, k): in[m] = (re, im) of cc(i - 1, k, m), w[m - 1] = (cos, sin)
+// of twiddle row m at i; out = ch(i - 1, 0, k), the mirrored ch(ic - 1, 3, k), ch(i - 1, 2, k) and
+// the mirrored ch(ic - 1, 1, k). The operations of radf4's complex loop, in its order.
+template <class V>
+inline void radf4Complex(const V (&w)[3][2], const V (&in)[4][2], V (&out)[4][2]) noexcept {
+    const V cr2 = w[0][0] * in[1][0] + w[0][1] * in[1][1];
+    const V ci2 = w[0][0] * in[1][1] - w[0][1] * in[1][0];
+    const V cr3 = w[1][0] * in[2][0] + w[1][1] * in[2][1];
+    const V ci3 = w[1][0] * in[2][1] - w[1][1] * in[2][0];
+    const V cr4 = w[2][0] * in[3][0] + w[2][1] * in[3][1];
+    const V ci4 = w[2][0] * in[3][1] - w[2][1] * in[3][0];
+    const V tr1 = cr2 + cr4;
+    const V tr4 = cr4 - cr2;
+    const V ti1 = ci2 + ci4;
+    const V ti4 = ci2 - ci4;
+    const V ti2 = in[0][1] + ci3;
+    const V ti3 = in[0][1] - ci3;
+    const V tr2 = in[0][0] + cr3;
+    const V tr3 = in[0][0] - cr3;
+    out[0][0] = tr1 + tr2;
+    out[0][1] = ti1 + ti2;
+    out[1][0] = tr2 - tr1;
+    out[1][1] = ti1 - ti2;
+    out[2][0] = ti4 + tr3;
+    out[2][1] = tr4 + ti3;
+    out[3][0] = tr3 - ti4;
+    out[3][1] = tr4 - ti3;
+}
+
 template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf4(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
@@ -266,37 +295,23 @@ template <class Lanes, bool UpperHalfZero = false>
         return;
     }
     if (ido > 2) {
-        Lanes::forEachComplex(
-            ido, l1, ido, ido * 4, [&](const auto& lane, const int i, const int k) {
-                using V = typename std::decay_t<decltype(lane)>::V;
-                const int ic = ido - i;
-                V w1r, w1i, w2r, w2i, w3r, w3i, c0r, c0i, c1r, c1i, c2r, c2i, c3r, c3i;
-                lane.twiddle(wa1 + i - 2, w1r, w1i);
-                lane.twiddle(wa2 + i - 2, w2r, w2i);
-                lane.twiddle(wa3 + i - 2, w3r, w3i);
-                lane.loadIn(cc + c(i - 1, k, 0), c0r, c0i);
-                lane.loadIn(cc + c(i - 1, k, 1), c1r, c1i);
-                lane.loadIn(cc + c(i - 1, k, 2), c2r, c2i);
-                lane.loadIn(cc + c(i - 1, k, 3), c3r, c3i);
-                const V cr2 = w1r * c1r + w1i * c1i;
-                const V ci2 = w1r * c1i - w1i * c1r;
-                const V cr3 = w2r * c2r + w2i * c2i;
-                const V ci3 = w2r * c2i - w2i * c2r;
-                const V cr4 = w3r * c3r + w3i * c3i;
-                const V ci4 = w3r * c3i - w3i * c3r;
-                const V tr1 = cr2 + cr4;
-                const V tr4 = cr4 - cr2;
-                const V ti1 = ci2 + ci4;
-                const V ti4 = ci2 - ci4;
-                const V ti2 = c0i + ci3;
-                const V ti3 = c0i - ci3;
-                const V tr2 = c0r + cr3;
-                const V tr3 = c0r - cr3;
-                lane.storeOut(ch + h(i - 1, 0, k), tr1 + tr2, ti1 + ti2);
-                lane.storeOutMirrored(ch + h(ic - 1, 3, k), tr2 - tr1, ti1 - ti2);
-                lane.storeOut(ch + h(i - 1, 2, k), ti4 + tr3, tr4 + ti3);
-                lane.storeOutMirrored(ch + h(ic - 1, 1, k), tr3 - ti4, tr4 - ti3);
-            });
+        Lanes::forEachComplex(ido, l1, ido, ido * 4,
+                              [&](const auto& lane, const int i, const int k) {
+                                  using V = typename std::decay_t<decltype(lane)>::V;
+                                  const int ic = ido - i;
+                                  V w[3][2], in[4][2], out[4][2];
+                                  lane.twiddle(wa1 + i - 2, w[0][0], w[0][1]);
+                                  lane.twiddle(wa2 + i - 2, w[1][0], w[1][1]);
+                                  lane.twiddle(wa3 + i - 2, w[2][0], w[2][1]);
+                                  for (int m = 0; m < 4; ++m) {
+                                      lane.loadIn(cc + c(i - 1, k, m), in[m][0], in[m][1]);
+                                  }
+                                  radf4Complex(w, in, out);
+                                  lane.storeOut(ch + h(i - 1, 0, k), out[0][0], out[0][1]);
+                                  lane.storeOutMirrored(ch + h(ic - 1, 3, k), out[1][0], out[1][1]);
+                                  lane.storeOut(ch + h(i - 1, 2, k), out[2][0], out[2][1]);
+                                  lane.storeOutMirrored(ch + h(ic - 1, 1, k), out[3][0], out[3][1]);
+                              });
         if (ido % 2 == 1) {
             return;
         }
@@ -309,35 +324,6 @@ template <class Lanes, bool UpperHalfZero = false>
         ch[h(0, 1, k)] = ti1 - cc[c(ido - 1, k, 2)];
         ch[h(0, 3, k)] = ti1 + cc[c(ido - 1, k, 2)];
     }
-}
-
-// radf4 on one complex iteration (i, k): in[m] = (re, im) of cc(i - 1, k, m), w[m - 1] = (cos, sin)
-// of twiddle row m at i; out = ch(i - 1, 0, k), the mirrored ch(ic - 1, 3, k), ch(i - 1, 2, k) and
-// the mirrored ch(ic - 1, 1, k). The operations of radf4's complex loop, in its order.
-template <class V>
-inline void radf4Complex(const V (&w)[3][2], const V (&in)[4][2], V (&out)[4][2]) noexcept {
-    const V cr2 = w[0][0] * in[1][0] + w[0][1] * in[1][1];
-    const V ci2 = w[0][0] * in[1][1] - w[0][1] * in[1][0];
-    const V cr3 = w[1][0] * in[2][0] + w[1][1] * in[2][1];
-    const V ci3 = w[1][0] * in[2][1] - w[1][1] * in[2][0];
-    const V cr4 = w[2][0] * in[3][0] + w[2][1] * in[3][1];
-    const V ci4 = w[2][0] * in[3][1] - w[2][1] * in[3][0];
-    const V tr1 = cr2 + cr4;
-    const V tr4 = cr4 - cr2;
-    const V ti1 = ci2 + ci4;
-    const V ti4 = ci2 - ci4;
-    const V ti2 = in[0][1] + ci3;
-    const V ti3 = in[0][1] - ci3;
-    const V tr2 = in[0][0] + cr3;
-    const V tr3 = in[0][0] - cr3;
-    out[0][0] = tr1 + tr2;
-    out[0][1] = ti1 + ti2;
-    out[1][0] = tr2 - tr1;
-    out[1][1] = ti1 - ti2;
-    out[2][0] = ti4 + tr3;
-    out[2][1] = tr4 + ti3;
-    out[3][0] = tr3 - ti4;
-    out[3][1] = tr4 - ti3;
 }
 
 // radf2 on one complex iteration i of its only row: c0, c1 = (re, im) of cc(i - 1, 0, m) for m = 0,
@@ -733,43 +719,23 @@ template <class Lanes, bool UpperHalfZero = false>
         }
         for (int i = 2; i < ido; i += 2) {
             const int ic = ido - i;
-            const V w1r = rows.splat(wa1[i - 2]);
-            const V w1i = rows.splat(wa1[i - 1]);
-            const V w2r = rows.splat(wa2[i - 2]);
-            const V w2i = rows.splat(wa2[i - 1]);
-            const V w3r = rows.splat(wa3[i - 2]);
-            const V w3i = rows.splat(wa3[i - 1]);
-            const V c0r = in[0][i - 1];
-            const V c0i = in[0][i];
-            const V c1r = in[1][i - 1];
-            const V c1i = in[1][i];
-            const V c2r = in[2][i - 1];
-            const V c2i = in[2][i];
-            const V c3r = in[3][i - 1];
-            const V c3i = in[3][i];
-            // As radf4's complex loop.
-            const V cr2 = w1r * c1r + w1i * c1i;
-            const V ci2 = w1r * c1i - w1i * c1r;
-            const V cr3 = w2r * c2r + w2i * c2i;
-            const V ci3 = w2r * c2i - w2i * c2r;
-            const V cr4 = w3r * c3r + w3i * c3i;
-            const V ci4 = w3r * c3i - w3i * c3r;
-            const V tr1 = cr2 + cr4;
-            const V tr4 = cr4 - cr2;
-            const V ti1 = ci2 + ci4;
-            const V ti4 = ci2 - ci4;
-            const V ti2 = c0i + ci3;
-            const V ti3 = c0i - ci3;
-            const V tr2 = c0r + cr3;
-            const V tr3 = c0r - cr3;
-            out[i - 1] = tr1 + tr2;
-            out[i] = ti1 + ti2;
-            out[ic - 1 + 3 * ido] = tr2 - tr1;
-            out[ic + 3 * ido] = ti1 - ti2;
-            out[i - 1 + 2 * ido] = ti4 + tr3;
-            out[i + 2 * ido] = tr4 + ti3;
-            out[ic - 1 + ido] = tr3 - ti4;
-            out[ic + ido] = tr4 - ti3;
+            const V w[3][2] = {{rows.splat(wa1[i - 2]), rows.splat(wa1[i - 1])},
+                               {rows.splat(wa2[i - 2]), rows.splat(wa2[i - 1])},
+                               {rows.splat(wa3[i - 2]), rows.splat(wa3[i - 1])}};
+            const V c[4][2] = {{in[0][i - 1], in[0][i]},
+                               {in[1][i - 1], in[1][i]},
+                               {in[2][i - 1], in[2][i]},
+                               {in[3][i - 1], in[3][i]}};
+            V o[4][2];
+            radf4Complex(w, c, o);
+            out[i - 1] = o[0][0];
+            out[i] = o[0][1];
+            out[ic - 1 + 3 * ido] = o[1][0];
+            out[ic + 3 * ido] = o[1][1];
+            out[i - 1 + 2 * ido] = o[2][0];
+            out[i + 2 * ido] = o[2][1];
+            out[ic - 1 + ido] = o[3][0];
+            out[ic + ido] = o[3][1];
         }
         rows.storeInterleaved(ch + 4 * ido * k, out);
     });

@@ -6,6 +6,7 @@
 #include "spectral/FftForwardPasses.h"
 #include "spectral/FftLanes.h"
 #include "spectral/FftPassTable.h"
+#include "spectral/FftPassesOf.h"
 
 namespace calderine::fftpass {
 namespace {
@@ -309,17 +310,7 @@ struct Avx2Lanes {
 // called out of line per iteration; inlined (gnu::flatten on the passes), the 256-bit build of it
 // takes 0.69 of the 128-bit build's time (473 vs 685 ns forward at N = 2400, 893 vs 1292 at 4608).
 const FftPassTable& avx2FftPassesUnchecked() noexcept {
-    static constexpr FftPassTable passes{
-        radf2<Avx2Lanes>,         radf3<Avx2Lanes>,        radf4<Avx2Lanes>,
-        radf5<Avx2Lanes>,         radb2<Avx2Lanes>,        radb3<Avx2Lanes>,
-        radb4<Avx2Lanes>,         radb5<Avx2Lanes>,        radf55<Avx2Lanes>,
-        radb55<Avx2Lanes>,        radf33<Avx2Lanes>,       radb33<Avx2Lanes>,
-        radf433<Avx2Lanes>,       radb433<Avx2Lanes>,      radf24<Avx2Lanes>,
-        radb24<Avx2Lanes>,        radf44<Avx2Lanes>,       radf355<Avx2Lanes>,
-        radf3<Avx2Lanes, true>,   radf4<Avx2Lanes, true>,  radf5<Avx2Lanes, true>,
-        radf33<Avx2Lanes, true>,  radf55<Avx2Lanes, true>, radf433<Avx2Lanes, true>,
-        radf355<Avx2Lanes, true>,
-    };
+    static constexpr FftPassTable passes = passesOf<Avx2Lanes>();
     return passes;
 }
 
