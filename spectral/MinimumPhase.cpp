@@ -118,11 +118,26 @@ void MinimumPhase::cepstrumOfLogs(FftWorkspace& workspace) noexcept {
                               FftDirection::Forward, false);
 
     // Packed: Re Y_m at [2m - 1], Im Y_m at [2m], Re Y_{M/2} last.
-    // The running sum stays serial: four quarters summed side by side and offset afterwards
-    // measured no faster (0.49 against 0.48 us at M = 1200), its stores being the limit.
     double odd = first;
     cepstrum_[1] = odd * scale;
-    for (std::size_t m = 1; m < half / 2; ++m) {
+    std::size_t m = 1;
+    // The running sum advances four steps per addition on its chain: the steps' own partial sums
+    // are off the chain. One step per addition waited on each addition's latency (3 cycles,
+    // 0.48 us at M = 1200).
+    for (; m + 3 < half / 2; m += 4) {
+        double step[4];
+        for (std::size_t j = 0; j < 4; ++j) {
+            step[j] = 2.0 * transformed[2 * (m + j)];
+            cepstrum_[2 * (m + j)] = 2.0 * transformed[2 * (m + j) - 1] * scale;
+        }
+        const double first2 = step[0] + step[1];
+        cepstrum_[2 * m + 1] = (odd - step[0]) * scale;
+        cepstrum_[2 * m + 3] = (odd - first2) * scale;
+        cepstrum_[2 * m + 5] = (odd - (first2 + step[2])) * scale;
+        odd -= first2 + (step[2] + step[3]);
+        cepstrum_[2 * m + 7] = odd * scale;
+    }
+    for (; m < half / 2; ++m) {
         cepstrum_[2 * m] = 2.0 * transformed[2 * m - 1] * scale;
         odd -= 2.0 * transformed[2 * m];
         cepstrum_[2 * m + 1] = odd * scale;
@@ -162,10 +177,25 @@ const double* MinimumPhase::phasesOfCepstrum(FftWorkspace& workspace) noexcept {
     fftpass::fftTransformWith(*build_.fft, *halfPlan_, z, transformed, workspace.scratch.data(),
                               FftDirection::Forward, false);
 
-    // z is spent: the phases take its place.
+    // z is spent: the phases take its place. Four steps of the running sum per addition on its
+    // chain, as in cepstrumOfLogs.
     double odd = 0.5 * transformed[0];
     phases[1] = -odd;
-    for (std::size_t m = 1; m < half / 2; ++m) {
+    std::size_t m = 1;
+    for (; m + 3 < half / 2; m += 4) {
+        double step[4];
+        for (std::size_t j = 0; j < 4; ++j) {
+            step[j] = transformed[2 * (m + j) - 1];
+            phases[2 * (m + j)] = transformed[2 * (m + j)];
+        }
+        const double first2 = step[0] + step[1];
+        phases[2 * m + 1] = -(odd + step[0]);
+        phases[2 * m + 3] = -(odd + first2);
+        phases[2 * m + 5] = -(odd + (first2 + step[2]));
+        odd += first2 + (step[2] + step[3]);
+        phases[2 * m + 7] = -odd;
+    }
+    for (; m < half / 2; ++m) {
         phases[2 * m] = transformed[2 * m];
         odd += transformed[2 * m - 1];
         phases[2 * m + 1] = -odd;
