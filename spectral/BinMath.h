@@ -49,8 +49,7 @@ struct Knee {
 };
 
 struct BinMathTable {
-    // out[k] = ln(max(floor, |x[k]|)) for k < count; floor >= 2^-1021, x finite. out must not
-    // overlap x: it holds intermediate values between the loop's two passes.
+    // out[k] = ln(max(floor, |x[k]|)) for k < count; floor >= 2^-1021, x finite.
     void (*flooredLogs)(const double* x, double* out, std::size_t count, double floor) noexcept;
     // out pair k = max(floor, |magnitudes[k]|) (cos phases[k], sin phases[k]) for k < count,
     // interleaved (re, im). |phases[k]| <= 1.5 * 2^23. out must overlap neither input: it
