@@ -35,22 +35,36 @@ case "${1:-}" in
 *)
     # The C runtime writes CR LF line ends to the pipe; GoogleTest's discovery parses the
     # test names line by line and would keep the CR.
-    # wine's own loader process now and then dies of a signal while the program ends, after the
-    # program has reported its result (seen once in a CI run of 429 Windows tests under load: a
-    # segmentation fault of wine after "[  PASSED  ]"; the same test passed in 20 runs after).
-    # A program that itself crashes ends with its Windows exception code, not a signal of wine's.
-    # So a death by signal runs the program once more, and only the last run's output is shown,
-    # so that test discovery never reads a listing twice. A fault of ours that repeats still fails.
+    # Two failures of wine itself, not of the program, run the program once more:
+    # - wine's own loader process now and then dies of a signal while the program ends, after the
+    #   program has reported its result (seen once in a CI run of 429 Windows tests under load: a
+    #   segmentation fault of wine after "[  PASSED  ]"; the same test passed in 20 runs after).
+    #   A program that itself crashes ends with its Windows exception code, not a signal of wine's.
+    # - wine now and then fails to launch the program at all ("Application could not be started
+    #   ... ShellExecuteEx failed: Internal error", seen once in 429 tests), the program having
+    #   printed nothing: it never ran.
+    # Only the last run's output is shown, so that test discovery never reads a listing twice. A
+    # fault of ours that repeats still fails.
     output=$(mktemp)
-    trap 'rm -f "$output"' EXIT
+    errors=$(mktemp)
+    trap 'rm -f "$output" "$errors"' EXIT
     for attempt in 1 2; do
         status=0
-        wine "$@" | tr -d '\r' >"$output" || status=$?
-        if [ "$status" -lt 128 ] || [ "$attempt" -eq 2 ]; then
+        wine "$@" 2>"$errors" | tr -d '\r' >"$output" || status=$?
+        reason=
+        if [ "$status" -ge 128 ]; then
+            reason="wine died of signal $((status - 128))"
+        elif [ "$status" -ne 0 ] && grep -qs "ShellExecuteEx failed" "$output" "$errors" &&
+            ! grep -qv -e "^Application could not be started" -e "^ShellExecuteEx failed" \
+                -e '^$' "$output"; then
+            reason="wine could not start it"
+        fi
+        if [ -z "$reason" ] || [ "$attempt" -eq 2 ]; then
+            cat "$errors" >&2
             cat "$output"
             exit "$status"
         fi
-        echo "wine-emulator.sh: wine died of signal $((status - 128)); running $1 once more" >&2
+        echo "wine-emulator.sh: $reason; running $1 once more" >&2
     done
     ;;
 esac
