@@ -73,15 +73,6 @@ struct Run {
                                         out.v1));
     }
 
-    // TiltFilter::processSample, lane by lane.
-    Lanes tick(Lanes x) noexcept {
-        input.push(x);
-        step(sections[0], input, low);
-        step(sections[1], low, mid);
-        step(sections[2], mid, high);
-        return outputScale * high.v0;
-    }
-
     // Hands the histories back, each section's input history from the point before it.
     void store(TiltFilter* const* filters) const noexcept {
         const Taps<Lanes>* const points[TiltFilter::kSectionCount + 1] = {&input, &low, &mid,
@@ -102,19 +93,63 @@ struct Run {
 
 // signals[lane][i] = filters[lane]->processSample(signals[lane][i]) for every lane, to the bit:
 // the same operations in the same order, lane by lane.
+//
+// The sections run skewed: each trip of the loop takes the third section through sample i - 2,
+// the second through i - 1 and the first through i, so that the three steps of a trip do not wait
+// on one another. Sample by sample, a sample went through the three sections in turn, and its
+// path through them (five dependent operations a section) needed more in flight than the
+// scheduler holds; only each section's own feedback (three operations) now sets the pace. Each
+// step still reads the histories it read before: the third section's input history is read
+// before the second pushes its next sample, the second's before the first pushes.
 template <class Lanes, std::size_t Width>
 void run(TiltFilter* const* filters, double* const* signals, std::size_t count) noexcept {
     static_assert(TiltFilter::kSectionCount == 3, "the cascade names each section");
     Run<Lanes, Width> state(filters);
-    for (std::size_t i = 0; i < count; ++i) {
+    const auto input = [signals](std::size_t i) {
         Lanes x;
         for (std::size_t lane = 0; lane < Width; ++lane) {
             x[lane] = signals[lane][i];
         }
-        const Lanes y = state.tick(x);
+        return x;
+    };
+    const auto output = [signals, &state](std::size_t i) {
+        const Lanes y = state.outputScale * state.high.v0;
         for (std::size_t lane = 0; lane < Width; ++lane) {
             signals[lane][i] = y[lane];
         }
+    };
+    const auto first = [&state](Lanes x) {
+        state.input.push(x);
+        Run<Lanes, Width>::step(state.sections[0], state.input, state.low);
+    };
+    const auto second = [&state] {
+        Run<Lanes, Width>::step(state.sections[1], state.low, state.mid);
+    };
+    const auto third = [&state] {
+        Run<Lanes, Width>::step(state.sections[2], state.mid, state.high);
+    };
+    if (count < 2) {
+        for (std::size_t i = 0; i < count; ++i) {
+            first(input(i));
+            second();
+            third();
+            output(i);
+        }
+    } else {
+        first(input(0));
+        second();
+        first(input(1));
+        for (std::size_t i = 2; i < count; ++i) {
+            third();
+            output(i - 2);
+            second();
+            first(input(i));
+        }
+        third();
+        output(count - 2);
+        second();
+        third();
+        output(count - 1);
     }
     state.store(filters);
 }
