@@ -382,8 +382,14 @@ TEST(TiltFilter, QuadFiltersMatchTheirOwnSamplesInEveryBuild) {
             outputs[k] = inputs[k];
         }
         TiltFilter* const filters[4] = {&lanes[0], &lanes[1], &lanes[2], &lanes[3]};
-        for (const auto& [begin, end] :
-             {std::pair<std::size_t, std::size_t>{0, 3}, {3, 259}, {259, 260}, {260, 550}}) {
+        // Blocks of every length the lane loop treats apart (none, one sample, two, three and
+        // more), each taking over the state the one before left.
+        for (const auto& [begin, end] : {std::pair<std::size_t, std::size_t>{0, 3},
+                                         {3, 5},
+                                         {5, 261},
+                                         {261, 262},
+                                         {262, 262},
+                                         {262, 550}}) {
             double* const signals[4] = {outputs[0].data() + begin, outputs[1].data() + begin,
                                         outputs[2].data() + begin, outputs[3].data() + begin};
             quad(filters, signals, end - begin);
