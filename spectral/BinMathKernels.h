@@ -604,20 +604,32 @@ void convolutionHead(const double* x, const double* h, double* out, std::size_t 
     }
 }
 
-// out[k] = a[k] b[k] for k < count: the analysis' window and the kernel's window, in the widest
-// vectors the build has.
-template <class L>
-void products(const double* a, const double* b, double* out, std::size_t count) noexcept {
+// out[k] = op(a[k], b[k]) for k < count, in the widest vectors the build has, two per pass.
+template <class L, class Op>
+void elementWise(const double* a, const double* b, double* out, std::size_t count,
+                 const Op& op) noexcept {
     std::size_t k = 0;
     if constexpr (L::width > 1) {
         for (; k + 2 * L::width <= count; k += 2 * L::width) {
-            L::store(out + k, L::load(a + k) * L::load(b + k));
-            L::store(out + k + L::width, L::load(a + k + L::width) * L::load(b + k + L::width));
+            L::store(out + k, op(L::load(a + k), L::load(b + k)));
+            L::store(out + k + L::width, op(L::load(a + k + L::width), L::load(b + k + L::width)));
         }
     }
     for (; k < count; ++k) {
-        out[k] = a[k] * b[k];
+        out[k] = op(a[k], b[k]);
     }
+}
+
+// out[k] = a[k] b[k]: the analysis' window and the kernel's window.
+template <class L>
+void products(const double* a, const double* b, double* out, std::size_t count) noexcept {
+    elementWise<L>(a, b, out, count, [](auto x, auto y) { return x * y; });
+}
+
+// out[k] = a[k] + b[k]: the overlap-add of a rendered frame.
+template <class L>
+void sums(const double* a, const double* b, double* out, std::size_t count) noexcept {
+    elementWise<L>(a, b, out, count, [](auto x, auto y) { return x + y; });
 }
 
 // The cosine step's input of the minimum phase: y[k] = 0.5 (v[k] + v[M - k]) - s[k] (v[k] -
@@ -660,21 +672,6 @@ void sineFold(const double* c, double middle, const double* s, double* z,
         const double low = 2.0 * (c[n] - middle);
         const double high = 2.0 * (c[half - n] - middle);
         z[n] = s[n] * (low + high) + 0.5 * (low - high);
-    }
-}
-
-// out[k] = a[k] + b[k] for k < count: the overlap-add of a rendered frame.
-template <class L>
-void sums(const double* a, const double* b, double* out, std::size_t count) noexcept {
-    std::size_t k = 0;
-    if constexpr (L::width > 1) {
-        for (; k + 2 * L::width <= count; k += 2 * L::width) {
-            L::store(out + k, L::load(a + k) + L::load(b + k));
-            L::store(out + k + L::width, L::load(a + k + L::width) + L::load(b + k + L::width));
-        }
-    }
-    for (; k < count; ++k) {
-        out[k] = a[k] + b[k];
     }
 }
 

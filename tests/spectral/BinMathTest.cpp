@@ -533,23 +533,6 @@ TEST(BinMathConvolutionHead, AddsEachProductInFrameOrder) {
     }
 }
 
-// Element-wise products, checked on literal pairs whose products are exact, for lengths that end
-// in every build's vector body and scalar tail.
-TEST(BinMathProducts, MultipliesElementWise) {
-    const double a[] = {1.5, -0.25, 3.0, 0.0, -7.0, 0.5, 1e-3, 2.0, -1.0, 4.0, 0.125};
-    const double b[] = {2.0, 8.0, -1.0 / 3.0 * 3.0, 5.0, -0.5, 0.5, 1e3, 0.75, -1.0, 0.25, 8.0};
-    const double expected[] = {3.0, -2.0, -3.0, 0.0, 3.5, 0.25, 1.0, 1.5, 1.0, 1.0, 1.0};
-    for (const BinMathTable* table : builds()) {
-        for (std::size_t count = 1; count <= std::size(a); ++count) {
-            std::vector<double> out(std::size(a), -99.0);
-            table->products(a, b, out.data(), count);
-            for (std::size_t i = 0; i < std::size(a); ++i) {
-                EXPECT_DOUBLE_EQ(out[i], i < count ? expected[i] : -99.0) << count << " " << i;
-            }
-        }
-    }
-}
-
 // The minimum phase's folds, which read one array forwards and backwards at once: against the
 // formulas in long double, and every build bit for bit against the reference, for sizes whose
 // ranges end in the vector body and in the scalar tail and meet in the middle either way.
@@ -589,18 +572,37 @@ TEST(BinMathFolds, MirrorTheInputAroundTheMiddle) {
     }
 }
 
-// Element-wise sums, on literal pairs whose sums are exact, for every length up to one that
-// covers each build's vector body and scalar tail; nothing past the count is written.
-TEST(BinMathSums, AddsElementWise) {
-    const double a[] = {1.5, -0.25, 3.0, 0.0, -7.0, 0.5, 1e-3, 2.0, -1.0, 4.0, 0.125};
-    const double b[] = {2.0, 8.0, -3.0, 5.0, -0.5, 0.5, -1e-3, 0.75, -1.0, 0.25, 8.0};
-    const double expected[] = {3.5, 7.75, 0.0, 5.0, -7.5, 1.0, 0.0, 2.75, -2.0, 4.25, 8.125};
-    for (const BinMathTable* table : builds()) {
-        for (std::size_t count = 1; count <= std::size(a); ++count) {
-            std::vector<double> out(std::size(a), -99.0);
-            table->sums(a, b, out.data(), count);
-            for (std::size_t i = 0; i < std::size(a); ++i) {
-                EXPECT_DOUBLE_EQ(out[i], i < count ? expected[i] : -99.0) << count << " " << i;
+// Element-wise products and sums, on literal pairs whose results are exact, for every length up
+// to one that covers each build's vector body and scalar tail; nothing past the count is written.
+TEST(BinMathElementWise, ProductsAndSums) {
+    using ElementWise = void (*)(const double*, const double*, double*, std::size_t) noexcept;
+    constexpr std::size_t length = 11;
+    struct Case {
+        const char* name;
+        ElementWise BinMathTable::*loop;
+        double b[length];
+        double expected[length];
+    };
+    const double a[length] = {1.5, -0.25, 3.0, 0.0, -7.0, 0.5, 1e-3, 2.0, -1.0, 4.0, 0.125};
+    const Case cases[] = {
+        {"products",
+         &BinMathTable::products,
+         {2.0, 8.0, -1.0, 5.0, -0.5, 0.5, 1e3, 0.75, -1.0, 0.25, 8.0},
+         {3.0, -2.0, -3.0, 0.0, 3.5, 0.25, 1.0, 1.5, 1.0, 1.0, 1.0}},
+        {"sums",
+         &BinMathTable::sums,
+         {2.0, 8.0, -3.0, 5.0, -0.5, 0.5, -1e-3, 0.75, -1.0, 0.25, 8.0},
+         {3.5, 7.75, 0.0, 5.0, -7.5, 1.0, 0.0, 2.75, -2.0, 4.25, 8.125}},
+    };
+    for (const Case& c : cases) {
+        for (const BinMathTable* table : builds()) {
+            for (std::size_t count = 1; count <= length; ++count) {
+                std::vector<double> out(length, -99.0);
+                (table->*c.loop)(a, c.b, out.data(), count);
+                for (std::size_t i = 0; i < length; ++i) {
+                    EXPECT_DOUBLE_EQ(out[i], i < count ? c.expected[i] : -99.0)
+                        << c.name << " " << count << " " << i;
+                }
             }
         }
     }
