@@ -4,7 +4,8 @@
 // Registration interleaves the two per size and direction, so that both see the same machine
 // load when others share it. "FftBaseline" times the build of the passes that runs on CPUs
 // without AVX2 (on those, "Fft" is the same build). "FftUpperHalfZero" times the forward entry for
-// zero-padded input (fftForwardUpperHalfZero) in either build.
+// zero-padded input (fftForwardUpperHalfZero) in either build; "FftBatchUpperHalfZero" four such
+// transforms in one batch (fftForwardUpperHalfZeroBatch), per transform, for comparison with it.
 //
 // "FftPass" times each radix pass of a plan on its own, in both builds, named by the order it runs
 // in, its radix and its shape (ido, l1): the figures that tell which pass to work on, and whether
@@ -14,6 +15,7 @@
 
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
+#include "spectral/FftBatch.h"
 #include "spectral/FftPassTable.h"
 #include "tests/support/TestSignal.h"
 
@@ -72,6 +74,33 @@ void timeUpperHalfZero(benchmark::State& state, const fftpass::FftPassTable& pas
     }
 }
 
+// Four zero-padded inputs through one batch; the time reported is per transform.
+void timeBatchUpperHalfZero(benchmark::State& state, int n) {
+    const FftPlanPtr plan(createFftPlan(n));
+    std::vector<AlignedBuffer> inputs;
+    std::vector<AlignedBuffer> outputs;
+    FftBatchArrays arrays{};
+    inputs.reserve(fftBatchWidth);
+    outputs.reserve(fftBatchWidth);
+    for (int q = 0; q < fftBatchWidth; ++q) {
+        inputs.emplace_back(n);
+        outputs.emplace_back(n);
+        fillRandom(inputs.back().data(), n / 2);
+        arrays.inputs[q] = inputs.back().data();
+        arrays.outputs[q] = outputs.back().data();
+    }
+    AlignedBuffer work[2] = {AlignedBuffer(4 * std::size_t(n)), AlignedBuffer(4 * std::size_t(n))};
+    arrays.work[0] = work[0].data();
+    arrays.work[1] = work[1].data();
+    for (auto _ : state) {
+        fftForwardUpperHalfZeroBatch(*plan, arrays);
+        benchmark::DoNotOptimize(arrays.outputs[0]);
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_transform"] = benchmark::Counter(
+        fftBatchWidth, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // One pass of a transform: its place in the chain, radix, shape and twiddle rows (offset into the
 // plan's table), exactly as the transform runs it.
 struct PassShape {
@@ -87,16 +116,9 @@ std::vector<PassShape> passesOf(const FftPlan& plan, FftDirection direction) {
     const int n = plan.size;
     const int nf = plan.factors[1];
     if (direction == FftDirection::Forward) {
-        int l2 = n;
-        int iw = n - 1;
-        for (int j = nf; j >= 1; --j) {
-            const int p = plan.factors[1 + j];
-            const int l1 = l2 / p;
-            const int ido = n / l2;
-            iw -= (p - 1) * ido;
+        fftpass::forEachForwardPass(plan, [&](int j, int p, int ido, int l1, int iw) {
             shapes.push_back({nf - j + 1, p, ido, l1, iw});
-            l2 = l1;
-        }
+        });
     } else {
         int l1 = 1;
         int iw = 0;
@@ -300,6 +322,9 @@ const bool registered = [] {
                                                  timeUpperHalfZero(state,
                                                                    fftpass::activeFftPasses(), n);
                                              });
+                benchmark::RegisterBenchmark(
+                    ("FftBatchUpperHalfZero" + size + way + "/packed").c_str(),
+                    [=](benchmark::State& state) { timeBatchUpperHalfZero(state, n); });
                 benchmark::RegisterBenchmark(
                     ("FftBaselineUpperHalfZero" + size + way + "/packed").c_str(),
                     [=](benchmark::State& state) {

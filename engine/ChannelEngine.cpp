@@ -111,6 +111,10 @@ void ChannelEngine::completeFrames() noexcept {
     separator_->completeFrames();
 }
 
+void ChannelEngine::completeFramesPair(ChannelEngine& first, ChannelEngine& second) noexcept {
+    SpectralSeparator::completeFramesPair(*first.separator_, *second.separator_);
+}
+
 void ChannelEngine::processBlock(const double* input, double* output, std::size_t count) noexcept {
     while (count > 0) {
         const auto length =

@@ -68,6 +68,9 @@ public:
     std::uint32_t segmentLimit() const noexcept;
     void processSegment(const double* input, double* output, std::uint32_t count) noexcept;
     void completeFrames() noexcept;
+    // first.completeFrames() then second.completeFrames(), to the bit, their transforms batched
+    // where both are due (SpectralSeparator::completeFramesPair).
+    static void completeFramesPair(ChannelEngine& first, ChannelEngine& second) noexcept;
     // Both engines' processSegment over the same count, to the bit, with their filters ticked
     // side by side. Each input and output pair may be the same array.
     static void processSegmentPair(ChannelEngine& first, const double* firstInput,

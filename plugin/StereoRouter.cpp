@@ -91,10 +91,11 @@ void StereoRouter::processBlock(double* left, double* right, std::size_t count) 
             }
         }
         // The frame work of both channels, after the samples that come before it.
-        if (firstRuns) {
+        if (firstRuns && secondRuns) {
+            ChannelEngine::completeFramesPair(first, second);
+        } else if (firstRuns) {
             first.completeFrames();
-        }
-        if (secondRuns) {
+        } else if (secondRuns) {
             second.completeFrames();
         }
         left += length;

@@ -448,24 +448,29 @@ inline void radf5First(const V (&in)[5], V (&out)[5]) noexcept {
     out[4] = ti12 * ci5 - ti11 * ci4;
 }
 
+// radf5First where inputs 3 and 4 are zeros, neither loaded nor summed: ti11 * ci5 with ci5 = 0 -
+// in[1] is -ti11 * in[1], and x - (-y) is x + y.
+template <class V>
+inline void radf5FirstUpperHalfZero(const V in0, const V in1, const V in2, V (&out)[5]) noexcept {
+    using namespace fftconst;
+    out[0] = in0 + in1 + in2;
+    out[1] = in0 + tr11 * in1 + tr12 * in2;
+    out[2] = -ti11 * in1 + -ti12 * in2;
+    out[3] = in0 + tr12 * in1 + tr11 * in2;
+    out[4] = -ti12 * in1 + ti11 * in2;
+}
+
 // The first element of first-pass row kf (its inputs rows1 = N / 5 doubles apart) through
 // radf5First, in lanes of rows, as radf3FirstRows: with UpperHalfZero, inputs 3 and 4 (from 3 N / 5
-// on) are neither loaded nor summed; input 2, zero from row rows1 / 2 on, is. ti11 * ci5 with
-// ci5 = 0 - in[1] is -ti11 * in[1], and x - (-y) is x + y.
+// on) are neither loaded nor summed; input 2, zero from row rows1 / 2 on, is.
 template <bool UpperHalfZero, class Rows, class V>
 inline void radf5FirstRows(const Rows& rows, const double* __restrict cc, const int kf,
                            const int rows1, V (&out)[5]) noexcept {
     using namespace fftconst;
     const double* const first = cc + kf;
     if constexpr (UpperHalfZero) {
-        const V in0 = rows.load(first);
-        const V in1 = rows.load(first + rows1);
-        const V in2 = rows.load(first + 2 * rows1);
-        out[0] = in0 + in1 + in2;
-        out[1] = in0 + tr11 * in1 + tr12 * in2;
-        out[2] = -ti11 * in1 + -ti12 * in2;
-        out[3] = in0 + tr12 * in1 + tr11 * in2;
-        out[4] = -ti12 * in1 + ti11 * in2;
+        radf5FirstUpperHalfZero(rows.load(first), rows.load(first + rows1),
+                                rows.load(first + 2 * rows1), out);
     } else {
         const V in[5] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1),
                          rows.load(first + 3 * rows1), rows.load(first + 4 * rows1)};

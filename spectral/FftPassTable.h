@@ -101,6 +101,24 @@ const FftPassTable& activeFftPasses() noexcept;
 // "avx2" or "baseline": which build activeFftPasses() chose, for tests and diagnostics.
 const char* activeFftPassesName() noexcept;
 
+// Calls pass(j, p, ido, l1, iw) for each forward pass of plan, in the order they run (factor j =
+// nf down to 1, radix p, ido x l1 values), iw being the offset of its twiddle rows in the plan's
+// table: the single passes, which the transform fuses into steps where it can.
+template <class Pass>
+void forEachForwardPass(const FftPlan& plan, Pass&& pass) {
+    const int n = plan.size;
+    int l2 = n;
+    int iw = n - 1;
+    for (int j = plan.factors[1]; j >= 1; --j) {
+        const int p = plan.factors[1 + j];
+        const int l1 = l2 / p;
+        const int ido = n / l2;
+        iw -= (p - 1) * ido;
+        pass(j, p, ido, l1, iw);
+        l2 = l1;
+    }
+}
+
 // fftTransform with a given build of the passes (fftTransform uses activeFftPasses()).
 void fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
                       double* output, double* work, FftDirection direction, bool ordered) noexcept;

@@ -27,12 +27,11 @@ std::uint32_t checkedFrameSize(std::uint32_t frameLength) {
 SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRate)
     : frameSize_(checkedFrameSize(frameLength)), binMath_(&binmath::activeBinMath()),
       fft_(frameSize_), analysis_(frameSize_, sampleRate), ring_(2 * std::size_t{frameSize_}),
-      paddedFrame_(2 * std::size_t{frameSize_}),
-      spareRender_(2 * std::size_t{frameSize_}), slots_{FrameSlot(frameSize_, 0),
-                                                        FrameSlot(frameSize_, frameSize_ / 4),
-                                                        FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
-                                                        FrameSlot(frameSize_,
-                                                                  3 * (frameSize_ / 4))},
+      paddedFrame_(2 * std::size_t{frameSize_}), spareRender_(2 * std::size_t{frameSize_}),
+      batchWork_(4 * 2 * std::size_t{frameSize_}),
+      slots_{FrameSlot(frameSize_, 0), FrameSlot(frameSize_, frameSize_ / 4),
+             FrameSlot(frameSize_, 2 * (frameSize_ / 4)),
+             FrameSlot(frameSize_, 3 * (frameSize_ / 4))},
       hop_(frameSize_ / 4), stageSpacing_(std::min(maxStageSpacing, hop_ / (2 * renderStages))) {}
 
 void SpectralSeparator::reset() noexcept {
@@ -86,6 +85,27 @@ void SpectralSeparator::completeFrames() noexcept {
     }
 }
 
+void SpectralSeparator::completeFramesPair(SpectralSeparator& first,
+                                           SpectralSeparator& second) noexcept {
+    if (first.transformDue() && second.transformDue() && first.frameSize_ == second.frameSize_) {
+        first.prepareTransforms();
+        second.prepareTransforms();
+        const FftBatchArrays arrays{
+            {first.paddedFrame_.data(), first.analysis_.kernelTransformInput(),
+             second.paddedFrame_.data(), second.analysis_.kernelTransformInput()},
+            {first.fft_.output.data(), first.analysis_.kernelSpectrumTarget(),
+             second.fft_.output.data(), second.analysis_.kernelSpectrumTarget()},
+            {first.batchWork_.data(), second.batchWork_.data()}};
+        fftForwardUpperHalfZeroBatch(*first.fft_.plan2N, arrays);
+        for (SpectralSeparator* separator : {&first, &second}) {
+            ++separator->renderStage_;
+            ++separator->batchedStages_;
+        }
+    }
+    first.completeFrames();
+    second.completeFrames();
+}
+
 void SpectralSeparator::runDueStages() noexcept {
     while (renderDue()) {
         runNextStage();
@@ -95,8 +115,9 @@ void SpectralSeparator::runDueStages() noexcept {
 void SpectralSeparator::runNextStage() noexcept {
     switch (renderStage_) {
     case transformStage:
-        transformFrame();
-        renderHead(slots_[renderSlot_], paddedFrame_.data(), transformStage + 1);
+        prepareTransforms();
+        fftForwardUpperHalfZero(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(),
+                                fft_.scratch.data(), false);
         analysis_.transformKernel(fft_);
         break;
     default:
@@ -137,13 +158,12 @@ void SpectralSeparator::renderHead(FrameSlot& slot, const double* frame,
     binMath_->convolutionHead(frame, kernel, output, begin, end);
 }
 
-void SpectralSeparator::transformFrame() noexcept {
+void SpectralSeparator::prepareTransforms() noexcept {
     // Of the frame, the samples from `arrived` on are still the oldest in the ring.
     const std::uint32_t arrived = slots_[renderSlot_].position;
     const std::uint32_t saved = stagePosition(transformStage);
     std::copy_n(latestFrame() + (saved - arrived), frameSize_ - saved, paddedFrame_.data() + saved);
-    fftForwardUpperHalfZero(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(),
-                            fft_.scratch.data(), false);
+    renderHead(slots_[renderSlot_], paddedFrame_.data(), transformStage + 1);
 }
 
 void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {

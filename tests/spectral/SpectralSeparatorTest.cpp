@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -335,6 +336,74 @@ TEST(SpectralSeparator, TinyFrameLengthsRunSafely) {
         EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](double y) {
             return std::isfinite(y);
         })) << length;
+    }
+}
+
+// A stereo pair's frame work, its transforms batched, gives each separator the very bits it gives
+// alone, whether the two run in step (the batch taken at every frame) or apart (never taken).
+TEST(SpectralSeparator, PairedFrameWorkGivesEachSeparatorItsOwnOutput) {
+    struct Case {
+        std::uint32_t frameLength;
+        double rate;
+        std::size_t lead; // samples the second separator runs ahead, alone
+        std::size_t block;
+    };
+    const Case cases[] = {{2205, 44100.0, 0, 256}, {2400, 48000.0, 0, 64}, {400, 8000.0, 0, 1},
+                          {400, 8000.0, 0, 333},   {400, 8000.0, 17, 64},  {1, 20.0, 0, 5}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frameLength);
+        SpectralSeparator alone[2] = {SpectralSeparator(c.frameLength, c.rate),
+                                      SpectralSeparator(c.frameLength, c.rate)};
+        SpectralSeparator paired[2] = {SpectralSeparator(c.frameLength, c.rate),
+                                       SpectralSeparator(c.frameLength, c.rate)};
+        alone[0].separationSlope = paired[0].separationSlope = 0.3;
+        alone[1].separationSlope = paired[1].separationSlope = 1.0;
+        const std::size_t n = alone[0].latency();
+        std::vector<double> input[2] = {gaussianNoise(8 * n + 999, 0.2, 3),
+                                        gaussianNoise(8 * n + 999, 0.7, 4)};
+        for (std::size_t t = 0; t < input[0].size(); ++t) {
+            input[1][t] += std::sin(0.05 * static_cast<double>(t));
+        }
+        std::vector<double> expected[2] = {run(alone[0], input[0]), run(alone[1], input[1])};
+
+        std::vector<double> output[2] = {input[0], input[1]};
+        for (std::size_t t = 0; t < c.lead; ++t) {
+            output[1][t] = paired[1].processSample(input[1][t]);
+        }
+        std::size_t done[2] = {0, c.lead};
+        while (done[0] < output[0].size()) {
+            // As the stereo router cuts its blocks: both separators take the same count, up to
+            // the earlier one's next frame work.
+            const std::size_t left[2] = {output[0].size() - done[0], output[1].size() - done[1]};
+            auto count = static_cast<std::uint32_t>(std::min({c.block, left[0], left[1]}));
+            if (count == 0) {
+                break;
+            }
+            count = std::min({count, paired[0].samplesUntilWork(), paired[1].samplesUntilWork()});
+            for (int s = 0; s < 2; ++s) {
+                double* const at = output[s].data() + done[s];
+                paired[s].processSegment(at, at, count);
+                done[s] += count;
+            }
+            SpectralSeparator::completeFramesPair(paired[0], paired[1]);
+        }
+        for (int s = 0; s < 2; ++s) {
+            SCOPED_TRACE(s);
+            expected[s].resize(done[s]);
+            output[s].resize(done[s]);
+            EXPECT_EQ(std::memcmp(output[s].data(), expected[s].data(),
+                                  output[s].size() * sizeof(double)),
+                      0);
+            EXPECT_GT(std::fabs(expected[s][done[s] - 1]) + std::fabs(expected[s][3 * n]), 0.0);
+        }
+        // In step, every transform stage went through the batch; apart, none did.
+        const std::uint64_t frames = (done[0] - 1) / paired[0].hop();
+        if (c.lead == 0 && paired[0].stageSpacing() > 0) {
+            EXPECT_GE(paired[0].batchedStages(), frames - 1);
+            EXPECT_EQ(paired[0].batchedStages(), paired[1].batchedStages());
+        } else if (c.lead != 0) {
+            EXPECT_EQ(paired[0].batchedStages(), 0u);
+        }
     }
 }
 

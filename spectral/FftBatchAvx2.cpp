@@ -1,0 +1,323 @@
+// Four forward transforms in the lanes of 256-bit AVX2 vectors. This file is compiled with -mavx2
+// (and without fused multiply-add); it runs only where avx2FftPasses() has seen the CPU support
+// AVX2.
+//
+// Element j of a batch array is the vector of element j of the four transforms, so the passes
+// below are the classic FFTPACK passes with a vector in place of each double: the butterflies are
+// the single transform's own (FftForwardPasses.h), each lane doing exactly its operations, and
+// every lane's result is the single transform's bit for bit. The passes run one at a time, without
+// the single transform's fused steps; those do the same operations in the same order.
+
+#include "spectral/FftBatch.h"
+#include "spectral/FftConstants.h"
+#include "spectral/FftForwardPasses.h"
+
+#include <utility>
+
+namespace calderine::fftpass {
+namespace {
+
+using Quad = double __attribute__((vector_size(32)));
+
+Quad splat(double x) noexcept {
+    return Quad{x, x, x, x};
+}
+
+// The twiddle (cos, sin) at row wa, iteration i, for every lane.
+void twiddle(const double* wa, int i, Quad (&w)[2]) noexcept {
+    w[0] = splat(wa[i - 2]);
+    w[1] = splat(wa[i - 1]);
+}
+
+// Where a pass reads its input: a batch array, or (the first pass) the transforms' own inputs,
+// whose lanes it gathers as it goes, so the batch is never written out whole before the passes.
+struct BatchIn {
+    static constexpr bool upperHalfZero = false;
+    const Quad* p;
+    Quad operator()(int j) const noexcept { return p[j]; }
+};
+struct TransformsIn {
+    static constexpr bool upperHalfZero = true;
+    const double* const* inputs;
+    int half; // N / 2: from here on the inputs are zeros, and are not read
+    Quad operator()(int j) const noexcept {
+        return j < half ? Quad{inputs[0][j], inputs[1][j], inputs[2][j], inputs[3][j]} : Quad{};
+    }
+};
+
+// Where a pass writes: a batch array, or (the last pass) the transforms' own outputs, a lane each.
+struct BatchOut {
+    Quad* p;
+    void put(int j, Quad v) const noexcept { p[j] = v; }
+    // A complex value: re at j, im at j + 1.
+    void pair(int j, Quad re, Quad im) const noexcept {
+        p[j] = re;
+        p[j + 1] = im;
+    }
+};
+struct TransformsOut {
+    double* const* outputs;
+    void put(int j, Quad v) const noexcept {
+        for (int q = 0; q < 4; ++q) {
+            outputs[q][j] = v[q];
+        }
+    }
+    void pair(int j, Quad re, Quad im) const noexcept {
+        using Pair = double __attribute__((vector_size(16)));
+        typedef double UnalignedPair __attribute__((vector_size(16), aligned(8)));
+        const Quad low = __builtin_shufflevector(re, im, 0, 4, 1, 5);  // lanes 0, 1
+        const Quad high = __builtin_shufflevector(re, im, 2, 6, 3, 7); // lanes 2, 3
+        *reinterpret_cast<UnalignedPair*>(outputs[0] + j) = Pair{low[0], low[1]};
+        *reinterpret_cast<UnalignedPair*>(outputs[1] + j) = Pair{low[2], low[3]};
+        *reinterpret_cast<UnalignedPair*>(outputs[2] + j) = Pair{high[0], high[1]};
+        *reinterpret_cast<UnalignedPair*>(outputs[3] + j) = Pair{high[2], high[3]};
+    }
+};
+
+// The passes: cc laid out ido x l1 x p, ch ido x p x l1, as in FftForwardPasses.h. A pass reading
+// TransformsIn is the first (ido = 1), on inputs whose upper half is zero, and skips the inputs
+// that lie there as the single transform's first pass does.
+struct Layout {
+    int ido;
+    int l1;
+    int p;
+    int c(int i, int k, int m) const noexcept { return i + ido * (k + l1 * m); }
+    int h(int i, int m, int k) const noexcept { return i + ido * (m + p * k); }
+};
+
+template <class In, class Out>
+void radf2(const int ido, const int l1, const In& cc, const Out& ch,
+           const double* __restrict wa1) noexcept {
+    const Layout x{ido, l1, 2};
+    for (int k = 0; k < l1; ++k) {
+        ch.put(x.h(0, 0, k), cc(x.c(0, k, 0)) + cc(x.c(0, k, 1)));
+        ch.put(x.h(ido - 1, 1, k), cc(x.c(0, k, 0)) - cc(x.c(0, k, 1)));
+    }
+    if (ido < 2) {
+        return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            Quad w[2];
+            twiddle(wa1, i, w);
+            const Quad c0[2] = {cc(x.c(i - 1, k, 0)), cc(x.c(i, k, 0))};
+            const Quad c1[2] = {cc(x.c(i - 1, k, 1)), cc(x.c(i, k, 1))};
+            Quad out[2][2];
+            radf2Complex(w, c0, c1, out);
+            ch.pair(x.h(i - 1, 0, k), out[0][0], out[0][1]);
+            ch.pair(x.h(ic - 1, 1, k), out[1][0], out[1][1]);
+        }
+    }
+    if (ido % 2 == 1) {
+        return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        ch.put(x.h(0, 1, k), -cc(x.c(ido - 1, k, 1)));
+        ch.put(x.h(ido - 1, 0, k), cc(x.c(ido - 1, k, 0)));
+    }
+}
+
+template <class In, class Out>
+void radf3(const int ido, const int l1, const In& cc, const Out& ch, const double* __restrict wa1,
+           const double* __restrict wa2) noexcept {
+    using namespace fftconst;
+    const Layout x{ido, l1, 3};
+    for (int k = 0; k < l1; ++k) {
+        Quad out[3];
+        if constexpr (In::upperHalfZero) {
+            // As radf3FirstRows: input 2 lies in the zero half.
+            const Quad in0 = cc(k);
+            const Quad in1 = cc(k + l1);
+            out[0] = in0 + in1;
+            out[1] = in0 + taur * in1;
+            out[2] = -taui * in1;
+        } else {
+            const Quad in[3] = {cc(x.c(0, k, 0)), cc(x.c(0, k, 1)), cc(x.c(0, k, 2))};
+            radf3First(in, out);
+        }
+        ch.put(x.h(0, 0, k), out[0]);
+        ch.put(x.h(ido - 1, 1, k), out[1]);
+        ch.put(x.h(0, 2, k), out[2]);
+    }
+    for (int k = 0; k < l1; ++k) {
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            Quad w[2][2];
+            twiddle(wa1, i, w[0]);
+            twiddle(wa2, i, w[1]);
+            Quad in[3][2];
+            for (int m = 0; m < 3; ++m) {
+                in[m][0] = cc(x.c(i - 1, k, m));
+                in[m][1] = cc(x.c(i, k, m));
+            }
+            Quad out[3][2];
+            radf3Complex(w, in, out);
+            const int at[3] = {x.h(i - 1, 0, k), x.h(i - 1, 2, k), x.h(ic - 1, 1, k)};
+            for (int j = 0; j < 3; ++j) {
+                ch.pair(at[j], out[j][0], out[j][1]);
+            }
+        }
+    }
+}
+
+template <class In, class Out>
+void radf4(const int ido, const int l1, const In& cc, const Out& ch, const double* __restrict wa1,
+           const double* __restrict wa2, const double* __restrict wa3) noexcept {
+    using namespace fftconst;
+    const Layout x{ido, l1, 4};
+    if constexpr (In::upperHalfZero) {
+        // As radf4's: inputs 2 and 3 lie in the zero half.
+        for (int k = 0; k < l1; ++k) {
+            const Quad c0 = cc(k);
+            const Quad c1 = cc(k + l1);
+            ch.put(4 * k, c1 + c0);
+            ch.put(4 * k + 3, c0 - c1);
+            ch.put(4 * k + 1, c0);
+            ch.put(4 * k + 2, -c1);
+        }
+        return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const Quad tr1 = cc(x.c(0, k, 1)) + cc(x.c(0, k, 3));
+        const Quad tr2 = cc(x.c(0, k, 0)) + cc(x.c(0, k, 2));
+        ch.put(x.h(0, 0, k), tr1 + tr2);
+        ch.put(x.h(ido - 1, 3, k), tr2 - tr1);
+        ch.put(x.h(ido - 1, 1, k), cc(x.c(0, k, 0)) - cc(x.c(0, k, 2)));
+        ch.put(x.h(0, 2, k), cc(x.c(0, k, 3)) - cc(x.c(0, k, 1)));
+    }
+    if (ido < 2) {
+        return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            Quad w[3][2];
+            twiddle(wa1, i, w[0]);
+            twiddle(wa2, i, w[1]);
+            twiddle(wa3, i, w[2]);
+            Quad in[4][2];
+            for (int m = 0; m < 4; ++m) {
+                in[m][0] = cc(x.c(i - 1, k, m));
+                in[m][1] = cc(x.c(i, k, m));
+            }
+            Quad out[4][2];
+            radf4Complex(w, in, out);
+            const int at[4] = {x.h(i - 1, 0, k), x.h(ic - 1, 3, k), x.h(i - 1, 2, k),
+                               x.h(ic - 1, 1, k)};
+            for (int j = 0; j < 4; ++j) {
+                ch.pair(at[j], out[j][0], out[j][1]);
+            }
+        }
+    }
+    if (ido % 2 == 1) {
+        return;
+    }
+    for (int k = 0; k < l1; ++k) {
+        const Quad ti1 = minusHalfSqrt2 * (cc(x.c(ido - 1, k, 1)) + cc(x.c(ido - 1, k, 3)));
+        const Quad tr1 = minusHalfSqrt2 * (cc(x.c(ido - 1, k, 3)) - cc(x.c(ido - 1, k, 1)));
+        ch.put(x.h(ido - 1, 0, k), tr1 + cc(x.c(ido - 1, k, 0)));
+        ch.put(x.h(ido - 1, 2, k), cc(x.c(ido - 1, k, 0)) - tr1);
+        ch.put(x.h(0, 1, k), ti1 - cc(x.c(ido - 1, k, 2)));
+        ch.put(x.h(0, 3, k), ti1 + cc(x.c(ido - 1, k, 2)));
+    }
+}
+
+template <class In, class Out>
+void radf5(const int ido, const int l1, const In& cc, const Out& ch, const double* __restrict wa1,
+           const double* __restrict wa2, const double* __restrict wa3,
+           const double* __restrict wa4) noexcept {
+    using namespace fftconst;
+    const Layout x{ido, l1, 5};
+    for (int k = 0; k < l1; ++k) {
+        Quad out[5];
+        if constexpr (In::upperHalfZero) {
+            // Inputs 3 and 4 lie in the zero half.
+            radf5FirstUpperHalfZero(cc(k), cc(k + l1), cc(k + 2 * l1), out);
+        } else {
+            const Quad in[5] = {cc(x.c(0, k, 0)), cc(x.c(0, k, 1)), cc(x.c(0, k, 2)),
+                                cc(x.c(0, k, 3)), cc(x.c(0, k, 4))};
+            radf5First(in, out);
+        }
+        ch.put(x.h(0, 0, k), out[0]);
+        ch.put(x.h(ido - 1, 1, k), out[1]);
+        ch.put(x.h(0, 2, k), out[2]);
+        ch.put(x.h(ido - 1, 3, k), out[3]);
+        ch.put(x.h(0, 4, k), out[4]);
+    }
+    const double* const wa[4] = {wa1, wa2, wa3, wa4};
+    for (int k = 0; k < l1; ++k) {
+        for (int i = 2; i < ido; i += 2) {
+            const int ic = ido - i;
+            Quad w[4][2];
+            for (int m = 0; m < 4; ++m) {
+                twiddle(wa[m], i, w[m]);
+            }
+            Quad in[5][2];
+            for (int m = 0; m < 5; ++m) {
+                in[m][0] = cc(x.c(i - 1, k, m));
+                in[m][1] = cc(x.c(i, k, m));
+            }
+            Quad out[5][2];
+            radf5Complex(w, in, out);
+            const int at[5] = {x.h(i - 1, 0, k), x.h(i - 1, 2, k), x.h(ic - 1, 1, k),
+                               x.h(i - 1, 4, k), x.h(ic - 1, 3, k)};
+            for (int j = 0; j < 5; ++j) {
+                ch.pair(at[j], out[j][0], out[j][1]);
+            }
+        }
+    }
+}
+
+template <class In, class Out>
+void forwardPass(int p, int ido, int l1, const double* wa, const In& cc, const Out& ch) noexcept {
+    switch (p) {
+    case 4:
+        radf4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        break;
+    case 2:
+        radf2(ido, l1, cc, ch, wa);
+        break;
+    case 3:
+        radf3(ido, l1, cc, ch, wa, wa + ido);
+        break;
+    default:
+        radf5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        break;
+    }
+}
+
+// One pass of the transform: the first reads the transforms' inputs, the last writes their
+// outputs, the others run from batch array to batch array.
+template <class In>
+void passTo(bool last, int p, int ido, int l1, const double* wa, const In& cc, Quad* batch,
+            const FftBatchArrays& arrays) noexcept {
+    if (last) {
+        forwardPass(p, ido, l1, wa, cc, TransformsOut{arrays.outputs});
+    } else {
+        forwardPass(p, ido, l1, wa, cc, BatchOut{batch});
+    }
+}
+
+} // namespace
+
+void fftForwardUpperHalfZeroBatchAvx2(const FftPlan& plan, const FftBatchArrays& arrays) noexcept {
+    const int n = plan.size;
+    const int nf = plan.factors[1];
+    Quad* source = reinterpret_cast<Quad*>(arrays.work[0]);
+    Quad* destination = reinterpret_cast<Quad*>(arrays.work[1]);
+
+    // The single transform's passes, without its fused steps.
+    forEachForwardPass(plan, [&](const int j, const int p, const int ido, const int l1,
+                                 const int iw) {
+        const double* const wa = plan.twiddles + iw;
+        if (j == nf) {
+            passTo(j == 1, p, ido, l1, wa, TransformsIn{arrays.inputs, n / 2}, destination, arrays);
+        } else {
+            passTo(j == 1, p, ido, l1, wa, BatchIn{source}, destination, arrays);
+        }
+        std::swap(source, destination);
+    });
+}
+
+} // namespace calderine::fftpass
