@@ -6,6 +6,12 @@ void fftForwardUpperHalfZeroBatch(const FftPlan& plan, const FftBatchArrays& arr
     fftpass::fftForwardUpperHalfZeroBatchWith(fftpass::activeFftPasses(), plan, arrays);
 }
 
+void fftForwardUpperHalfZeroBatchProducts(const FftPlan& plan, const FftBatchArrays& arrays,
+                                          double scale) noexcept {
+    fftpass::fftForwardUpperHalfZeroBatchProductsWith(
+        fftpass::activeFftPasses(), binmath::activeBinMath(), plan, arrays, scale);
+}
+
 void fftpass::fftForwardUpperHalfZeroBatchWith(const FftPassTable& passes, const FftPlan& plan,
                                                const FftBatchArrays& arrays) noexcept {
 #if defined(CALDERINE_FFT_AVX2)
@@ -17,6 +23,34 @@ void fftpass::fftForwardUpperHalfZeroBatchWith(const FftPassTable& passes, const
     for (int q = 0; q < fftBatchWidth; ++q) {
         fftForwardUpperHalfZeroWith(passes, plan, arrays.inputs[q], arrays.outputs[q],
                                     arrays.work[0], false);
+    }
+}
+
+void fftpass::fftForwardUpperHalfZeroBatchProductsWith(const FftPassTable& passes,
+                                                       const binmath::BinMathTable& binMath,
+                                                       const FftPlan& plan,
+                                                       const FftBatchArrays& arrays,
+                                                       double scale) noexcept {
+#if defined(CALDERINE_FFT_AVX2)
+    if (&passes == avx2FftPasses()) {
+        fftForwardUpperHalfZeroBatchProductsAvx2(plan, arrays, scale);
+        return;
+    }
+#endif
+    // The four spectra side by side in the first work array, the second as the scratch.
+    const int n = plan.size;
+    double* const spectra = arrays.work[0];
+    for (int q = 0; q < fftBatchWidth; ++q) {
+        fftForwardUpperHalfZeroWith(passes, plan, arrays.inputs[q], spectra + q * n, arrays.work[1],
+                                    false);
+    }
+    for (int pair = 0; pair < 2; ++pair) {
+        const double* const a = spectra + 2 * pair * n;
+        const double* const b = a + n;
+        double* const out = arrays.outputs[pair];
+        out[0] = a[0] * b[0] * scale;
+        out[n - 1] = a[n - 1] * b[n - 1] * scale;
+        binMath.scaledProducts(a + 1, b + 1, out + 1, static_cast<std::size_t>(n / 2 - 1), scale);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "spectral/BinMath.h"
 #include "spectral/Fft.h"
 #include "spectral/FftPassTable.h"
 
@@ -26,6 +27,13 @@ struct FftBatchArrays {
 
 void fftForwardUpperHalfZeroBatch(const FftPlan& plan, const FftBatchArrays& arrays) noexcept;
 
+// The same four transforms, multiplied in pairs for two fast convolutions: outputs[0] receives
+// (spectrum 0 x spectrum 1) scale and outputs[1] (spectrum 2 x spectrum 3) scale, bin by bin in the
+// packed layout, rounded as binmath's scaledProducts rounds (DC and Nyquist as (a b) scale);
+// outputs[2] and [3] are not used. The spectra themselves are not kept.
+void fftForwardUpperHalfZeroBatchProducts(const FftPlan& plan, const FftBatchArrays& arrays,
+                                          double scale) noexcept;
+
 namespace fftpass {
 
 // fftForwardUpperHalfZeroBatch with a given build of the passes: the lanes where passes is the
@@ -33,9 +41,17 @@ namespace fftpass {
 void fftForwardUpperHalfZeroBatchWith(const FftPassTable& passes, const FftPlan& plan,
                                       const FftBatchArrays& arrays) noexcept;
 
-// The AVX2 build's batch, present only where the library was built with it; the CPU must have
+// fftForwardUpperHalfZeroBatchProducts with a given build of the passes and the per-bin loops.
+void fftForwardUpperHalfZeroBatchProductsWith(const FftPassTable& passes,
+                                              const binmath::BinMathTable& binMath,
+                                              const FftPlan& plan, const FftBatchArrays& arrays,
+                                              double scale) noexcept;
+
+// The AVX2 build's batches, present only where the library was built with it; the CPU must have
 // AVX2.
 void fftForwardUpperHalfZeroBatchAvx2(const FftPlan& plan, const FftBatchArrays& arrays) noexcept;
+void fftForwardUpperHalfZeroBatchProductsAvx2(const FftPlan& plan, const FftBatchArrays& arrays,
+                                              double scale) noexcept;
 
 } // namespace fftpass
 

@@ -287,37 +287,73 @@ void forwardPass(int p, int ido, int l1, const double* wa, const In& cc, const O
     }
 }
 
-// One pass of the transform: the first reads the transforms' inputs, the last writes their
-// outputs, the others run from batch array to batch array.
-template <class In>
-void passTo(bool last, int p, int ido, int l1, const double* wa, const In& cc, Quad* batch,
-            const FftBatchArrays& arrays) noexcept {
-    if (last) {
-        forwardPass(p, ido, l1, wa, cc, TransformsOut{arrays.outputs});
-    } else {
-        forwardPass(p, ido, l1, wa, cc, BatchOut{batch});
-    }
-}
-
-} // namespace
-
-void fftForwardUpperHalfZeroBatchAvx2(const FftPlan& plan, const FftBatchArrays& arrays) noexcept {
+// Runs the batch's passes; the last writes through final(out), out being the batch array it
+// would write. Returns that array.
+template <class Final>
+const Quad* runPasses(const FftPlan& plan, const FftBatchArrays& arrays,
+                      const Final& final) noexcept {
     const int n = plan.size;
     const int nf = plan.factors[1];
     Quad* source = reinterpret_cast<Quad*>(arrays.work[0]);
     Quad* destination = reinterpret_cast<Quad*>(arrays.work[1]);
 
     // The single transform's passes, without its fused steps.
-    forEachForwardPass(plan, [&](const int j, const int p, const int ido, const int l1,
-                                 const int iw) {
-        const double* const wa = plan.twiddles + iw;
-        if (j == nf) {
-            passTo(j == 1, p, ido, l1, wa, TransformsIn{arrays.inputs, n / 2}, destination, arrays);
-        } else {
-            passTo(j == 1, p, ido, l1, wa, BatchIn{source}, destination, arrays);
-        }
-        std::swap(source, destination);
-    });
+    forEachForwardPass(plan,
+                       [&](const int j, const int p, const int ido, const int l1, const int iw) {
+                           const double* const wa = plan.twiddles + iw;
+                           const auto pass = [&](const auto& in) {
+                               if (j == 1) {
+                                   forwardPass(p, ido, l1, wa, in, final(destination));
+                               } else {
+                                   forwardPass(p, ido, l1, wa, in, BatchOut{destination});
+                               }
+                           };
+                           if (j == nf) {
+                               pass(TransformsIn{arrays.inputs, n / 2});
+                           } else {
+                               pass(BatchIn{source});
+                           }
+                           std::swap(source, destination);
+                       });
+    return source;
+}
+
+} // namespace
+
+void fftForwardUpperHalfZeroBatchAvx2(const FftPlan& plan, const FftBatchArrays& arrays) noexcept {
+    runPasses(plan, arrays, [&](Quad*) { return TransformsOut{arrays.outputs}; });
+}
+
+void fftForwardUpperHalfZeroBatchProductsAvx2(const FftPlan& plan, const FftBatchArrays& arrays,
+                                              double scale) noexcept {
+    const Quad* const spectra =
+        runPasses(plan, arrays, [](Quad* batch) { return BatchOut{batch}; });
+    const int n = plan.size;
+    // Lanes 0 and 2 hold the first factor of each product, 1 and 3 the second: a swap of
+    // neighbouring lanes brings each factor's partner beside it, and lanes 0 and 2 of the result
+    // are the products, each part rounded as scaledProducts rounds it.
+    const auto partner = [](Quad v) { return __builtin_shufflevector(v, v, 1, 0, 3, 2); };
+    const Quad scaleV = splat(scale);
+    double* const out0 = arrays.outputs[0];
+    double* const out1 = arrays.outputs[1];
+    for (const int j : {0, n - 1}) {
+        const Quad v = spectra[j];
+        const Quad product = v * partner(v) * scaleV;
+        out0[j] = product[0];
+        out1[j] = product[2];
+    }
+    for (int j = 1; j < n - 1; j += 2) {
+        const Quad re = spectra[j];
+        const Quad im = spectra[j + 1];
+        const Quad reB = partner(re);
+        const Quad imB = partner(im);
+        const Quad productRe = (re * reB - im * imB) * scaleV;
+        const Quad productIm = (re * imB + im * reB) * scaleV;
+        out0[j] = productRe[0];
+        out0[j + 1] = productIm[0];
+        out1[j] = productRe[2];
+        out1[j + 1] = productIm[2];
+    }
 }
 
 } // namespace calderine::fftpass

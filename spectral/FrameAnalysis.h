@@ -55,9 +55,8 @@ public:
                          FftWorkspace& workspace) noexcept;
     void transformKernel(FftWorkspace& workspace) noexcept;
     // For a caller that runs transformKernel's transform itself, in a batch with others: its input
-    // (2N doubles, the taps then zeros) and where its spectrum goes.
+    // (2N doubles, the taps then zeros).
     const double* kernelTransformInput() const noexcept { return kernel_.data(); }
-    double* kernelSpectrumTarget() noexcept { return kernelSpectrum_.data(); }
 
     std::span<const double> kernelSpectrum() const noexcept {
         return {kernelSpectrum_.data(), kernelSpectrum_.size()};

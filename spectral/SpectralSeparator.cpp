@@ -93,10 +93,9 @@ void SpectralSeparator::completeFramesPair(SpectralSeparator& first,
         const FftBatchArrays arrays{
             {first.paddedFrame_.data(), first.analysis_.kernelTransformInput(),
              second.paddedFrame_.data(), second.analysis_.kernelTransformInput()},
-            {first.fft_.output.data(), first.analysis_.kernelSpectrumTarget(),
-             second.fft_.output.data(), second.analysis_.kernelSpectrumTarget()},
+            {first.fft_.input.data(), second.fft_.input.data(), nullptr, nullptr},
             {first.batchWork_.data(), second.batchWork_.data()}};
-        fftForwardUpperHalfZeroBatch(*first.fft_.plan2N, arrays);
+        fftForwardUpperHalfZeroBatchProducts(*first.fft_.plan2N, arrays, first.renderScale());
         for (SpectralSeparator* separator : {&first, &second}) {
             ++separator->renderStage_;
             ++separator->batchedStages_;
@@ -119,6 +118,7 @@ void SpectralSeparator::runNextStage() noexcept {
         fftForwardUpperHalfZero(*fft_.plan2N, paddedFrame_.data(), fft_.output.data(),
                                 fft_.scratch.data(), false);
         analysis_.transformKernel(fft_);
+        multiplySpectra();
         break;
     default:
         finishRender(slots_[renderSlot_]);
@@ -166,21 +166,23 @@ void SpectralSeparator::prepareTransforms() noexcept {
     renderHead(slots_[renderSlot_], paddedFrame_.data(), transformStage + 1);
 }
 
+void SpectralSeparator::multiplySpectra() noexcept {
+    const std::size_t last = 2 * std::size_t{frameSize_} - 1;
+    const double* const spectrum = fft_.output.data();
+    const double* const kernel = analysis_.kernelSpectrum().data();
+    double* const product = fft_.input.data();
+    // Packed layout: real DC first, real Nyquist last, complex bin k at (2k - 1, 2k).
+    const double scale = renderScale();
+    product[0] = spectrum[0] * kernel[0] * scale;
+    product[last] = spectrum[last] * kernel[last] * scale;
+    binMath_->scaledProducts(spectrum + 1, kernel + 1, product + 1, frameSize_ - 1, scale);
+}
+
 void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {
     const std::size_t size = frameSize_;
-    const std::size_t last = 2 * size - 1;
-    double* const input = fft_.input.data();
-    double* const spectrum = fft_.output.data();
-    const double* const kernel = analysis_.kernelSpectrum().data();
-
-    // Packed layout: real DC first, real Nyquist last, complex bin k at (2k - 1, 2k). The 1/(2N)
-    // undoes the gain of the unscaled forward/backward pair.
-    const double scale = 1.0 / static_cast<double>(2 * size);
-    input[0] = spectrum[0] * kernel[0] * scale;
-    input[last] = spectrum[last] * kernel[last] * scale;
-    binMath_->scaledProducts(spectrum + 1, kernel + 1, input + 1, size - 1, scale);
     double* const rendered = spareRender_.data();
-    fftTransform(*fft_.plan2N, input, rendered, fft_.scratch.data(), FftDirection::Backward, false);
+    fftTransform(*fft_.plan2N, fft_.input.data(), rendered, fft_.scratch.data(),
+                 FftDirection::Backward, false);
 
     // The new first half meets the previous frame's second half here, once, rather than in every
     // per-sample read; the head already has. The new second half becomes the slot's tail where

@@ -118,8 +118,9 @@ public:
     void completeFrames() noexcept;
     // What first.completeFrames() then second.completeFrames() do, to the bit, for two separators
     // run side by side (a stereo pair): where both have their transform stage due, the two frames'
-    // and the two kernels' transforms run as one batch (fftForwardUpperHalfZeroBatch; 0.89 of the
-    // time of the four alone at 48 kHz). Audio thread, as completeFrames.
+    // and the two kernels' transforms run as one batch, which also forms both products
+    // (fftForwardUpperHalfZeroBatchProducts). In such a stage the kernel's spectrum is not kept
+    // (analysis().kernelSpectrum()). Audio thread, as completeFrames.
     static void completeFramesPair(SpectralSeparator& first, SpectralSeparator& second) noexcept;
 
     // Clears all signal memory and restarts the slots at their staggered positions. Sizes,
@@ -183,8 +184,13 @@ private:
     // The transform stage's work before its transforms: completes the copy of the frame begun on
     // its completion and sums the head's second part.
     void prepareTransforms() noexcept;
-    // Multiplies the two spectra, transforms back and overlap-adds the 2N samples, past the
-    // head, into the slot's halves.
+    // The frame's spectrum times the kernel's, scaled by renderScale(), into the workspace's
+    // input, where it waits for the last stage.
+    void multiplySpectra() noexcept;
+    // 1/(2N): undoes the gain of the unscaled forward and backward 2N-point transforms.
+    double renderScale() const noexcept { return 1.0 / static_cast<double>(2 * frameSize_); }
+    // Transforms the product back and overlap-adds the 2N samples, past the head, into the
+    // slot's halves.
     void finishRender(FrameSlot& slot) noexcept;
 
     std::uint32_t frameSize_;
@@ -214,8 +220,8 @@ private:
     // The frame whose render is under way, and its next stage; renderStages when none is. The
     // last stage is due at headLength() <= hop / 2, so a render always ends before the next
     // frame completes and overwrites paddedFrame_ and the analysis' kernel. For the same reason
-    // the frame's spectrum can wait in fft_.output between the last two stages: only frame work
-    // uses the workspace.
+    // the product of the spectra can wait in fft_.input between the last two stages: only frame
+    // work uses the workspace.
     std::size_t renderSlot_ = 0;
     std::uint32_t renderStage_ = renderStages;
     std::uint64_t batchedStages_ = 0;

@@ -6,6 +6,7 @@
 #include "spectral/AlignedBuffer.h"
 #include "spectral/Fft.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -110,6 +111,59 @@ TEST(FftBatch, MatchesTheDirectTransform) {
             const double gotIm = k == 0 || k == size / 2 ? 0.0 : batch.outputs[q][2 * k];
             EXPECT_NEAR(gotRe, static_cast<double>(re), 1e-11) << q << " " << k;
             EXPECT_NEAR(gotIm, static_cast<double>(im), 1e-11) << q << " " << k;
+        }
+    }
+}
+
+// The products of the batch's spectra in pairs, for two fast convolutions: the bits of each
+// spectrum taken alone and multiplied bin by bin, each part rounded as (a.re b.re - a.im b.im) s
+// and (a.re b.im + a.im b.re) s, in the active build and in the baseline build.
+TEST(FftBatch, ProductsArePairsOfTheSingleSpectraMultiplied) {
+    constexpr double scale = 1.0 / 4800.0;
+    for (const int size : {4, 30, 96, 480, 4500, 4800}) {
+        SCOPED_TRACE(size);
+        Batch batch(size);
+        std::mt19937_64 random(static_cast<unsigned>(size) + 7u);
+        std::uniform_real_distribution<double> value(-1.0, 1.0);
+        for (int q = 0; q < fftBatchWidth; ++q) {
+            for (int j = 0; j < size / 2; ++j) {
+                batch.inputs[q][j] = (q + 1) * value(random);
+            }
+        }
+        std::array<std::vector<double>, fftBatchWidth> spectra;
+        for (int q = 0; q < fftBatchWidth; ++q) {
+            spectra[q].resize(size);
+            std::vector<double> work(size);
+            fftForwardUpperHalfZero(*batch.plan, batch.inputs[q].data(), spectra[q].data(),
+                                    work.data(), false);
+        }
+        std::array<std::vector<double>, 2> expected;
+        for (int pair = 0; pair < 2; ++pair) {
+            const std::vector<double>& a = spectra[2 * pair];
+            const std::vector<double>& b = spectra[2 * pair + 1];
+            std::vector<double>& out = expected[pair];
+            out.resize(size);
+            out[0] = a[0] * b[0] * scale;
+            out[size - 1] = a[size - 1] * b[size - 1] * scale;
+            for (int j = 1; j < size - 1; j += 2) {
+                out[j] = (a[j] * b[j] - a[j + 1] * b[j + 1]) * scale;
+                out[j + 1] = (a[j] * b[j + 1] + a[j + 1] * b[j]) * scale;
+            }
+        }
+        for (const bool baseline : {false, true}) {
+            SCOPED_TRACE(baseline ? "baseline build" : "active build");
+            for (int pair = 0; pair < 2; ++pair) {
+                std::fill(batch.outputs[pair].begin(), batch.outputs[pair].end(), 0.0);
+            }
+            if (baseline) {
+                fftpass::fftForwardUpperHalfZeroBatchProductsWith(
+                    fftpass::baselineFftPasses(), binmath::baselineBinMath(), *batch.plan,
+                    batch.arrays(), scale);
+            } else {
+                fftForwardUpperHalfZeroBatchProducts(*batch.plan, batch.arrays(), scale);
+            }
+            EXPECT_TRUE(sameBits(batch.outputs[0], expected[0]));
+            EXPECT_TRUE(sameBits(batch.outputs[1], expected[1]));
         }
     }
 }
