@@ -101,6 +101,17 @@ const BinMathTable* avx2BinMath() noexcept;
 // The build matching the FFT's choice of passes: AVX2 where the FFT runs its AVX2 passes.
 const BinMathTable& activeBinMath() noexcept;
 
+// out = (a b) scale for two spectra of size points in the transform's packed layout (Fft.h): DC
+// and Nyquist real, rounded as (a b) scale, the bins between as scaledProducts rounds them. The
+// product of a fast convolution.
+inline void packedScaledProducts(const BinMathTable& math, const double* a, const double* b,
+                                 double* out, std::size_t size, double scale) noexcept {
+    const std::size_t last = size - 1;
+    out[0] = a[0] * b[0] * scale;
+    out[last] = a[last] * b[last] * scale;
+    math.scaledProducts(a + 1, b + 1, out + 1, size / 2 - 1, scale);
+}
+
 // The transform passes and per-bin loops one frame analysis runs: both of the same build.
 struct AnalysisBuild {
     const fftpass::FftPassTable* fft;

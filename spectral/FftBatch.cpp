@@ -46,11 +46,8 @@ void fftpass::fftForwardUpperHalfZeroBatchProductsWith(const FftPassTable& passe
     }
     for (int pair = 0; pair < 2; ++pair) {
         const double* const a = spectra + 2 * pair * n;
-        const double* const b = a + n;
-        double* const out = arrays.outputs[pair];
-        out[0] = a[0] * b[0] * scale;
-        out[n - 1] = a[n - 1] * b[n - 1] * scale;
-        binMath.scaledProducts(a + 1, b + 1, out + 1, static_cast<std::size_t>(n / 2 - 1), scale);
+        binmath::packedScaledProducts(binMath, a, a + n, arrays.outputs[pair],
+                                      static_cast<std::size_t>(n), scale);
     }
 }
 

@@ -121,17 +121,12 @@ void radf2(const int ido, const int l1, const In& cc, const Out& ch,
 template <class In, class Out>
 void radf3(const int ido, const int l1, const In& cc, const Out& ch, const double* __restrict wa1,
            const double* __restrict wa2) noexcept {
-    using namespace fftconst;
     const Layout x{ido, l1, 3};
     for (int k = 0; k < l1; ++k) {
         Quad out[3];
         if constexpr (In::upperHalfZero) {
-            // As radf3FirstRows: input 2 lies in the zero half.
-            const Quad in0 = cc(k);
-            const Quad in1 = cc(k + l1);
-            out[0] = in0 + in1;
-            out[1] = in0 + taur * in1;
-            out[2] = -taui * in1;
+            // Input 2 lies in the zero half.
+            radf3FirstUpperHalfZero(cc(k), cc(k + l1), out);
         } else {
             const Quad in[3] = {cc(x.c(0, k, 0)), cc(x.c(0, k, 1)), cc(x.c(0, k, 2))};
             radf3First(in, out);
@@ -167,14 +162,13 @@ void radf4(const int ido, const int l1, const In& cc, const Out& ch, const doubl
     using namespace fftconst;
     const Layout x{ido, l1, 4};
     if constexpr (In::upperHalfZero) {
-        // As radf4's: inputs 2 and 3 lie in the zero half.
+        // Inputs 2 and 3 lie in the zero half.
         for (int k = 0; k < l1; ++k) {
-            const Quad c0 = cc(k);
-            const Quad c1 = cc(k + l1);
-            ch.put(4 * k, c1 + c0);
-            ch.put(4 * k + 3, c0 - c1);
-            ch.put(4 * k + 1, c0);
-            ch.put(4 * k + 2, -c1);
+            Quad out[4];
+            radf4FirstUpperHalfZero(cc(k), cc(k + l1), out);
+            for (int j = 0; j < 4; ++j) {
+                ch.put(4 * k + j, out[j]);
+            }
         }
         return;
     }
@@ -227,7 +221,6 @@ template <class In, class Out>
 void radf5(const int ido, const int l1, const In& cc, const Out& ch, const double* __restrict wa1,
            const double* __restrict wa2, const double* __restrict wa3,
            const double* __restrict wa4) noexcept {
-    using namespace fftconst;
     const Layout x{ido, l1, 5};
     for (int k = 0; k < l1; ++k) {
         Quad out[5];

@@ -73,6 +73,16 @@ inline void radf3First(const V (&in)[3], V (&out)[3]) noexcept {
     out[2] = taui * (in[2] - in[1]);
 }
 
+// radf3First where input 2 is zero, neither loaded nor summed (x + 0 is x, and -x stands for
+// 0 - x).
+template <class V>
+inline void radf3FirstUpperHalfZero(const V in0, const V in1, V (&out)[3]) noexcept {
+    using namespace fftconst;
+    out[0] = in0 + in1;
+    out[1] = in0 + taur * in1;
+    out[2] = -taui * in1;
+}
+
 // The first element of first-pass row kf (its inputs rows1 = N / 3 doubles apart) through
 // radf3First, in lanes of rows kf, kf + 1, ... With UpperHalfZero the input's samples from N / 2
 // on are zeros, input 2 (from 2 N / 3 on) among them: it is neither loaded nor summed. The result
@@ -86,11 +96,7 @@ inline void radf3FirstRows(const Rows& rows, const double* __restrict cc, const 
     using namespace fftconst;
     const double* const first = cc + kf;
     if constexpr (UpperHalfZero) {
-        const V in0 = rows.load(first);
-        const V in1 = rows.load(first + rows1);
-        out[0] = in0 + in1;
-        out[1] = in0 + taur * in1;
-        out[2] = -taui * in1;
+        radf3FirstUpperHalfZero(rows.load(first), rows.load(first + rows1), out);
     } else {
         const V in[3] = {rows.load(first), rows.load(first + rows1), rows.load(first + 2 * rows1)};
         radf3First(in, out);
@@ -259,6 +265,17 @@ inline void radf4Complex(const V (&w)[3][2], const V (&in)[4][2], V (&out)[4][2]
     out[3][1] = tr4 - ti3;
 }
 
+// The first element of a first-pass row (ido = 1) of an input whose upper half is zero: inputs 2
+// and 3 (from N / 2 on) are zeros, so tr1 = c1 + 0, tr2 = c0 + 0, c0 - 0 and 0 - c1 come without
+// them, equal but for the sign of an exact zero. out = ch(0, m, k) for m = 0 .. 3.
+template <class V>
+inline void radf4FirstUpperHalfZero(const V c0, const V c1, V (&out)[4]) noexcept {
+    out[0] = c1 + c0;
+    out[1] = c0;
+    out[2] = -c1;
+    out[3] = c0 - c1;
+}
+
 template <class Lanes, bool UpperHalfZero = false>
 [[gnu::flatten]] void radf4(const int ido, const int l1, const double* __restrict cc,
                             double* __restrict ch, const double* __restrict wa1,
@@ -269,16 +286,12 @@ template <class Lanes, bool UpperHalfZero = false>
 
     if constexpr (UpperHalfZero) {
         if (ido == 1) {
-            // The first pass of an input whose upper half is zero: inputs 2 and 3 (from N / 2 on)
-            // are zeros, so tr1 = c1 + 0, tr2 = c0 + 0, c0 - 0 and 0 - c1 come without them, equal
-            // but for the sign of an exact zero.
             for (int k = 0; k < l1; ++k) {
-                const double c0 = cc[k];
-                const double c1 = cc[k + l1];
-                ch[4 * k] = c1 + c0;
-                ch[4 * k + 3] = c0 - c1;
-                ch[4 * k + 1] = c0;
-                ch[4 * k + 2] = -c1;
+                double out[4];
+                radf4FirstUpperHalfZero(cc[k], cc[k + l1], out);
+                for (int j = 0; j < 4; ++j) {
+                    ch[4 * k + j] = out[j];
+                }
             }
             return;
         }

@@ -167,15 +167,8 @@ void SpectralSeparator::prepareTransforms() noexcept {
 }
 
 void SpectralSeparator::multiplySpectra() noexcept {
-    const std::size_t last = 2 * std::size_t{frameSize_} - 1;
-    const double* const spectrum = fft_.output.data();
-    const double* const kernel = analysis_.kernelSpectrum().data();
-    double* const product = fft_.input.data();
-    // Packed layout: real DC first, real Nyquist last, complex bin k at (2k - 1, 2k).
-    const double scale = renderScale();
-    product[0] = spectrum[0] * kernel[0] * scale;
-    product[last] = spectrum[last] * kernel[last] * scale;
-    binMath_->scaledProducts(spectrum + 1, kernel + 1, product + 1, frameSize_ - 1, scale);
+    binmath::packedScaledProducts(*binMath_, fft_.output.data(), analysis_.kernelSpectrum().data(),
+                                  fft_.input.data(), 2 * std::size_t{frameSize_}, renderScale());
 }
 
 void SpectralSeparator::finishRender(FrameSlot& slot) noexcept {
