@@ -16,13 +16,18 @@ namespace calderine {
 // parts. Elsewhere they run one after another.
 inline constexpr int fftBatchWidth = 4;
 
-// inputs: fftBatchWidth arrays of N doubles whose upper halves (N / 2 .. N - 1) are zero; only
-// their lower halves are read. outputs: fftBatchWidth arrays of N doubles for the spectra. work:
-// 4 N doubles each, 64-byte aligned, overwritten. No array may overlap another.
+// inputs: fftBatchWidth arrays holding the lower halves (N / 2 doubles) of the transforms' inputs,
+// whose upper halves are zero; nothing past N / 2 is read, so an input may lie in a longer array.
+// outputs: fftBatchWidth arrays of N doubles for the spectra. work: 4 N doubles each, 64-byte
+// aligned, overwritten. weights: null, or N / 2 doubles by which the transform multiplies its
+// input first (input q is inputs[q][j] weights[q][j], rounded once): a window applied as the
+// first pass reads the input, where a pass of its own would write it out and read it back. No
+// array may overlap another.
 struct FftBatchArrays {
     const double* inputs[fftBatchWidth];
     double* outputs[fftBatchWidth];
     double* work[2];
+    const double* weights[fftBatchWidth];
 };
 
 void fftForwardUpperHalfZeroBatch(const FftPlan& plan, const FftBatchArrays& arrays) noexcept;

@@ -10,13 +10,13 @@
 namespace calderine {
 
 FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
-                             binmath::AnalysisBuild build)
+                             binmath::AnalysisBuild build, std::uint32_t headTaps)
     : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
       binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize),
       kernelSpectrum_(2 * std::size_t{frameSize}), kernel_(2 * std::size_t{frameSize}),
-      kernelWindow_(makeKernelWindow(frameSize)), scaledKernelWindow_(kernelWindow_),
-      slopeCurve_(makeSlopeCurve(frameSize, sampleRate)), inverseSlopeCurve_(slopeCurve_),
-      minimumPhase_(frameSize, build) {
+      headTaps_(std::min(headTaps, frameSize)), kernelWindow_(makeKernelWindow(frameSize)),
+      scaledKernelWindow_(kernelWindow_), slopeCurve_(makeSlopeCurve(frameSize, sampleRate)),
+      inverseSlopeCurve_(slopeCurve_), minimumPhase_(frameSize, build) {
     for (double& tap : scaledKernelWindow_) {
         tap /= static_cast<double>(frameSize);
     }
@@ -50,6 +50,8 @@ void FrameAnalysis::analyseToKernel(std::span<const double> frame, double separa
 }
 
 void FrameAnalysis::transformKernel(FftWorkspace& workspace) noexcept {
+    double* const taps = kernel_.data();
+    build_.binMath->products(taps, scaledKernelWindow_.data(), taps, analysisWindow_.size());
     fftpass::fftForwardUpperHalfZeroWith(*build_.fft, *workspace.plan2N, kernel_.data(),
                                          kernelSpectrum_.data(), workspace.scratch.data(), false);
 }
@@ -130,15 +132,11 @@ void FrameAnalysis::limitMagnitudes(const binmath::MaskedSum& all) noexcept {
 }
 
 void FrameAnalysis::buildKernel(FftWorkspace& workspace) noexcept {
-    const std::size_t size = analysisWindow_.size();
-    double* const output = workspace.output.data();
     double* const taps = kernel_.data();
-
     // The response is already a packed spectrum: it is transformed where it lies.
-    fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), output,
+    fftpass::fftTransformWith(*build_.fft, *workspace.planN, minimumPhaseSpectrum_.data(), taps,
                               workspace.scratch.data(), FftDirection::Backward, false);
-
-    build_.binMath->products(output, scaledKernelWindow_.data(), taps, size);
+    build_.binMath->products(taps, scaledKernelWindow_.data(), headTaps_.data(), headTaps_.size());
 }
 
 std::complex<double> FrameAnalysis::minimumPhaseBin(std::size_t k) const noexcept {

@@ -33,9 +33,11 @@ public:
 
     // frameSize: N, even and at least 2; sampleRate in Hz, for the slope weighting. build: the
     // transform passes and per-bin loops to run (every build gives the same bits; tests pit them
-    // against each other). Throws std::bad_alloc.
+    // against each other). headTaps: how many of the kernel's first taps analyseToKernel
+    // delivers (headTaps()), at most N. Throws std::bad_alloc.
     FrameAnalysis(std::uint32_t frameSize, double sampleRate,
-                  binmath::AnalysisBuild build = binmath::activeAnalysisBuild());
+                  binmath::AnalysisBuild build = binmath::activeAnalysisBuild(),
+                  std::uint32_t headTaps = 0);
 
     // frame: N samples, left unchanged. separationSlope 0..1: at 1 every bin is judged against
     // the same level; towards 0 the level a bin must exceed to count as tonal rises by 3 dB per
@@ -46,17 +48,20 @@ public:
     void analyse(std::span<const double> frame, double separationSlope,
                  FftWorkspace& workspace) noexcept;
 
-    // The two halves of analyse, for a caller that needs the kernel's taps at once and its
-    // spectrum later: analyseToKernel leaves the N taps in kernel() and everything but
-    // kernelSpectrum() as analyse does; transformKernel then fills kernelSpectrum() with the same
-    // bits analyse gives. Only the workspace's scratch is needed across the gap, none of its
-    // contents: the taps wait in a member.
+    // The two halves of analyse, for a caller that needs the kernel's first taps at once and its
+    // spectrum later: analyseToKernel leaves the first headTaps() taps in headTaps() and
+    // everything but kernel() and kernelSpectrum() as analyse does; transformKernel then fills
+    // both with the same bits analyse gives. Only the workspace's scratch is needed across the
+    // gap, none of its contents: the taps wait in a member.
     void analyseToKernel(std::span<const double> frame, double separationSlope,
                          FftWorkspace& workspace) noexcept;
     void transformKernel(FftWorkspace& workspace) noexcept;
-    // For a caller that runs transformKernel's transform itself, in a batch with others: its input
-    // (2N doubles, the taps then zeros).
+    // For a caller that runs transformKernel's transform itself, in a batch with others, instead
+    // of calling it: its input (2N doubles, the taps then zeros) before the window, and the
+    // window's N weights, by which the batch multiplies the input as it reads it
+    // (FftBatchArrays::weights). kernel() is then not filled.
     const double* kernelTransformInput() const noexcept { return kernel_.data(); }
+    const double* kernelTransformWeights() const noexcept { return scaledKernelWindow_.data(); }
 
     std::span<const double> kernelSpectrum() const noexcept {
         return {kernelSpectrum_.data(), kernelSpectrum_.size()};
@@ -64,6 +69,9 @@ public:
     // The N taps of the windowed minimum-phase kernel, scaled so that convolving a frame with
     // them gives what the 2N-point render gives from kernelSpectrum() (within rounding).
     std::span<const double> kernel() const noexcept { return {kernel_.data(), kernel_.size() / 2}; }
+    // The first taps of kernel(), as many as the constructor was asked for, filled by
+    // analyseToKernel already.
+    std::span<const double> headTaps() const noexcept { return headTaps_; }
     std::span<const double> magnitudes() const noexcept { return magnitudes_; }
     std::span<const double> binGains() const noexcept { return binGains_; }
     // N doubles in the transform's packed layout (Fft.h).
@@ -85,7 +93,7 @@ private:
     void weightBySlope(double separationSlope) noexcept;
     // Estimates the floor of magnitudes_ from their sum above lowFloor and fills binGains_.
     void limitMagnitudes(const binmath::MaskedSum& all) noexcept;
-    // From minimumPhaseSpectrum_ to the windowed kernel taps.
+    // From minimumPhaseSpectrum_ to the kernel's taps before the window, and the head's taps.
     void buildKernel(FftWorkspace& workspace) noexcept;
 
     binmath::AnalysisBuild build_;
@@ -95,8 +103,11 @@ private:
     AlignedBuffer minimumPhaseSpectrum_; // N, packed layout
     AlignedBuffer kernelSpectrum_;       // 2N, packed layout
     // 2N: the taps, then N zeros that nothing writes, so the 2N-point transform reads it as it
-    // lies, whenever the caller asks for it.
+    // lies, whenever the caller asks for it. From analyseToKernel to transformKernel the taps
+    // are those before the window: a batch applies the window as it reads them, which saved a
+    // pass over the taps.
     AlignedBuffer kernel_;
+    std::vector<double> headTaps_;
     std::vector<double> kernelWindow_;
     // kernelWindow_ / N: the backward transform's 1/N and the window in one multiplication, where
     // a division per tap stalled the loop on its latency (2.2 % of the effect's time, perf).

@@ -120,8 +120,9 @@ public:
     // What first.completeFrames() then second.completeFrames() do, to the bit, for two separators
     // run side by side (a stereo pair): where both have their transform stage due, the two frames'
     // and the two kernels' transforms run as one batch, which also forms both products
-    // (fftForwardUpperHalfZeroBatchProducts). In such a stage the kernel's spectrum is not kept
-    // (analysis().kernelSpectrum()). Audio thread, as completeFrames.
+    // (fftForwardUpperHalfZeroBatchProducts). In such a stage neither the kernel's windowed taps
+    // nor its spectrum are kept (analysis().kernel(), kernelSpectrum()). Audio thread, as
+    // completeFrames.
     static void completeFramesPair(SpectralSeparator& first, SpectralSeparator& second) noexcept;
 
     // Clears all signal memory and restarts the slots at their staggered positions. Sizes,
@@ -151,19 +152,26 @@ public:
 private:
     // Appends count <= N samples to the input ring.
     void writeInput(const double* input, std::uint32_t count) noexcept {
-        const std::uint32_t first = std::min(count, frameSize_ - ringPosition_);
+        const std::uint32_t capacity = ringCapacity_;
+        const std::uint32_t first = std::min(count, capacity - ringPosition_);
         double* const ring = ring_.data();
         std::copy_n(input, first, ring + ringPosition_);
-        std::copy_n(input, first, ring + frameSize_ + ringPosition_);
+        std::copy_n(input, first, ring + capacity + ringPosition_);
         std::copy_n(input + first, count - first, ring);
-        std::copy_n(input + first, count - first, ring + frameSize_);
+        std::copy_n(input + first, count - first, ring + capacity);
         ringPosition_ += count;
-        if (ringPosition_ >= frameSize_) {
-            ringPosition_ -= frameSize_;
+        if (ringPosition_ >= capacity) {
+            ringPosition_ -= capacity;
         }
     }
-    // The latest N input samples, oldest first.
-    const double* latestFrame() const noexcept { return ring_.data() + ringPosition_; }
+    // Where the latest N input samples start in the ring, oldest first.
+    std::uint32_t latestFrameStart() const noexcept {
+        return ringPosition_ >= frameSize_ ? ringPosition_ - frameSize_
+                                           : ringPosition_ + ringCapacity_ - frameSize_;
+    }
+    const double* latestFrame() const noexcept { return ring_.data() + latestFrameStart(); }
+    // The frame whose render is under way, where it still lies in the ring.
+    const double* renderFrame() const noexcept { return ring_.data() + renderFrameStart_; }
     // Slot position at which render stage `stage` (0-based) is due.
     std::uint32_t stagePosition(std::uint32_t stage) const noexcept {
         return (stage + 1) * stageSpacing_;
@@ -182,8 +190,7 @@ private:
     // completion or at the stage due where it begins, so the completing call sums a quarter of
     // the head's multiply-adds. frame: its first (part + 1) * stageSpacing() samples.
     void renderHead(FrameSlot& slot, const double* frame, std::uint32_t part) noexcept;
-    // The transform stage's work before its transforms: completes the copy of the frame begun on
-    // its completion and sums the head's second part.
+    // The transform stage's work before its transforms: sums the head's second part.
     void prepareTransforms() noexcept;
     // The frame's spectrum times the kernel's, scaled by renderScale(), into the workspace's
     // input, where it waits for the last stage.
@@ -199,15 +206,18 @@ private:
     const binmath::BinMathTable* binMath_;
     FftWorkspace fft_;
     FrameAnalysis analysis_;
-    // The latest N samples, written twice (at i and N + i) so that every N-sample window of it
-    // is contiguous: each frame is handed to the analysis in place, without a copy. One ring of
-    // 2N replaces the four slots' private double-buffered frames (8N).
+    // The latest ringCapacity_ samples, written twice (at i and ringCapacity_ + i) so that every
+    // window of N samples is contiguous: each frame is handed to the analysis in place, without a
+    // copy. One ring of 2 (N + stageSpacing()) replaces the four slots' private double-buffered
+    // frames (8N). The stageSpacing() samples beyond N keep a completed frame whole until its
+    // transform stage, which can then read it where it lies.
+    std::uint32_t ringCapacity_;
     AlignedBuffer ring_;
-    std::uint32_t ringPosition_ = 0; // next index to write, 0 .. N-1
+    std::uint32_t ringPosition_ = 0; // next index to write, 0 .. ringCapacity_ - 1
+    std::uint32_t renderFrameStart_ = 0;
     // 2N: the frame to convolve in the first half, zeros in the second, which nothing ever
-    // writes: each frame costs a copy of N samples instead of a copy and a clear of 2N. Holds
-    // the frame from its transform stage until its render is done, and its first
-    // stagePosition(transformStage) samples from its completion on.
+    // writes: the input of a transform stage that runs alone, whose single transform may read
+    // the zeros (a pair's batch reads the frame from the ring).
     AlignedBuffer paddedFrame_;
     // 2N: where the render's backward transform writes, to be swapped with the rendered frame
     // of the slot it renders for (FrameSlot::rendered); its contents are never read.

@@ -23,8 +23,9 @@ constexpr double minus3dB = 0.7079457843841379;
 
 // One analysis with the transforms it runs on, as a separator holds them.
 struct Analyser {
-    Analyser(std::uint32_t frameSize, double sampleRate)
-        : fft(frameSize), analysis(frameSize, sampleRate) {}
+    Analyser(std::uint32_t frameSize, double sampleRate, std::uint32_t headTaps = 0)
+        : fft(frameSize),
+          analysis(frameSize, sampleRate, binmath::activeAnalysisBuild(), headTaps) {}
 
     void run(const std::vector<double>& frame, double slope) {
         analysis.analyse(frame, slope, fft);
@@ -345,15 +346,16 @@ bool sameBits(std::span<const T> a, std::span<const T> b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size_bytes()) == 0;
 }
 
-// The separator convolves a frame's first output samples with the taps and the rest through the
-// spectrum, which it asks for later, after the workspace has served other work: the taps must be
-// what the spectrum transforms back to (N taps, then N zeros), and the late spectrum must be the
-// one analyse gives at once, whatever ran in between.
+// The separator convolves a frame's first output samples with the head's taps at once and the rest
+// through the spectrum, which it asks for later, after the workspace has served other work: the
+// head must be the kernel's first taps, the taps what the spectrum transforms back to (N taps,
+// then N zeros), and the late spectrum the one analyse gives at once, whatever ran in between.
 TEST(FrameAnalysis, KernelTapsAndTheLateSpectrumAgreeWithTheWholeAnalysis) {
     for (const std::uint32_t n : {480u, 2304u}) {
         const double rate = n * 20.0;
+        constexpr std::uint32_t head = 128;
         Analyser whole(n, rate);
-        Analyser split(n, rate);
+        Analyser split(n, rate, head);
         std::mt19937_64 engine(n + 1);
         std::normal_distribution<double> normal(0.0, 0.05);
         std::vector<double> frame(n);
@@ -366,6 +368,8 @@ TEST(FrameAnalysis, KernelTapsAndTheLateSpectrumAgreeWithTheWholeAnalysis) {
         whole.run(frame, 0.2);
         split.run(other, 0.7);
         split.analysis.analyseToKernel(frame, 0.2, split.fft);
+        ASSERT_EQ(split.analysis.headTaps().size(), head);
+        EXPECT_TRUE(sameBits(split.analysis.headTaps(), whole.analysis.kernel().first(head)));
         // Whatever the workspace held in between must not matter.
         std::fill_n(split.fft.input.data(), split.fft.input.size(), 3.0);
         std::fill_n(split.fft.output.data(), split.fft.output.size(), -5.0);
