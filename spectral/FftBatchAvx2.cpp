@@ -23,6 +23,13 @@ Quad splat(double x) noexcept {
     return Quad{x, x, x, x};
 }
 
+using Pair = double __attribute__((vector_size(16)));
+// A typedef, not an alias declaration: clang honours the lowered alignment only there.
+typedef double UnalignedPair __attribute__((vector_size(16), aligned(8)));
+void storePair(double* p, Pair v) noexcept {
+    *reinterpret_cast<UnalignedPair*>(p) = v;
+}
+
 // The twiddle (cos, sin) at row wa, iteration i, for every lane.
 void twiddle(const double* wa, int i, Quad (&w)[2]) noexcept {
     w[0] = splat(wa[i - 2]);
@@ -107,14 +114,12 @@ struct TransformsOut {
         }
     }
     void pair(int j, Quad re, Quad im) const noexcept {
-        using Pair = double __attribute__((vector_size(16)));
-        typedef double UnalignedPair __attribute__((vector_size(16), aligned(8)));
         const Quad low = __builtin_shufflevector(re, im, 0, 4, 1, 5);  // lanes 0, 1
         const Quad high = __builtin_shufflevector(re, im, 2, 6, 3, 7); // lanes 2, 3
-        *reinterpret_cast<UnalignedPair*>(outputs[0] + j) = Pair{low[0], low[1]};
-        *reinterpret_cast<UnalignedPair*>(outputs[1] + j) = Pair{low[2], low[3]};
-        *reinterpret_cast<UnalignedPair*>(outputs[2] + j) = Pair{high[0], high[1]};
-        *reinterpret_cast<UnalignedPair*>(outputs[3] + j) = Pair{high[2], high[3]};
+        storePair(outputs[0] + j, __builtin_shufflevector(low, low, 0, 1));
+        storePair(outputs[1] + j, __builtin_shufflevector(low, low, 2, 3));
+        storePair(outputs[2] + j, __builtin_shufflevector(high, high, 0, 1));
+        storePair(outputs[3] + j, __builtin_shufflevector(high, high, 2, 3));
     }
 };
 
@@ -428,10 +433,11 @@ void fftForwardUpperHalfZeroBatchProductsAvx2(const FftPlan& plan, const FftBatc
         const Quad imB = partner(im);
         const Quad productRe = (re * reB - im * imB) * scaleV;
         const Quad productIm = (re * imB + im * reB) * scaleV;
-        out0[j] = productRe[0];
-        out0[j + 1] = productIm[0];
-        out1[j] = productRe[2];
-        out1[j + 1] = productIm[2];
+        // One unpack lines up both bins, (re, im) of lane 0 then of lane 2, for two 128-bit
+        // stores: left to itself the compiler took four shuffles.
+        const Quad bins = __builtin_shufflevector(productRe, productIm, 0, 4, 2, 6);
+        storePair(out0 + j, __builtin_shufflevector(bins, bins, 0, 1));
+        storePair(out1 + j, __builtin_shufflevector(bins, bins, 2, 3));
     }
 }
 
