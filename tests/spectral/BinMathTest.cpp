@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -623,6 +624,18 @@ TEST(BinMathBuilds, BitIdenticalToTheReference) {
     for (std::size_t run = 1; run <= 9; ++run) {
         logInputs.insert(logInputs.end(), run, run % 2 == 0 ? -1.0 : 1.0);
         logInputs.push_back(0.5 + 0.1 * static_cast<double>(run));
+    }
+    // A patchwork over several of the loops' chunks of vectors: each value passes at random (a
+    // gain of exactly +-1; a magnitude far below the knee) or does not (near and above the knee
+    // of kneeFor(0.8)), so that the vectors the loops skip and those they run interleave.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 6000; ++i) {
+        const std::uint64_t draw = random();
+        const double value = draw % 4 == 0   ? 1.0
+                             : draw % 4 == 1 ? -1.0
+                             : draw % 4 == 2 ? 1e-6
+                                             : 0.3 + static_cast<double>(draw % 1000) * 1e-3;
+        logInputs.push_back(value);
     }
     std::vector<double> pairs;
     const auto re = grid(-20.0, 1.0, 300007, false);
