@@ -50,9 +50,10 @@ public:
 
     // The two halves of analyse, for a caller that needs the kernel's first taps at once and its
     // spectrum later: analyseToKernel leaves the first headTaps() taps in headTaps() and
-    // everything but kernel() and kernelSpectrum() as analyse does; transformKernel then fills
-    // both with the same bits analyse gives. Only the workspace's scratch is needed across the
-    // gap, none of its contents: the taps wait in a member.
+    // everything but kernel() and kernelSpectrum() as analyse does; transformKernel, once after
+    // each analyseToKernel (it windows the taps in place), then fills both with the same bits
+    // analyse gives. Only the workspace's scratch is needed across the gap, none of its contents:
+    // the taps wait in a member.
     void analyseToKernel(std::span<const double> frame, double separationSlope,
                          FftWorkspace& workspace) noexcept;
     void transformKernel(FftWorkspace& workspace) noexcept;

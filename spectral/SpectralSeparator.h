@@ -169,7 +169,6 @@ private:
         return ringPosition_ >= frameSize_ ? ringPosition_ - frameSize_
                                            : ringPosition_ + ringCapacity_ - frameSize_;
     }
-    const double* latestFrame() const noexcept { return ring_.data() + latestFrameStart(); }
     // The frame whose render is under way, where it still lies in the ring.
     const double* renderFrame() const noexcept { return ring_.data() + renderFrameStart_; }
     // Slot position at which render stage `stage` (0-based) is due.
