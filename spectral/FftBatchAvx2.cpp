@@ -134,6 +134,42 @@ struct Layout {
     int h(int i, int m, int k) const noexcept { return i + ido * (m + p * k); }
 };
 
+// Where complex output j of a butterfly goes: ch(i - 1, m, k), or on the mirrored side
+// ch(ic - 1, m, k).
+struct Slot {
+    int m;
+    bool mirrored;
+};
+
+// The complex iterations of a pass, i = 2, 4, .. below ido in every row k, rows outermost: the
+// twiddle rows at i, the P inputs cc(i - 1, k, m) as (re, im), the single transform's butterfly,
+// and output j into slots[j].
+template <int P, class In, class Out, class Butterfly>
+[[gnu::always_inline]] inline void
+forEachComplex(const Layout& x, const In& cc, const Out& ch, const double* const (&wa)[P - 1],
+               const Slot (&slots)[P], const Butterfly& butterfly) noexcept {
+    for (int k = 0; k < x.l1; ++k) {
+        for (int i = 2; i < x.ido; i += 2) {
+            const int ic = x.ido - i;
+            Quad w[P - 1][2];
+            for (int m = 0; m < P - 1; ++m) {
+                twiddle(wa[m], i, w[m]);
+            }
+            Quad in[P][2];
+            for (int m = 0; m < P; ++m) {
+                in[m][0] = cc(x.c(i - 1, k, m));
+                in[m][1] = cc(x.c(i, k, m));
+            }
+            Quad out[P][2];
+            butterfly(w, in, out);
+            for (int j = 0; j < P; ++j) {
+                const int at = x.h((slots[j].mirrored ? ic : i) - 1, slots[j].m, k);
+                ch.pair(at, out[j][0], out[j][1]);
+            }
+        }
+    }
+}
+
 template <class In, class Out>
 void radf2(const int ido, const int l1, const In& cc, const Out& ch,
            const double* __restrict wa1) noexcept {
@@ -145,19 +181,11 @@ void radf2(const int ido, const int l1, const In& cc, const Out& ch,
     if (ido < 2) {
         return;
     }
-    for (int k = 0; k < l1; ++k) {
-        for (int i = 2; i < ido; i += 2) {
-            const int ic = ido - i;
-            Quad w[2];
-            twiddle(wa1, i, w);
-            const Quad c0[2] = {cc(x.c(i - 1, k, 0)), cc(x.c(i, k, 0))};
-            const Quad c1[2] = {cc(x.c(i - 1, k, 1)), cc(x.c(i, k, 1))};
-            Quad out[2][2];
-            radf2Complex(w, c0, c1, out);
-            ch.pair(x.h(i - 1, 0, k), out[0][0], out[0][1]);
-            ch.pair(x.h(ic - 1, 1, k), out[1][0], out[1][1]);
-        }
-    }
+    constexpr Slot slots[2] = {{0, false}, {1, true}};
+    forEachComplex<2>(x, cc, ch, {wa1}, slots,
+                      [](const Quad(&w)[1][2], const Quad(&in)[2][2], Quad(&out)[2][2]) {
+                          radf2Complex(w[0], in[0], in[1], out);
+                      });
     if (ido % 2 == 1) {
         return;
     }
@@ -191,25 +219,9 @@ void radf3(const int ido, const int l1, const In& cc, const Out& ch, const doubl
             first(k, out);
         }
     }
-    for (int k = 0; k < l1; ++k) {
-        for (int i = 2; i < ido; i += 2) {
-            const int ic = ido - i;
-            Quad w[2][2];
-            twiddle(wa1, i, w[0]);
-            twiddle(wa2, i, w[1]);
-            Quad in[3][2];
-            for (int m = 0; m < 3; ++m) {
-                in[m][0] = cc(x.c(i - 1, k, m));
-                in[m][1] = cc(x.c(i, k, m));
-            }
-            Quad out[3][2];
-            radf3Complex(w, in, out);
-            const int at[3] = {x.h(i - 1, 0, k), x.h(i - 1, 2, k), x.h(ic - 1, 1, k)};
-            for (int j = 0; j < 3; ++j) {
-                ch.pair(at[j], out[j][0], out[j][1]);
-            }
-        }
-    }
+    constexpr Slot slots[3] = {{0, false}, {2, false}, {1, true}};
+    forEachComplex<3>(x, cc, ch, {wa1, wa2}, slots,
+                      [](const auto& w, const auto& in, auto& out) { radf3Complex(w, in, out); });
 }
 
 template <class In, class Out>
@@ -239,27 +251,9 @@ void radf4(const int ido, const int l1, const In& cc, const Out& ch, const doubl
     if (ido < 2) {
         return;
     }
-    for (int k = 0; k < l1; ++k) {
-        for (int i = 2; i < ido; i += 2) {
-            const int ic = ido - i;
-            Quad w[3][2];
-            twiddle(wa1, i, w[0]);
-            twiddle(wa2, i, w[1]);
-            twiddle(wa3, i, w[2]);
-            Quad in[4][2];
-            for (int m = 0; m < 4; ++m) {
-                in[m][0] = cc(x.c(i - 1, k, m));
-                in[m][1] = cc(x.c(i, k, m));
-            }
-            Quad out[4][2];
-            radf4Complex(w, in, out);
-            const int at[4] = {x.h(i - 1, 0, k), x.h(ic - 1, 3, k), x.h(i - 1, 2, k),
-                               x.h(ic - 1, 1, k)};
-            for (int j = 0; j < 4; ++j) {
-                ch.pair(at[j], out[j][0], out[j][1]);
-            }
-        }
-    }
+    constexpr Slot slots[4] = {{0, false}, {3, true}, {2, false}, {1, true}};
+    forEachComplex<4>(x, cc, ch, {wa1, wa2, wa3}, slots,
+                      [](const auto& w, const auto& in, auto& out) { radf4Complex(w, in, out); });
     if (ido % 2 == 1) {
         return;
     }
@@ -301,28 +295,9 @@ void radf5(const int ido, const int l1, const In& cc, const Out& ch, const doubl
             first(k, out);
         }
     }
-    const double* const wa[4] = {wa1, wa2, wa3, wa4};
-    for (int k = 0; k < l1; ++k) {
-        for (int i = 2; i < ido; i += 2) {
-            const int ic = ido - i;
-            Quad w[4][2];
-            for (int m = 0; m < 4; ++m) {
-                twiddle(wa[m], i, w[m]);
-            }
-            Quad in[5][2];
-            for (int m = 0; m < 5; ++m) {
-                in[m][0] = cc(x.c(i - 1, k, m));
-                in[m][1] = cc(x.c(i, k, m));
-            }
-            Quad out[5][2];
-            radf5Complex(w, in, out);
-            const int at[5] = {x.h(i - 1, 0, k), x.h(i - 1, 2, k), x.h(ic - 1, 1, k),
-                               x.h(i - 1, 4, k), x.h(ic - 1, 3, k)};
-            for (int j = 0; j < 5; ++j) {
-                ch.pair(at[j], out[j][0], out[j][1]);
-            }
-        }
-    }
+    constexpr Slot slots[5] = {{0, false}, {2, false}, {1, true}, {4, false}, {3, true}};
+    forEachComplex<5>(x, cc, ch, {wa1, wa2, wa3, wa4}, slots,
+                      [](const auto& w, const auto& in, auto& out) { radf5Complex(w, in, out); });
 }
 
 template <class In, class Out>
