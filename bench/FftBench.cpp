@@ -134,6 +134,11 @@ std::vector<PassShape> passesOf(const FftPlan& plan, FftDirection direction) {
     return shapes;
 }
 
+// The passes here read the plan's own twiddle table in every build. The AVX2 build reads the
+// lane-ordered one in a transform (FftTwiddleOrder.h); given the plan's, it multiplies by
+// twiddles permuted within blocks: the same addresses and operations, so the same time, though
+// not the transform's values.
+//
 // upperHalfZero: the forward first pass's variant for input whose upper half is zero.
 void runPass(const fftpass::FftPassTable& passes, FftDirection direction, const PassShape& s,
              const double* cc, double* ch, const double* wa, bool upperHalfZero) {

@@ -3,9 +3,9 @@
 #include "spectral/AlignedBuffer.h"
 #include "spectral/FftConstants.h"
 #include "spectral/FftPassTable.h"
+#include "spectral/FftTwiddleOrder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -77,9 +77,8 @@ void freeTwiddles(double* twiddles) noexcept {
 
 // upperHalfZero: cc is the transform's input and its upper half is zero (the first pass, ido = 1).
 // A radix-2 first pass (N = 2) runs in full.
-void forwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p, int ido, int l1,
-                 int iw, const double* cc, double* ch, bool upperHalfZero) noexcept {
-    const double* wa = plan.twiddles + iw;
+void forwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1, const double* wa,
+                 const double* cc, double* ch, bool upperHalfZero) noexcept {
     switch (p) {
     case 4:
         (upperHalfZero ? passes.radf4UpperHalfZero : passes.radf4)(ido, l1, cc, ch, wa, wa + ido,
@@ -98,9 +97,8 @@ void forwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p
     }
 }
 
-void backwardPass(const fftpass::FftPassTable& passes, const FftPlan& plan, int p, int ido, int l1,
-                  int iw, const double* cc, double* ch) noexcept {
-    const double* wa = plan.twiddles + iw;
+void backwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1, const double* wa,
+                  const double* cc, double* ch) noexcept {
     switch (p) {
     case 4:
         passes.radb4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
@@ -217,33 +215,122 @@ unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexce
     return mask;
 }
 
-// Runs the chain of steps (the radix passes, two or three of them fused as above where they can
-// be, preceded by the conversion from the ordered layout for a backward transform), each reading
-// the previous step's array and writing the other of output/work. The first destination is chosen
-// by the parity of the step count so that the last step lands in output; when input is that first
-// destination, the other array goes first instead (input must be read before it is overwritten)
-// and the result is copied into output at the end. A forward transform into the ordered layout
-// reorders its result in place. With upperHalfZero (forward only: the input's samples from N / 2 on
-// are zeros) the first step skips those zeros.
-void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
-              double* output, double* work, FftDirection direction, bool ordered,
-              bool upperHalfZero) noexcept {
+// One step of a transform: a single radix pass, or passes fused into one sweep.
+struct Step {
+    enum class Kind {
+        Single, // the pass of factor `factor`: radix p at ido, l1 rows, twiddle rows from iw
+        Pair,   // radf44: radix 4 at ido (4 l1 rows, twiddles from iw) then at 4 ido (l1 rows,
+                // twiddles from iwB)
+        Head,   // radf24 or radb24 (twiddles: the radix-2 row from 0, the radix-4 rows from N / 2)
+        Tail,   // the fused tail (FusedTail), l1 rows of its last pass, twiddles from iw
+    };
+    Kind kind;
+    int factor;
+    int p;
+    int ido;
+    int l1;
+    int iw;
+    int iwB;
+};
+
+// Calls visit(step) for each step of a transform in the order they run: the radix passes, two or
+// three of them fused as above where they can be.
+template <class Visit>
+void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visit) {
     const int n = plan.size;
     const int nf = plan.factors[1];
-    const bool convertInput = ordered && direction == FftDirection::Backward;
     const FusedTail fused = fusedTail(plan, direction);
     const int fusedPasses = fused.passes();
     const bool head = fusedHead(plan, fused);
     const int lowest = head ? 3 : 1;
     const int highest = nf - fusedPasses;
-    const unsigned pairs =
-        direction == FftDirection::Forward ? pairedForwardFours(plan, lowest, highest) : 0u;
-    const int steps = nf - fusedPasses + (fusedPasses != 0 ? 1 : 0) - (head ? 1 : 0) -
-                      std::popcount(pairs) + (convertInput ? 1 : 0);
-    // The fused head's radix-4 pass: ido and twiddle rows (after the radix-2 pass's one row of
-    // N / 2).
-    const int headIdo = n / 8;
-    const double* const headTwiddles = plan.twiddles + n / 2;
+    // Twiddles from the fused step's first row to the end of the table, where a forward transform
+    // finds them: the joining pass's rows (3 of 9 for the 4, 2 of 25 for the 3), the ido = p
+    // pass's p - 1 rows of p and p - 1 doubles of the ido = 1 pass (which reads none).
+    const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
+    const int fusedTwiddles =
+        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
+
+    if (direction == FftDirection::Forward) {
+        const unsigned pairs = pairedForwardFours(plan, lowest, highest);
+        int l2 = n;
+        int iw = n - 1;
+        int j = nf;
+        if (fusedPasses != 0) {
+            l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
+            iw -= fusedTwiddles;
+            visit(Step{Step::Kind::Tail, 0, fused.radix, 1, l2, iw, 0});
+            j -= fusedPasses;
+        }
+        for (; j >= lowest; --j) {
+            const int p = plan.factors[1 + j];
+            const int l1 = l2 / p;
+            const int ido = n / l2;
+            iw -= (p - 1) * ido;
+            if ((pairs >> j & 1u) != 0) {
+                // Factor j - 1 runs at 4 * ido with l1 / 4 rows.
+                const int iwB = iw - 12 * ido;
+                visit(Step{Step::Kind::Pair, j, 4, ido, l1 / 4, iw, iwB});
+                l2 = l1 / 4;
+                iw = iwB;
+                --j;
+                continue;
+            }
+            visit(Step{Step::Kind::Single, j, p, ido, l1, iw, 0});
+            l2 = l1;
+        }
+        if (head) {
+            visit(Step{Step::Kind::Head, 1, 2, n / 8, 2, n / 2, 0});
+        }
+        return;
+    }
+    int l1 = 1;
+    int iw = 0;
+    int j = 1;
+    if (head) {
+        visit(Step{Step::Kind::Head, 1, 2, n / 8, 2, n / 2, 0});
+        l1 = 8;
+        iw = n / 2 + 3 * (n / 8);
+        j = 3;
+    }
+    for (; j <= highest; ++j) {
+        const int p = plan.factors[1 + j];
+        const int l2 = p * l1;
+        const int ido = n / l2;
+        visit(Step{Step::Kind::Single, j, p, ido, l1, iw, 0});
+        l1 = l2;
+        iw += (p - 1) * ido;
+    }
+    if (fusedPasses != 0) {
+        visit(Step{Step::Kind::Tail, 0, fused.radix, 1, l1, iw, 0});
+    }
+}
+
+// The table a build of the passes reads (FftPassTable::twiddlesInLaneOrder).
+const double* twiddlesFor(const fftpass::FftPassTable& passes, const FftPlan& plan,
+                          const FftDirection direction) noexcept {
+    const double* lane = plan.laneTwiddles[static_cast<int>(direction)];
+    return passes.twiddlesInLaneOrder && lane != nullptr ? lane : plan.twiddles;
+}
+
+// Runs the chain of steps (preceded by the conversion from the ordered layout for a backward
+// transform), each reading the previous step's array and writing the other of output/work. The
+// first destination is chosen by the parity of the step count so that the last step lands in
+// output; when input is that first destination, the other array goes first instead (input must be
+// read before it is overwritten) and the result is copied into output at the end. A forward
+// transform into the ordered layout reorders its result in place. With upperHalfZero (forward
+// only: the input's samples from N / 2 on are zeros) the first step skips those zeros.
+void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
+              double* output, double* work, FftDirection direction, bool ordered,
+              bool upperHalfZero) noexcept {
+    const int n = plan.size;
+    const int nf = plan.factors[1];
+    const bool forward = direction == FftDirection::Forward;
+    const bool convertInput = ordered && !forward;
+    const FusedTail fused = fusedTail(plan, direction);
+    int steps = convertInput ? 1 : 0;
+    forEachStep(plan, direction, [&steps](const Step&) { ++steps; });
+    const double* const twiddles = twiddlesFor(passes, plan, direction);
 
     double* destination = steps % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
@@ -256,14 +343,7 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         source = result = destination;
         std::swap(destination, other);
     };
-    // Twiddles from the fused step's first row to the end of the table, where a forward transform
-    // finds them: the joining pass's rows (3 of 9 for the 4, 2 of 25 for the 3), the ido = p
-    // pass's p - 1 rows of p and p - 1 doubles of the ido = 1 pass (which reads none).
-    const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
-    const int fusedTwiddles =
-        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
     const auto runFused = [&](int l1, const double* wa) {
-        const bool forward = direction == FftDirection::Forward;
         const bool zeros = forward && upperHalfZero;
         if (fused.lead == 4) {
             (zeros ? passes.radf433UpperHalfZero
@@ -282,83 +362,79 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
              : forward ? passes.radf33
                        : passes.radb33)(l1, source, destination, wa, wa + 3);
         }
-        stepDone();
     };
 
-    if (direction == FftDirection::Forward) {
-        int l2 = n;
-        int iw = n - 1;
-        int j = nf;
-        if (fusedPasses != 0) {
-            l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
-            iw -= fusedTwiddles;
-            runFused(l2, plan.twiddles + iw);
-            j -= fusedPasses;
+    if (convertInput) {
+        orderedToPacked(source, destination, n);
+        stepDone();
+    }
+    forEachStep(plan, direction, [&](const Step& step) {
+        const double* const wa = twiddles + step.iw;
+        const int ido = step.ido;
+        switch (step.kind) {
+        case Step::Kind::Tail:
+            runFused(step.l1, wa);
+            break;
+        case Step::Kind::Pair: {
+            const double* const wb = twiddles + step.iwB;
+            passes.radf44(ido, step.l1, source, destination, wa, wa + ido, wa + 2 * ido, wb,
+                          wb + 4 * ido, wb + 8 * ido);
+            break;
         }
-        for (; j >= lowest; --j) {
-            const int p = plan.factors[1 + j];
-            const int l1 = l2 / p;
-            const int ido = n / l2;
-            iw -= (p - 1) * ido;
-            if ((pairs >> j & 1u) != 0) {
-                // Factor j - 1 runs at 4 * ido with l1 / 4 rows.
-                const int iwB = iw - 12 * ido;
-                const double* wa = plan.twiddles + iw;
-                const double* wb = plan.twiddles + iwB;
-                passes.radf44(ido, l1 / 4, source, destination, wa, wa + ido, wa + 2 * ido, wb,
-                              wb + 4 * ido, wb + 8 * ido);
-                stepDone();
-                l2 = l1 / 4;
-                iw = iwB;
-                --j;
-                continue;
+        case Step::Kind::Head:
+            (forward ? passes.radf24 : passes.radb24)(ido, source, destination, wa, wa + ido,
+                                                      wa + 2 * ido, twiddles);
+            break;
+        case Step::Kind::Single:
+            if (forward) {
+                forwardPass(passes, step.p, ido, step.l1, wa, source, destination,
+                            upperHalfZero && step.factor == nf);
+            } else {
+                backwardPass(passes, step.p, ido, step.l1, wa, source, destination);
             }
-            forwardPass(passes, plan, p, ido, l1, iw, source, destination,
-                        upperHalfZero && j == nf);
-            stepDone();
-            l2 = l1;
+            break;
         }
-        if (head) {
-            passes.radf24(headIdo, source, destination, headTwiddles, headTwiddles + headIdo,
-                          headTwiddles + 2 * headIdo, plan.twiddles);
-            stepDone();
-        }
-        if (ordered) {
-            packedToOrderedInPlace(result, n);
-        }
-    } else {
-        if (convertInput) {
-            orderedToPacked(source, destination, n);
-            stepDone();
-        }
-        int l1 = 1;
-        int iw = 0;
-        int j = 1;
-        if (head) {
-            passes.radb24(headIdo, source, destination, headTwiddles, headTwiddles + headIdo,
-                          headTwiddles + 2 * headIdo, plan.twiddles);
-            stepDone();
-            l1 = 8;
-            iw = n / 2 + 3 * headIdo;
-            j = 3;
-        }
-        for (; j <= highest; ++j) {
-            const int p = plan.factors[1 + j];
-            const int l2 = p * l1;
-            const int ido = n / l2;
-            backwardPass(passes, plan, p, ido, l1, iw, source, destination);
-            stepDone();
-            l1 = l2;
-            iw += (p - 1) * ido;
-        }
-        if (fusedPasses != 0) {
-            runFused(l1, plan.twiddles + iw);
-        }
+        stepDone();
+    });
+    if (forward && ordered) {
+        packedToOrderedInPlace(result, n);
     }
 
     if (source != output) {
         std::copy_n(source, n, output);
     }
+}
+
+// The plan's twiddles, each direction's blocks in the order its AVX2 passes read them.
+void fillLaneTwiddles(const FftPlan& plan, const FftDirection direction, double* table) {
+    using fftpass::orderTwiddleRow;
+    using fftpass::TwiddleReads;
+    std::copy_n(plan.twiddles, plan.size, table);
+    forEachStep(plan, direction, [table](const Step& step) {
+        double* const wa = table + step.iw;
+        const int ido = step.ido;
+        switch (step.kind) {
+        case Step::Kind::Tail: // broadcast across rows, one twiddle at a time
+            break;
+        case Step::Kind::Single:
+            for (int m = 0; m < step.p - 1; ++m) {
+                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+            }
+            break;
+        case Step::Kind::Pair:
+            for (int m = 0; m < 3; ++m) {
+                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+                orderTwiddleRow(table + step.iwB + 4 * m * ido, ido, TwiddleReads::Quartered);
+            }
+            break;
+        case Step::Kind::Head:
+            for (int m = 0; m < 3; ++m) {
+                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+            }
+            orderTwiddleRow(table, ido, TwiddleReads::Quartered);
+            break;
+        }
+    });
 }
 
 } // namespace
@@ -378,11 +454,27 @@ FftPlan* createFftPlan(int size) {
     plan->factors[1] = nf;
     fftpass::detectCpuFeatures();
 
-    plan->twiddles =
-        static_cast<double*>(::operator new (static_cast<std::size_t>(size) * sizeof(double),
-                                             std::align_val_t{AlignedBuffer::alignment}));
-    std::fill_n(plan->twiddles, size, 0.0);
+    // The plan's table, then the two lane-ordered ones where AVX2 passes will read them, each from
+    // a 64-byte boundary.
+    const fftpass::FftPassTable* const wide = fftpass::avx2FftPasses();
+    const bool laneOrdered = wide != nullptr && wide->twiddlesInLaneOrder;
+    constexpr int lineDoubles = static_cast<int>(AlignedBuffer::alignment / sizeof(double));
+    const std::size_t stride = static_cast<std::size_t>((size + lineDoubles - 1) / lineDoubles) *
+                               static_cast<std::size_t>(lineDoubles);
+    const std::size_t tables = laneOrdered ? 3 : 1;
+    plan->twiddles = static_cast<double*>(::operator new (
+        tables* stride * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
+    std::fill_n(plan->twiddles, tables * stride, 0.0);
     fillTwiddles(size, plan->factors, plan->twiddles);
+    plan->laneTwiddles[0] = plan->laneTwiddles[1] = nullptr;
+    if (laneOrdered) {
+        for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
+            const int index = static_cast<int>(direction);
+            double* const table = plan->twiddles + (1 + static_cast<std::size_t>(index)) * stride;
+            fillLaneTwiddles(*plan, direction, table);
+            plan->laneTwiddles[index] = table;
+        }
+    }
     return plan.release();
 }
 

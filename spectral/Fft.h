@@ -36,6 +36,10 @@ struct FftPlan {
     int halfSize;     // N / 2
     int factors[15];  // [0] = N, [1] = number of factors nf, [2 .. nf + 1] = factors in pass order
     double* twiddles; // N doubles, 64-byte aligned, owned by the plan
+    // The same twiddles in the order the AVX2 passes read them, for forward and for backward
+    // transforms (indexed by FftDirection; FftTwiddleOrder.h), in the same allocation; null where
+    // the CPU runs no AVX2 passes.
+    double* laneTwiddles[2];
 };
 
 inline constexpr int fftMaxFactors = 13;

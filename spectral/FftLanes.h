@@ -234,6 +234,9 @@ inline void finishRow(const int ido, const int k, int i, Body& body) {
 
 // 128-bit lanes, for any CPU.
 struct BaselineLanes {
+    // Reads the plan's twiddle table as it is (see FftTwiddleOrder.h).
+    static constexpr bool twiddlesInLaneOrder = false;
+
     // Calls body(lane, i, 0) for i = 2, 4, .., ido - 1: one row, lanes along i.
     template <class Body>
     static void forEachAlongI(const int ido, Body&& body) {

@@ -81,6 +81,9 @@ struct FftPassTable {
     Radix55 radf55UpperHalfZero;
     Radix433 radf433UpperHalfZero;
     Radix355 radf355UpperHalfZero;
+    // Whether the passes read the plan's twiddles in lane order (FftPlan::laneTwiddles) rather
+    // than as the plan's table has them.
+    bool twiddlesInLaneOrder;
 };
 
 // Reads the CPU's features and chooses the build (the features are read at load time anyway;

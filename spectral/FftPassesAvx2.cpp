@@ -7,6 +7,7 @@
 #include "spectral/FftLanes.h"
 #include "spectral/FftPassTable.h"
 #include "spectral/FftPassesOf.h"
+#include "spectral/FftTwiddleOrder.h"
 
 namespace calderine::fftpass {
 namespace {
@@ -24,8 +25,8 @@ void storeQuad(double* p, Quad v) noexcept {
 }
 
 // Four neighbouring iterations i, i + 2, i + 4, i + 6 of one row. The lanes hold them in the
-// order 0, 2, 1, 3 (what the in-lane unpack of two 256-bit loads yields); every operand of a
-// butterfly, twiddles included, is loaded the same way, so the order is undone on storing.
+// order quadLaneIteration (0, 2, 1, 3: what the in-lane unpack of two 256-bit loads yields); every
+// data operand of a butterfly is loaded the same way, so the order is undone on storing.
 struct QuadAlongI {
     using V = Quad;
 
@@ -51,8 +52,16 @@ struct QuadAlongI {
         storeQuad(p - 6, __builtin_shufflevector(re, im, 3, 7, 1, 5));
     }
 
-    static void twiddle(const double* w, V& re, V& im) noexcept { load(w, re, im); }
-    static void twiddleMirrored(const double* w, V& re, V& im) noexcept { loadMirrored(w, re, im); }
+    // Twiddles come from the table in lane order (FftTwiddleOrder.h): the block's cosines, then its
+    // sines. Upwards from w the block starts at w; downwards from w (the top iteration) at w - 6.
+    static void twiddle(const double* w, V& re, V& im) noexcept {
+        re = loadQuad(w);
+        im = loadQuad(w + 4);
+    }
+    static void twiddleMirrored(const double* w, V& re, V& im) noexcept {
+        re = loadQuad(w - 6);
+        im = loadQuad(w - 2);
+    }
     static void loadIn(const double* p, V& re, V& im) noexcept { load(p, re, im); }
     static void loadInMirrored(const double* p, V& re, V& im) noexcept { loadMirrored(p, re, im); }
     static void storeOut(double* p, V re, V im) noexcept { store(p, re, im); }
@@ -144,11 +153,14 @@ struct QuadTwoRows {
     }
 };
 
-// Rows k .. k + 3 of an ido == 1 pass (see PairRowsAdjacent). The interleaved side is shuffled
-// within 128-bit halves only: the low half of every vector serves rows k, k + 1 and the high half
-// rows k + 2, k + 3, so each half is a PairRowsAdjacent block, stored or loaded on its own.
+// Rows k .. k + 3 of an ido == 1 pass (see PairRowsAdjacent). Loads, and stores of rows shorter
+// than wholeRowStoresFrom, shuffle the interleaved side within 128-bit halves only: the low half of
+// every vector serves rows k, k + 1 and the high half rows k + 2, k + 3, so each half is a
+// PairRowsAdjacent block, stored or loaded on its own.
 struct QuadRowsAdjacent {
     using V = Quad;
+
+    static constexpr int wholeRowStoresFrom = 8;
 
     static V splat(double x) noexcept { return V{x, x, x, x}; }
     static V load(const double* p) noexcept { return loadQuad(p); }
@@ -168,8 +180,32 @@ struct QuadRowsAdjacent {
         }
         (std::make_integer_sequence<int, P>{});
     }
+    // From eight values per row on, rows go out whole: each four values of the four rows are
+    // transposed into four 256-bit stores, the row's last P % 4 values one at a time. Against the
+    // two-row blocks below (a shuffle and two 128-bit stores per vector) measured, ns: radf433 2030
+    // -> 1830 at N = 4608 and 860 -> 745 at 2304, radf355 2770 -> 2585 at 4800, radf55 1630 ->
+    // 1575. With five values (radf5 at ido = 1) it lost, 757 -> 804 at 4800; loading rows so on
+    // the backward side lost too (radb55 1695 -> 1800 at 4800).
     template <int P>
     static void storeInterleaved(double* p, const V (&v)[P]) noexcept {
+        if constexpr (P >= wholeRowStoresFrom) {
+            for (int b = 0; b + 3 < P; b += 4) {
+                const V t0 = __builtin_shufflevector(v[b], v[b + 1], 0, 4, 2, 6);
+                const V t1 = __builtin_shufflevector(v[b], v[b + 1], 1, 5, 3, 7);
+                const V t2 = __builtin_shufflevector(v[b + 2], v[b + 3], 0, 4, 2, 6);
+                const V t3 = __builtin_shufflevector(v[b + 2], v[b + 3], 1, 5, 3, 7);
+                storeQuad(p + b, __builtin_shufflevector(t0, t2, 0, 1, 4, 5));
+                storeQuad(p + P + b, __builtin_shufflevector(t1, t3, 0, 1, 4, 5));
+                storeQuad(p + 2 * P + b, __builtin_shufflevector(t0, t2, 2, 3, 6, 7));
+                storeQuad(p + 3 * P + b, __builtin_shufflevector(t1, t3, 2, 3, 6, 7));
+            }
+            for (int x = P / 4 * 4; x < P; ++x) {
+                for (int row = 0; row < 4; ++row) {
+                    p[row * P + x] = v[x][row];
+                }
+            }
+            return;
+        }
         [&]<int... J>(std::integer_sequence<int, J...>) {
             ((storeHalves(p + 2 * J, 2 * P,
                           __builtin_shufflevector(
@@ -199,7 +235,7 @@ constexpr int quadRowBlock = 16;
 
 // Where a row's iterations along i stop filling quads: from there on up to three are left.
 constexpr int leftoverAlongI(const int ido) {
-    return 2 + (ido - 1) / 8 * 8;
+    return 2 + 8 * quadsAlongI(ido);
 }
 
 // The iterations past the last whole quad along i, rows begin .. end - 1, run across rows, four at
@@ -226,13 +262,15 @@ inline void leftoversAcrossRows(const int ido, const int begin, const int end, c
 
 // 256-bit lanes: along i where rows are long, across four rows (then two) where they are short.
 struct Avx2Lanes {
+    static constexpr bool twiddlesInLaneOrder = true;
+
     template <class Body>
     static void forEachAlongI(const int ido, Body&& body) {
-        int i = 2;
-        for (; i + 6 < ido; i += 8) {
+        const int leftoverFrom = leftoverAlongI(ido);
+        for (int i = 2; i < leftoverFrom; i += 8) {
             body(QuadAlongI{}, i, 0);
         }
-        finishRow(ido, 0, i, body);
+        finishRow(ido, 0, leftoverFrom, body);
     }
 
     template <class Body>

@@ -6,6 +6,7 @@
 #include "spectral/FftPassTable.h"
 
 #include "spectral/Fft.h"
+#include "spectral/FftTwiddleOrder.h"
 #include "tests/support/TestSignal.h"
 
 #include <algorithm>
@@ -35,6 +36,23 @@ std::vector<int> evenSmoothSizes(int limit) {
     }
     return sizes;
 }
+
+// Rows rows of length doubles from plain (the plan's layout), as build reads them where a pass
+// reads them as `reads` says (with the ido given): a build that reads twiddles in lane order
+// gets its blocks reordered, as a plan's lane-ordered table has them.
+std::vector<double> rowsAsRead(const fftpass::FftPassTable& build, const double* plain, int rows,
+                               int length, int ido, fftpass::TwiddleReads reads) {
+    std::vector<double> table(plain, plain + rows * length);
+    if (build.twiddlesInLaneOrder) {
+        for (int row = 0; row < rows; ++row) {
+            fftpass::orderTwiddleRow(table.data() + row * length, ido, reads);
+        }
+    }
+    return table;
+}
+
+constexpr fftpass::TwiddleReads alongI = fftpass::TwiddleReads::AlongI;
+constexpr fftpass::TwiddleReads quartered = fftpass::TwiddleReads::Quartered;
 
 bool baselineSwitchSet() {
     const char* value = std::getenv("CALDERINE_FFT_BASELINE");
@@ -223,13 +241,16 @@ TEST(FftPassTable, FusedFourThreeThreeStepsMatchTheThreePassesBitForBit) {
             std::vector<double> second(n);
             std::vector<double> separate(n);
             std::vector<double> fused(n);
+            // The lone radix-4 pass reads its rows along i; the fused step one at a time.
+            const std::vector<double> single = rowsAsRead(*build, wa, 3, 9, 9, alongI);
+            const double* sa = single.data();
             build->radf3(1, 12 * rows, input.data(), first.data(), nullptr, nullptr);
             build->radf3(3, 4 * rows, first.data(), second.data(), wb, wb + 3);
-            build->radf4(9, rows, second.data(), separate.data(), wa, wa + 9, wa + 18);
+            build->radf4(9, rows, second.data(), separate.data(), sa, sa + 9, sa + 18);
             build->radf433(rows, input.data(), fused.data(), wa, wa + 9, wa + 18, wb, wb + 3);
             EXPECT_EQ(fused, separate) << "forward N=" << n;
 
-            build->radb4(9, rows, input.data(), first.data(), wa, wa + 9, wa + 18);
+            build->radb4(9, rows, input.data(), first.data(), sa, sa + 9, sa + 18);
             build->radb3(3, 4 * rows, first.data(), second.data(), wb, wb + 3);
             build->radb3(1, 12 * rows, second.data(), separate.data(), nullptr, nullptr);
             build->radb433(rows, input.data(), fused.data(), wa, wa + 9, wa + 18, wb, wb + 3);
@@ -263,14 +284,20 @@ TEST(FftPassTable, FusedTwoFourStepsMatchTheTwoPassesBitForBit) {
             std::vector<double> middle(n);
             std::vector<double> separate(n);
             std::vector<double> fused(n);
-            build->radf4(ido, 2, input.data(), middle.data(), wa, wa + ido, wa + 2 * ido);
-            build->radf2(4 * ido, 1, middle.data(), separate.data(), wb);
-            build->radf24(ido, input.data(), fused.data(), wa, wa + ido, wa + 2 * ido, wb);
+            const std::vector<double> fours = rowsAsRead(*build, wa, 3, ido, ido, alongI);
+            const std::vector<double> two = rowsAsRead(*build, wb, 1, 4 * ido, 4 * ido, alongI);
+            const std::vector<double> twoFused = rowsAsRead(*build, wb, 1, 4 * ido, ido, quartered);
+            const double* a = fours.data();
+            build->radf4(ido, 2, input.data(), middle.data(), a, a + ido, a + 2 * ido);
+            build->radf2(4 * ido, 1, middle.data(), separate.data(), two.data());
+            build->radf24(ido, input.data(), fused.data(), a, a + ido, a + 2 * ido,
+                          twoFused.data());
             EXPECT_EQ(fused, separate) << "forward N=" << n;
 
-            build->radb2(4 * ido, 1, input.data(), middle.data(), wb);
-            build->radb4(ido, 2, middle.data(), separate.data(), wa, wa + ido, wa + 2 * ido);
-            build->radb24(ido, input.data(), fused.data(), wa, wa + ido, wa + 2 * ido, wb);
+            build->radb2(4 * ido, 1, input.data(), middle.data(), two.data());
+            build->radb4(ido, 2, middle.data(), separate.data(), a, a + ido, a + 2 * ido);
+            build->radb24(ido, input.data(), fused.data(), a, a + ido, a + 2 * ido,
+                          twoFused.data());
             EXPECT_EQ(fused, separate) << "backward N=" << n;
         }
     }
@@ -297,17 +324,23 @@ TEST(FftPassTable, PairedRadixFourStepsMatchTheTwoPassesBitForBit) {
         const std::vector<double> wa = testing::uniformNoise(static_cast<std::size_t>(3 * ido), 6u);
         const std::vector<double> wb =
             testing::uniformNoise(static_cast<std::size_t>(12 * ido), 8u);
-        const double* a = wa.data();
-        const double* b = wb.data();
         for (const fftpass::FftPassTable* build : builds) {
             std::vector<double> middle(n);
             std::vector<double> separate(n);
             std::vector<double> fused(n);
+            const std::vector<double> first = rowsAsRead(*build, wa.data(), 3, ido, ido, alongI);
+            const std::vector<double> second =
+                rowsAsRead(*build, wb.data(), 3, 4 * ido, 4 * ido, alongI);
+            const std::vector<double> secondFused =
+                rowsAsRead(*build, wb.data(), 3, 4 * ido, ido, quartered);
+            const double* a = first.data();
+            const double* b = second.data();
+            const double* bf = secondFused.data();
             build->radf4(ido, 4 * shape.l1, input.data(), middle.data(), a, a + ido, a + 2 * ido);
             build->radf4(4 * ido, shape.l1, middle.data(), separate.data(), b, b + 4 * ido,
                          b + 8 * ido);
-            build->radf44(ido, shape.l1, input.data(), fused.data(), a, a + ido, a + 2 * ido, b,
-                          b + 4 * ido, b + 8 * ido);
+            build->radf44(ido, shape.l1, input.data(), fused.data(), a, a + ido, a + 2 * ido, bf,
+                          bf + 4 * ido, bf + 8 * ido);
             EXPECT_EQ(fused, separate) << "forward ido=" << ido << " l1=" << shape.l1;
         }
     }
@@ -340,7 +373,9 @@ TEST(FftPassTable, FusedThreeFiveFiveStepsMatchTheThreePassesBitForBit) {
             build->radf5(1, 15 * rows, input.data(), first.data(), nullptr, nullptr, nullptr,
                          nullptr);
             build->radf5(5, 3 * rows, first.data(), second.data(), b, b + 5, b + 10, b + 15);
-            build->radf3(25, rows, second.data(), separate.data(), a, a + 25);
+            const std::vector<double> single = rowsAsRead(*build, a, 2, 25, 25, alongI);
+            build->radf3(25, rows, second.data(), separate.data(), single.data(),
+                         single.data() + 25);
             build->radf355(rows, input.data(), fused.data(), a, a + 25, b, b + 5, b + 10, b + 15);
             EXPECT_EQ(fused, separate) << "rows=" << rows;
         }

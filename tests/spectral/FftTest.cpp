@@ -64,6 +64,11 @@ TEST(FftPlan, FactorisesInPassOrderWithTheTwoInFront) {
         const std::vector<int> found(plan->factors + 2, plan->factors + 2 + plan->factors[1]);
         EXPECT_EQ(found, c.factors);
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(plan->twiddles) % AlignedBuffer::alignment, 0u);
+        for (const double* lane : plan->laneTwiddles) {
+            if (lane != nullptr) {
+                EXPECT_EQ(reinterpret_cast<std::uintptr_t>(lane) % AlignedBuffer::alignment, 0u);
+            }
+        }
     }
 }
 
