@@ -222,15 +222,17 @@ struct Step {
         Pair,   // radf44: radix 4 at ido (4 l1 rows, twiddles from iw) then at 4 ido (l1 rows,
                 // twiddles from iwB)
         Head,   // radf24 or radb24 (twiddles: the radix-2 row from 0, the radix-4 rows from N / 2)
-        Tail,   // the fused tail (FusedTail), l1 rows of its last pass, twiddles from iw
+        Tail,   // the fused tail (FusedTail: radix p, lead), l1 rows of its last pass, twiddles
+                // from iw
     };
     Kind kind;
-    int factor;
-    int p;
-    int ido;
-    int l1;
-    int iw;
-    int iwB;
+    int factor = 0;
+    int p = 0;
+    int ido = 1;
+    int l1 = 0;
+    int iw = 0;
+    int iwB = 0;
+    int lead = 0;
 };
 
 // Calls visit(step) for each step of a transform in the order they run: the radix passes, two or
@@ -250,6 +252,10 @@ void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visi
     const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
     const int fusedTwiddles =
         fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
+    // Factors 2 and 4: the radix-4 pass at N / 8 with two rows, its rows after the radix-2
+    // pass's one row of N / 2.
+    const Step headStep{
+        .kind = Step::Kind::Head, .factor = 1, .p = 2, .ido = n / 8, .l1 = 2, .iw = n / 2};
 
     if (direction == FftDirection::Forward) {
         const unsigned pairs = pairedForwardFours(plan, lowest, highest);
@@ -259,7 +265,11 @@ void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visi
         if (fusedPasses != 0) {
             l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
             iw -= fusedTwiddles;
-            visit(Step{Step::Kind::Tail, 0, fused.radix, 1, l2, iw, 0});
+            visit(Step{.kind = Step::Kind::Tail,
+                       .p = fused.radix,
+                       .l1 = l2,
+                       .iw = iw,
+                       .lead = fused.lead});
             j -= fusedPasses;
         }
         for (; j >= lowest; --j) {
@@ -270,17 +280,24 @@ void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visi
             if ((pairs >> j & 1u) != 0) {
                 // Factor j - 1 runs at 4 * ido with l1 / 4 rows.
                 const int iwB = iw - 12 * ido;
-                visit(Step{Step::Kind::Pair, j, 4, ido, l1 / 4, iw, iwB});
+                visit(Step{.kind = Step::Kind::Pair,
+                           .factor = j,
+                           .p = 4,
+                           .ido = ido,
+                           .l1 = l1 / 4,
+                           .iw = iw,
+                           .iwB = iwB});
                 l2 = l1 / 4;
                 iw = iwB;
                 --j;
                 continue;
             }
-            visit(Step{Step::Kind::Single, j, p, ido, l1, iw, 0});
+            visit(Step{
+                .kind = Step::Kind::Single, .factor = j, .p = p, .ido = ido, .l1 = l1, .iw = iw});
             l2 = l1;
         }
         if (head) {
-            visit(Step{Step::Kind::Head, 1, 2, n / 8, 2, n / 2, 0});
+            visit(headStep);
         }
         return;
     }
@@ -288,21 +305,23 @@ void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visi
     int iw = 0;
     int j = 1;
     if (head) {
-        visit(Step{Step::Kind::Head, 1, 2, n / 8, 2, n / 2, 0});
+        visit(headStep);
         l1 = 8;
-        iw = n / 2 + 3 * (n / 8);
+        iw = headStep.iw + 3 * headStep.ido;
         j = 3;
     }
     for (; j <= highest; ++j) {
         const int p = plan.factors[1 + j];
         const int l2 = p * l1;
         const int ido = n / l2;
-        visit(Step{Step::Kind::Single, j, p, ido, l1, iw, 0});
+        visit(
+            Step{.kind = Step::Kind::Single, .factor = j, .p = p, .ido = ido, .l1 = l1, .iw = iw});
         l1 = l2;
         iw += (p - 1) * ido;
     }
     if (fusedPasses != 0) {
-        visit(Step{Step::Kind::Tail, 0, fused.radix, 1, l1, iw, 0});
+        visit(Step{
+            .kind = Step::Kind::Tail, .p = fused.radix, .l1 = l1, .iw = iw, .lead = fused.lead});
     }
 }
 
@@ -327,7 +346,6 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
     const int nf = plan.factors[1];
     const bool forward = direction == FftDirection::Forward;
     const bool convertInput = ordered && !forward;
-    const FusedTail fused = fusedTail(plan, direction);
     int steps = convertInput ? 1 : 0;
     forEachStep(plan, direction, [&steps](const Step&) { ++steps; });
     const double* const twiddles = twiddlesFor(passes, plan, direction);
@@ -343,17 +361,18 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         source = result = destination;
         std::swap(destination, other);
     };
-    const auto runFused = [&](int l1, const double* wa) {
+    const auto runFused = [&](const Step& tail, const double* wa) {
         const bool zeros = forward && upperHalfZero;
-        if (fused.lead == 4) {
+        const int l1 = tail.l1;
+        if (tail.lead == 4) {
             (zeros ? passes.radf433UpperHalfZero
              : forward
                  ? passes.radf433
                  : passes.radb433)(l1, source, destination, wa, wa + 9, wa + 18, wa + 27, wa + 30);
-        } else if (fused.lead == 3) {
+        } else if (tail.lead == 3) {
             (zeros ? passes.radf355UpperHalfZero : passes.radf355)(
                 l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60, wa + 65);
-        } else if (fused.radix == 5) {
+        } else if (tail.p == 5) {
             (zeros     ? passes.radf55UpperHalfZero
              : forward ? passes.radf55
                        : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
@@ -373,7 +392,7 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
         const int ido = step.ido;
         switch (step.kind) {
         case Step::Kind::Tail:
-            runFused(step.l1, wa);
+            runFused(step, wa);
             break;
         case Step::Kind::Pair: {
             const double* const wb = twiddles + step.iwB;

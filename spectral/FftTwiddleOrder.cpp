@@ -26,16 +26,14 @@ void orderBlock(double* block, const bool downwards) noexcept {
 
 void orderTwiddleRow(double* row, const int ido, const TwiddleReads reads) noexcept {
     for (int q = 0; q < quadsAlongI(ido); ++q) {
-        const int i = 2 + 8 * q;
-        if (reads == TwiddleReads::AlongI) {
-            orderBlock(row + i - 2, false);
-            continue;
-        }
         // Iteration ib sits at ib - 2; a downward vector from ib covers ib - 8 .. ib - 1.
+        const int i = 2 + 8 * q;
         orderBlock(row + i - 2, false);
-        orderBlock(row + 2 * ido + i - 2, false);
-        orderBlock(row + 2 * ido - i - 8, true);
-        orderBlock(row + 4 * ido - i - 8, true);
+        if (reads == TwiddleReads::Quartered) {
+            orderBlock(row + 2 * ido + i - 2, false);
+            orderBlock(row + 2 * ido - i - 8, true);
+            orderBlock(row + 4 * ido - i - 8, true);
+        }
     }
 }
 
