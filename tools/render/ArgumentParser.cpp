@@ -119,6 +119,13 @@ void takeValued(Collected& collected, std::string_view option, std::string_view 
             throw UsageError("--channels takes 1 or 2, got '" + std::string(value) + "'");
         }
         options.channels = value == "1" ? 1 : 2;
+    } else if (option == "--quality") {
+        once(collected, option);
+        const auto quality = parseNumber(value);
+        if (!quality) {
+            throw UsageError("--quality takes a number, got '" + std::string(value) + "'");
+        }
+        options.quality = *quality;
     } else if (option == "--preset") {
         const auto read = PresetFile::read(std::filesystem::path(value));
         collected.presetLines.insert(collected.presetLines.end(), read.begin(), read.end());
@@ -144,7 +151,8 @@ bool takesValue(std::string_view option) {
     return option == "--plugin" || option == "--set" || option == "--set-normalized" ||
            option == "--block" || option == "--precision" || option == "--format" ||
            option == "--encoding" || option == "--channels" || option == "--preset" ||
-           option == "--save-preset" || option == "--output-dir" || option == "--jobs";
+           option == "--save-preset" || option == "--output-dir" || option == "--jobs" ||
+           option == "--quality";
 }
 
 void takeFlag(Collected& collected, std::string_view option) {
@@ -164,6 +172,9 @@ void takeFlag(Collected& collected, std::string_view option) {
         collected.options.quiet = true;
     } else if (option == "--force") {
         collected.options.force = true;
+        collected.renderOnly.push_back(option);
+    } else if (option == "--accept-truncated") {
+        collected.options.acceptTruncated = true;
         collected.renderOnly.push_back(option);
     } else if (option == "--keep-latency") {
         collected.options.keepLatency = true;
@@ -293,6 +304,10 @@ std::string ArgumentParser::usage() {
            "\n"
            "                            (default: INPUT's bit depth, else pcm24)\n"
            "  --channels 1|2            output channels (default: 1 for a mono INPUT, else 2)\n"
+           "  --quality Q               encoder quality of lossy outputs, on the encoder's own\n"
+           "                            scale (see the manual page)\n"
+           "  --accept-truncated        render an INPUT that ends before its header says,\n"
+           "                            without failing the run\n"
            "  --keep-latency            write the effect's output as it comes, latency and all\n"
            "  --force                   replace read-only output files too\n"
            "  --plugin PATH|NAME        load the VST 2.4 module PATH instead of calderine; a\n"

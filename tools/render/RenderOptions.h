@@ -42,6 +42,10 @@ struct RenderOptions {
     bool keepLatency = false;
     bool stems = false;
     bool force = false; // replace read-only outputs
+    // Encoder quality of lossy outputs on the encoder's own scale; absent: the encoder's default.
+    std::optional<double> quality;
+    // Render an input that ends before its header says it does, without failing the run.
+    bool acceptTruncated = false;
     std::vector<ParameterAssignment> assignments;
     // Where each assignment came from: "FILE:LINE" for a line of a --preset file, empty for
     // --set. As long as `assignments`, or empty when none came from a file.
