@@ -21,6 +21,9 @@ struct ParameterAssignment {
 };
 
 inline constexpr int kDefaultBlockFrames = 512;
+// The rate an effect is started at where no file gives one (--info, trying settings): the rate
+// most hosts start at.
+inline constexpr float kDefaultHostSampleRate = 44100.0f; // Hz
 inline constexpr const char* kDefaultDemoFolder = "demo-out";
 
 struct RenderOptions {

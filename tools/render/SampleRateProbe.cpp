@@ -1,6 +1,5 @@
 #include "tools/render/SampleRateProbe.h"
 
-#include "plugin/PublicFacts.h"
 #include "tools/vsthost/HostError.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -40,13 +39,8 @@ void SampleRateProbe::require(HostedEffect& probe, int rate, const std::filesyst
     problem += "' is at " + whole(rate) + " Hz, a rate the effect of '";
     problem += probe.module().path().string();
     problem += "'";
-    if (probe.record().uniqueID == kCalderineUniqueId &&
-        !(rate >= kMinServedSampleRate && rate <= kMaxServedSampleRate)) {
-        throw HostError(problem + " does not serve; it serves " + whole(kMinServedSampleRate) +
-                        " to " + whole(kMaxServedSampleRate) + " Hz");
-    }
     if (ignores(probe, rate)) {
-        throw HostError(problem + " ignores");
+        throw HostError(problem + " ignores: it would go on at the rate it had");
     }
 }
 

@@ -17,8 +17,7 @@ public:
     // effect's latency does not follow the rate: such an effect gives nothing away.
     static bool ignores(HostedEffect& probe, int rate);
 
-    // Throws HostError when the effect is known not to serve the rate of input (calderine
-    // serves a fixed range) or is seen to ignore it.
+    // Throws HostError when the effect is seen to ignore the rate of input.
     static void require(HostedEffect& probe, int rate, const std::filesystem::path& input);
 };
 

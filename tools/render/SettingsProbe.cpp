@@ -1,19 +1,16 @@
 #include "tools/render/SettingsProbe.h"
 
-#include "host/AudioEffect.h"
 #include "tools/render/ParameterResolver.h"
+#include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostedEffect.h"
 #include "tools/vsthost/PluginModule.h"
 
 namespace calderine {
 
 SettingsProbe::SettingsProbe(const std::filesystem::path& module)
-    : effect(std::make_unique<HostedEffect>(std::make_shared<const PluginModule>(module))) {
-    // The order of a render: open, rate and block size, then parameters.
-    effect->dispatch(effOpen);
-    effect->setSampleRate(AudioEffect::kDefaultSampleRate);
-    effect->setBlockSize(kDefaultBlockFrames);
-}
+    // Started as a render starts it, so that parameters follow the rate and block size.
+    : effect(startEffect(std::make_shared<const PluginModule>(module),
+                         {kDefaultHostSampleRate, kDefaultBlockFrames})) {}
 
 SettingsProbe::~SettingsProbe() = default;
 

@@ -27,9 +27,6 @@
 
 namespace {
 
-// What --info announces to the effect: the rate most hosts start at.
-constexpr float kInfoSampleRate = 44100.0f;
-
 int fail(int code, const std::string& message) {
     using calderine::kProgramName;
     std::cerr << kProgramName << ": " << message << '\n';
@@ -40,7 +37,7 @@ int printInfo(const std::filesystem::path& module) {
     using namespace calderine;
     // Started as a render starts it: many effects name themselves only once opened.
     const auto effect = startEffect(std::make_shared<const PluginModule>(module),
-                                    {kInfoSampleRate, kDefaultBlockFrames});
+                                    {kDefaultHostSampleRate, kDefaultBlockFrames});
     writeEffectInfo(std::cout, collectEffectInfo(*effect));
     return 0;
 }

@@ -30,7 +30,7 @@ TEST(RenderRates, UnservedRatesAreRefusedWithoutOutput) {
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.errLines(), 1) << result.err;
         EXPECT_NE(result.err.find(std::to_string(c.rate) + " Hz"), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("8000 to 768000 Hz"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("ignores"), std::string::npos) << result.err;
         EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
     }
 }
