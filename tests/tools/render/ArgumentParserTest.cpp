@@ -1,4 +1,4 @@
-#include "tools/render/ArgumentParser.h"
+#include "tools/render/commandline/ArgumentParser.h"
 
 #include "tests/tools/render/UsageRefusal.h"
 

@@ -1,9 +1,9 @@
 // The command-line forms of many-file renders, presets and plug-in lookup.
 #include "tests/tools/render/TempFolder.h"
 #include "tests/tools/render/UsageRefusal.h"
-#include "tools/render/ArgumentParser.h"
-#include "tools/render/BatchCommand.h"
-#include "tools/render/PresetFile.h"
+#include "tools/render/commandline/ArgumentParser.h"
+#include "tools/render/commands/BatchCommand.h"
+#include "tools/render/settings/PresetFile.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

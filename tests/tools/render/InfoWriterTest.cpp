@@ -1,4 +1,4 @@
-#include "tools/render/InfoWriter.h"
+#include "tools/render/commands/InfoWriter.h"
 
 #include <cctype>
 #include <gtest/gtest.h>

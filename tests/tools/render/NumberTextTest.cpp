@@ -1,4 +1,4 @@
-#include "tools/render/NumberText.h"
+#include "tools/render/common/NumberText.h"
 
 #include <gtest/gtest.h>
 #include <optional>

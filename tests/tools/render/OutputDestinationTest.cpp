@@ -1,7 +1,7 @@
-#include "tools/render/OutputDestination.h"
+#include "tools/render/filesafety/OutputDestination.h"
 
 #include "tests/tools/render/TempFolder.h"
-#include "tools/render/AudioFileError.h"
+#include "tools/render/common/AudioFileError.h"
 
 #include <filesystem>
 #include <fstream>

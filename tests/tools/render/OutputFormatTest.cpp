@@ -1,7 +1,7 @@
-#include "tools/render/OutputFormat.h"
+#include "tools/render/audio/OutputFormat.h"
 
-#include "tools/render/AudioFileError.h"
-#include "tools/render/EncoderCheck.h"
+#include "tools/render/common/AudioFileError.h"
+#include "tools/render/audio/EncoderCheck.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

@@ -1,5 +1,5 @@
 // --set resolved through nothing but what a host sees: normalised values and display texts.
-#include "tools/render/ParameterResolver.h"
+#include "tools/render/settings/ParameterResolver.h"
 
 #include "tests/support/BuiltModule.h"
 #include "tools/vsthost/HostedEffect.h"

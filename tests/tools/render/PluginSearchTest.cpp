@@ -1,4 +1,4 @@
-#include "tools/render/PluginSearch.h"
+#include "tools/render/commands/PluginSearch.h"
 
 #include "tests/tools/render/TempFolder.h"
 #include "tools/vsthost/HostError.h"

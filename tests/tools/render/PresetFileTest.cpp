@@ -1,4 +1,4 @@
-#include "tools/render/PresetFile.h"
+#include "tools/render/settings/PresetFile.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "tools/render/ProgressBar.h"
+#include "tools/render/pipeline/ProgressBar.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

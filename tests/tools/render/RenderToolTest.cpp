@@ -4,7 +4,7 @@
 #include "tests/tools/render/TempFolder.h"
 #include "tests/tools/render/TestAudio.h"
 #include "tests/tools/render/ToolRun.h"
-#include "tools/render/ParameterResolver.h"
+#include "tools/render/settings/ParameterResolver.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // The generic check that a module took a sample rate, against the built module, whose latency
 // follows the rate, and the stand-in, whose latency never changes.
-#include "tools/render/SampleRateProbe.h"
+#include "tools/render/pipeline/SampleRateProbe.h"
 
 #include "tests/support/BuiltModule.h"
 #include "tests/tools/render/RateCases.h"

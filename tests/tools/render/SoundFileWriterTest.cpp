@@ -1,8 +1,8 @@
-#include "tools/render/SoundFileWriter.h"
+#include "tools/render/audio/SoundFileWriter.h"
 
 #include "tests/tools/render/TempFolder.h"
 #include "tests/tools/render/TestAudio.h"
-#include "tools/render/AudioFileError.h"
+#include "tools/render/common/AudioFileError.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

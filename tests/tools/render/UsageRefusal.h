@@ -1,7 +1,7 @@
 // Command lines the argument parser must refuse, each with a fragment its message must hold.
 #pragma once
 
-#include "tools/render/ArgumentParser.h"
+#include "tools/render/commandline/ArgumentParser.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,0 +1,35 @@
+// A sound file written straight to standard output, for "-" as OUTPUT: the format must be one
+// libsndfile writes front to back (see OutputFormat::problem), since a pipe cannot seek back.
+#pragma once
+
+#include "tools/render/audio/OutputFormat.h"
+#include "tools/render/audio/SampleSink.h"
+
+struct sf_private_tag;
+
+namespace calderine {
+
+class StandardOutputWriter final : public SampleSink {
+public:
+    // Throws AudioFileError when libsndfile cannot write the format there.
+    StandardOutputWriter(int format, const StreamShape& shape);
+    ~StandardOutputWriter() override;
+
+    StandardOutputWriter(const StandardOutputWriter&) = delete;
+    StandardOutputWriter& operator=(const StandardOutputWriter&) = delete;
+
+    void write(std::span<const float> frames) override;
+    void write(std::span<const double> frames) override;
+
+    // Flushes the encoder's last frames; standard output itself stays open.
+    void finish();
+
+private:
+    template <typename Sample, typename Write>
+    void writeFrames(std::span<const Sample> frames, Write write);
+
+    sf_private_tag* file = nullptr;
+    int channelCount = 0;
+};
+
+} // namespace calderine

@@ -1,0 +1,39 @@
+// Turns calderine-render's command line into RenderOptions.
+#pragma once
+
+#include "tools/render/commandline/RenderOptions.h"
+#include "tools/render/filesafety/TemporaryFileTable.h"
+
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace calderine {
+
+// A command line that cannot be understood; the message says what to change.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Upper bound of --block: far above what any host uses, low enough that the buffers of three
+// instances stay small.
+inline constexpr int kMaxBlockFrames = 1 << 20;
+// Upper bound of --jobs: beyond the core count of the machines it runs on; every job may hold
+// three temporary files at once, which a fixed table keeps for the signal handler.
+inline constexpr int kMaxJobs = 64;
+static_assert(3 * static_cast<std::size_t>(kMaxJobs) <= TemporaryFileTable::kCapacity,
+              "every job's mix and stems need a place in the table of temporary files");
+
+class ArgumentParser {
+public:
+    // The arguments after the program name.
+    RenderOptions parse(std::span<const std::string_view> arguments) const;
+
+    static std::string usage();
+    // "calderine-render 1.2.3" and a newline.
+    static std::string versionText();
+};
+
+} // namespace calderine

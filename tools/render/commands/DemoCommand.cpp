@@ -1,0 +1,78 @@
+#include "tools/render/commands/DemoCommand.h"
+
+#include "tools/render/audio/SoundFileWriter.h"
+#include "tools/render/commands/DemoSignal.h"
+#include "tools/render/commands/RenderCommand.h"
+#include "tools/render/common/AudioFileError.h"
+#include "tools/render/pipeline/LevelMeter.h"
+
+#include <cstdio>
+#include <iomanip>
+#include <sndfile.h>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace calderine {
+
+namespace {
+
+constexpr const char* kInputName = "input";
+constexpr const char* kMixName = "mix";
+constexpr const char* kDefaultExtension = "wav";
+// 24-bit WAV: what a studio hands around, and read by every spectrogram tool.
+constexpr int kInputFormat = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+constexpr std::size_t kBlockFrames = 4096;
+constexpr int kPathColumn = 28;
+
+std::filesystem::path writeInput(const std::filesystem::path& path) {
+    DemoSignal signal;
+    SoundFileWriter writer(path, kInputFormat, {DemoSignal::kChannels, DemoSignal::kSampleRate});
+    std::vector<double> block(kBlockFrames * DemoSignal::kChannels);
+    for (std::size_t frames; (frames = signal.next(block)) > 0;) {
+        writer.write(std::span<const double>(block.data(), frames * DemoSignal::kChannels));
+    }
+    writer.commit();
+    return path;
+}
+
+void report(std::ostream& out, const std::filesystem::path& file, const std::string& extra) {
+    const Levels levels = LevelMeter::measure(file);
+    out << std::left << std::setw(kPathColumn) << file.string() << "  peak " << std::setw(10)
+        << LevelMeter::decibels(levels.peak) << "  RMS " << std::setw(10)
+        << LevelMeter::decibels(levels.rms) << extra << '\n';
+}
+
+} // namespace
+
+DemoCommand::DemoCommand(const RenderOptions& options, std::filesystem::path module)
+    : options(options), modulePath(std::move(module)) {}
+
+void DemoCommand::run(std::ostream& out) const {
+    std::error_code error;
+    std::filesystem::create_directories(options.demoFolder, error);
+    if (error) {
+        throw AudioFileError("cannot create the folder '" + options.demoFolder.string() +
+                             "': " + error.message());
+    }
+    RenderOptions render = options;
+    render.action = RenderAction::Render;
+    render.input =
+        writeInput((options.demoFolder / kInputName).replace_extension(kDefaultExtension));
+    render.output = (options.demoFolder / kMixName)
+                        .replace_extension(options.format.value_or(kDefaultExtension));
+    render.stems = true;
+    const RenderSummary summary = RenderCommand(render, modulePath).run();
+
+    report(out, render.input, "");
+    for (const RenderedFile& file : summary.files) {
+        char factor[64];
+        // Time inside the effect per second of audio: below 1 renders faster than real time.
+        std::snprintf(factor, sizeof factor, "  real-time factor %.4f",
+                      file.processSeconds / summary.inputSeconds);
+        report(out, file.path, factor);
+    }
+}
+
+} // namespace calderine

@@ -1,0 +1,55 @@
+#include "tools/render/filesafety/OutputGuard.h"
+
+#include "tools/render/common/AudioFileError.h"
+#include "tools/render/common/FileClashError.h"
+
+#include <string>
+
+namespace calderine {
+
+namespace {
+
+std::string quoted(const std::filesystem::path& path) {
+    // Appended rather than added: GCC 12 warns falsely about "'" + string.
+    std::string text(1, '\'');
+    text += path.string();
+    text += '\'';
+    return text;
+}
+
+} // namespace
+
+void OutputGuard::check(const std::filesystem::path& input,
+                        std::span<const OutputDestination> outputs, bool force) {
+    const auto inputIdentity = FileIdentity::of(input);
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const OutputDestination& output = outputs[i];
+        const bool isMix = i == 0;
+        if (inputIdentity && output.identity() == inputIdentity &&
+            !(isMix && output.writtenAside())) {
+            std::string message = isMix ? "the output " : "the stem ";
+            message += quoted(output.named());
+            message += " would overwrite the input ";
+            message += quoted(input);
+            message += " while it is read";
+            throw FileClashError(message);
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (output.sameFileAs(outputs[j])) {
+                throw FileClashError(quoted(outputs[j].named()) + " and " + quoted(output.named()) +
+                                     " are the same file; each output needs its own");
+            }
+        }
+    }
+    if (force) {
+        return;
+    }
+    for (const OutputDestination& output : outputs) {
+        if (output.readOnly()) {
+            throw AudioFileError(quoted(output.resolved()) +
+                                 " is read-only; --force replaces it all the same");
+        }
+    }
+}
+
+} // namespace calderine

@@ -1,0 +1,36 @@
+// The hidden temporary files of a run, kept where a signal handler can reach them: a fixed
+// table of C strings, so that on an interrupt or a termination request the handler removes
+// them with nothing but unlink() and the tool exits with 128 + the signal's number, as a shell
+// reports a program a signal ended.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+namespace calderine {
+
+class TemporaryFileTable {
+public:
+    // The mix and its two stems for each of the most jobs that run at once (64, which the
+    // command line checks against this).
+    static constexpr std::size_t kCapacity = 3 * 64;
+
+    struct Created {
+        int descriptor = -1; // open for reading and writing
+        std::size_t slot = 0;
+        std::filesystem::path path;
+    };
+
+    // For SIGINT and SIGTERM, except one ignored since the start (as in a background job).
+    static void installSignalHandlers();
+
+    // A new empty file with a short hidden name of its own in folder (".cr-" and six
+    // characters, so that any legal output name leaves room for it), registered before a byte
+    // is written. Throws std::system_error when it cannot be made or the table is full.
+    static Created create(const std::filesystem::path& folder);
+
+    // Forgets the file: it was renamed into place or removed.
+    static void release(std::size_t slot) noexcept;
+};
+
+} // namespace calderine

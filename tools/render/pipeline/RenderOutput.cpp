@@ -1,0 +1,73 @@
+#include "tools/render/pipeline/RenderOutput.h"
+
+#include "tools/render/audio/EncoderCheck.h"
+#include "tools/render/audio/SampleEncoding.h"
+#include "tools/render/pipeline/LevelMeter.h"
+
+#include <sndfile.h>
+
+namespace calderine {
+
+namespace {
+
+SampleSink& openWriter(const std::filesystem::path& path, const OutputDestination* destination,
+                       int format, const StreamShape& shape, std::unique_ptr<SoundFileWriter>& file,
+                       std::unique_ptr<StandardOutputWriter>& stream) {
+    if (destination == nullptr || OutputFormat::isStandardStream(path)) {
+        stream = std::make_unique<StandardOutputWriter>(format, shape);
+        return *stream;
+    }
+    file = std::make_unique<SoundFileWriter>(*destination, format, shape);
+    return *file;
+}
+
+} // namespace
+
+RenderOutput::RenderOutput(const std::filesystem::path& path, const OutputDestination* destination,
+                           int format, const StreamShape& shape, int effectChannels)
+    : destination(path), format(format), shape(shape),
+      counter(openWriter(path, destination, format, shape, file, stream)) {
+    if (shape.channels == 1 && effectChannels > 1) {
+        fold.emplace(counter, effectChannels);
+    }
+}
+
+void RenderOutput::finish() {
+    if (file) {
+        file->finish();
+    } else {
+        stream->finish();
+    }
+}
+
+void RenderOutput::commit() {
+    if (file) {
+        file->commit();
+    }
+}
+
+std::optional<std::string> RenderOutput::clipWarning() const {
+    if (counter.clipped() == 0 || SampleEncoding::holdsOvers(format & SF_FORMAT_SUBMASK)) {
+        return std::nullopt;
+    }
+    const bool floatHere = canEncode((format & SF_FORMAT_TYPEMASK) | SF_FORMAT_FLOAT, shape);
+    // Appended step by step: GCC 12 reports a false -Wrestrict for "'" + std::string at -O3.
+    std::string text = "warning: ";
+    text += std::to_string(counter.clipped());
+    text += " samples clipped in ";
+    if (file) {
+        text += '\'';
+        text += destination.string();
+        text += '\'';
+    } else {
+        text += "standard output";
+    }
+    text += " (peak ";
+    text += LevelMeter::decibels(counter.peak());
+    text += "); ";
+    text += floatHere ? "--encoding float" : "a float format such as --format wav --encoding float";
+    text += " keeps them";
+    return text;
+}
+
+} // namespace calderine

@@ -1,0 +1,178 @@
+#include "tools/render/pipeline/StreamRenderer.h"
+
+#include "tools/render/audio/SampleSink.h"
+#include "tools/render/audio/SoundFileReader.h"
+#include "tools/render/pipeline/ProgressBar.h"
+#include "tools/vsthost/HostError.h"
+#include "tools/vsthost/HostedEffect.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+namespace calderine {
+
+namespace {
+
+template <typename Sample>
+using Channels = std::vector<std::vector<Sample>>;
+
+// Where one instance stands in the stream.
+struct TargetState {
+    std::int64_t latencyLeft = 0; // output frames still to drop
+    std::int64_t written = 0;
+    double seconds = 0.0;
+};
+
+std::string describe(HostedEffect& effect) {
+    return "'" + effect.module().path().string() + "'";
+}
+
+void process(HostedEffect& effect, const Channels<float>& in, Channels<float>& out) {
+    effect.processReplacing(in, out);
+}
+
+void process(HostedEffect& effect, const Channels<double>& in, Channels<double>& out) {
+    effect.processDoubleReplacing(in, out);
+}
+
+template <typename Sample>
+void resize(Channels<Sample>& channels, std::size_t frames) {
+    for (auto& channel : channels) {
+        channel.resize(frames);
+    }
+}
+
+// A mono file feeds every input; otherwise channel c feeds input c.
+template <typename Sample>
+void spread(const std::vector<Sample>& interleaved, int fileChannels, std::size_t frames,
+            Channels<Sample>& inputs) {
+    const auto stride = static_cast<std::size_t>(fileChannels);
+    for (std::size_t c = 0; c < inputs.size(); ++c) {
+        const std::size_t source = fileChannels == 1 ? 0 : c;
+        auto& channel = inputs[c];
+        for (std::size_t frame = 0; frame < frames; ++frame) {
+            channel[frame] = interleaved[frame * stride + source];
+        }
+        std::fill(channel.begin() + static_cast<std::ptrdiff_t>(frames), channel.end(), Sample{0});
+    }
+}
+
+template <typename Sample>
+void interleave(const Channels<Sample>& outputs, std::size_t first, std::size_t count,
+                std::vector<Sample>& interleaved) {
+    const std::size_t stride = outputs.size();
+    interleaved.resize(count * stride);
+    for (std::size_t c = 0; c < stride; ++c) {
+        for (std::size_t frame = 0; frame < count; ++frame) {
+            interleaved[frame * stride + c] = outputs[c][first + frame];
+        }
+    }
+}
+
+} // namespace
+
+StreamRenderer::StreamRenderer(const RenderSettings& settings) : settings(settings) {}
+
+void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels, SamplePrecision precision) {
+    const AEffect& record = effect.record();
+    if (record.numInputs < 1 || record.numOutputs < 1) {
+        throw HostError(describe(effect) + " is not an audio effect: it has " +
+                        std::to_string(record.numInputs) + " inputs and " +
+                        std::to_string(record.numOutputs) + " outputs");
+    }
+    if (fileChannels != 1 && fileChannels != record.numInputs) {
+        throw HostError("the effect of " + describe(effect) + " takes " +
+                        std::to_string(record.numInputs) + " input channels; a file with " +
+                        std::to_string(fileChannels) + " channels does not fit");
+    }
+    const bool single = precision == SamplePrecision::Float;
+    const std::int32_t flag = single ? effFlagsCanReplacing : effFlagsCanDoubleReplacing;
+    const bool entry =
+        single ? record.processReplacing != nullptr : record.processDoubleReplacing != nullptr;
+    if ((record.flags & flag) == 0 || !entry) {
+        throw HostError("the effect of " + describe(effect) + " cannot process " +
+                        (single ? "float" : "double") + " samples");
+    }
+    if (record.initialDelay < 0) {
+        throw HostError("the effect of " + describe(effect) + " reports a negative latency");
+    }
+}
+
+RenderReport StreamRenderer::render(SoundFileReader& input, std::span<const RenderTarget> targets,
+                                    ProgressBar& progress) const {
+    return settings.precision == SamplePrecision::Float ? stream<float>(input, targets, progress)
+                                                        : stream<double>(input, targets, progress);
+}
+
+template <typename Sample>
+RenderReport StreamRenderer::stream(SoundFileReader& input, std::span<const RenderTarget> targets,
+                                    ProgressBar& progress) const {
+    const auto block = static_cast<std::size_t>(settings.blockFrames);
+    std::vector<Sample> fileFrames(block * static_cast<std::size_t>(input.channels()));
+    std::vector<Sample> outputFrames;
+    std::vector<Channels<Sample>> inputs;
+    std::vector<Channels<Sample>> outputs;
+    std::vector<TargetState> states;
+    for (const RenderTarget& target : targets) {
+        checkFits(*target.effect, input.channels(), settings.precision);
+        target.effect->resume();
+        // Read only now: an effect may change its latency with the sample rate or when
+        // switched on, and a careful host takes the last word.
+        const AEffect& record = target.effect->record();
+        inputs.emplace_back(static_cast<std::size_t>(record.numInputs), std::vector<Sample>(block));
+        outputs.emplace_back(static_cast<std::size_t>(record.numOutputs),
+                             std::vector<Sample>(block));
+        states.push_back({settings.compensateLatency ? record.initialDelay : 0, 0, 0.0});
+    }
+
+    RenderReport report;
+    bool inputEnded = false;
+    for (;;) {
+        const std::size_t read = inputEnded ? 0 : input.read(std::span<Sample>(fileFrames));
+        inputEnded = inputEnded || read < block;
+        report.inputFrames += static_cast<std::int64_t>(read);
+        // Past the end, whole blocks of silence push the latency out of the effect.
+        const std::size_t frames = inputEnded && settings.compensateLatency ? block : read;
+        bool anyProcessed = false;
+        for (std::size_t t = 0; t < targets.size(); ++t) {
+            TargetState& state = states[t];
+            const bool complete = inputEnded && state.written >= report.inputFrames;
+            if (frames == 0 || complete) {
+                continue;
+            }
+            resize(inputs[t], frames);
+            resize(outputs[t], frames);
+            spread(fileFrames, input.channels(), read, inputs[t]);
+            const auto started = std::chrono::steady_clock::now();
+            process(*targets[t].effect, inputs[t], outputs[t]);
+            state.seconds +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+            const auto dropped =
+                std::min<std::int64_t>(state.latencyLeft, static_cast<std::int64_t>(frames));
+            state.latencyLeft -= dropped;
+            auto kept = static_cast<std::int64_t>(frames) - dropped;
+            if (inputEnded) {
+                kept = std::min(kept, report.inputFrames - state.written);
+            }
+            interleave(outputs[t], static_cast<std::size_t>(dropped),
+                       static_cast<std::size_t>(kept), outputFrames);
+            targets[t].writer->write(std::span<const Sample>(outputFrames));
+            state.written += kept;
+            anyProcessed = true;
+        }
+        progress.update(report.inputFrames);
+        if (inputEnded && !anyProcessed) {
+            break;
+        }
+    }
+    progress.finish();
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+        targets[t].effect->suspend();
+        report.processSeconds.push_back(states[t].seconds);
+    }
+    return report;
+}
+
+} // namespace calderine

@@ -1,0 +1,51 @@
+// Streams a sound file through one or more effect instances in host-sized blocks, as a
+// DAW's offline bounce does: every instance gets the same input, and by default the
+// effect's reported latency is compensated so that each output lines up with the input
+// sample for sample and has its length.
+#pragma once
+
+#include "tools/render/pipeline/RenderSettings.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace calderine {
+
+class HostedEffect;
+class ProgressBar;
+class SoundFileReader;
+class SampleSink;
+
+struct RenderTarget {
+    HostedEffect* effect = nullptr;
+    SampleSink* writer = nullptr;
+};
+
+struct RenderReport {
+    std::int64_t inputFrames = 0;
+    // Per target, the time spent inside the effect's processing calls.
+    std::vector<double> processSeconds;
+};
+
+class StreamRenderer {
+public:
+    explicit StreamRenderer(const RenderSettings& settings);
+
+    // Throws HostError when the effect cannot take the file's channels or the precision.
+    static void checkFits(HostedEffect& effect, int fileChannels, SamplePrecision precision);
+
+    // Each effect must be prepared (sample rate, block size, parameters) and suspended; it is
+    // resumed for the render and suspended again afterwards. The writers are left open.
+    RenderReport render(SoundFileReader& input, std::span<const RenderTarget> targets,
+                        ProgressBar& progress) const;
+
+private:
+    template <typename Sample>
+    RenderReport stream(SoundFileReader& input, std::span<const RenderTarget> targets,
+                        ProgressBar& progress) const;
+
+    RenderSettings settings;
+};
+
+} // namespace calderine
