@@ -2,6 +2,8 @@
 
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/AudioFileError.h"
+#include "tools/render/FileClashError.h"
+#include "tools/render/InputIdentities.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/RenderCommand.h"
 
@@ -30,6 +32,17 @@ BatchCommand::BatchCommand(const RenderOptions& options, std::filesystem::path m
             }
         }
     }
+    // Checked for all files before the first is rendered: a later input must still be there,
+    // intact, when its turn comes.
+    const InputIdentities inputs(options.inputs);
+    for (const auto& [name, input] : writers) {
+        const std::filesystem::path file = folder / name;
+        if (const std::filesystem::path* overwritten = inputs.find(file)) {
+            throw FileClashError("'" + file.string() + "' would overwrite the input '" +
+                                 overwritten->string() +
+                                 "'; with --output-dir no output may replace an input");
+        }
+    }
 }
 
 std::filesystem::path BatchCommand::outputFor(const std::filesystem::path& input,
@@ -51,7 +64,6 @@ std::size_t BatchCommand::jobCount(int asked, std::size_t files) {
 // The reason the file failed, empty when it was rendered.
 std::string BatchCommand::renderOne(std::size_t index) const {
     RenderOptions one = options;
-    one.action = RenderAction::Render;
     one.input = options.inputs[index];
     one.output = outputs[index];
     one.showProgress = false;

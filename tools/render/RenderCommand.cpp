@@ -1,5 +1,6 @@
 #include "tools/render/RenderCommand.h"
 
+#include "tools/render/InputIdentities.h"
 #include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/OutputGuard.h"
@@ -138,7 +139,12 @@ RenderSummary RenderCommand::run() const {
             destinations.push_back(OutputDestination::inspect(
                 kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output));
         }
-        OutputGuard::check(options.input, destinations, options.force);
+        // A file of a batch is checked against every input of the batch, any of which may be
+        // read later; only a render the user asked for alone may replace its input.
+        const std::vector<std::filesystem::path> alone{options.input};
+        const InputIdentities inputs(options.inputs.empty() ? alone : options.inputs);
+        OutputGuard::check(inputs, destinations, options.force,
+                           options.action == RenderAction::Render);
     }
 
     const auto module = std::make_shared<const PluginModule>(modulePath);
