@@ -13,8 +13,8 @@ namespace calderine {
 
 class TemporaryFileTable {
 public:
-    // The mix and its two stems for each of the most jobs that run at once.
-    static constexpr std::size_t kCapacity = 3 * static_cast<std::size_t>(kMaxJobs);
+    // The mix and its two stems for each of the most jobs that run at once, and the preset.
+    static constexpr std::size_t kCapacity = 3 * static_cast<std::size_t>(kMaxJobs) + 1;
 
     struct Created {
         int descriptor = -1; // open for reading and writing
@@ -25,9 +25,10 @@ public:
     // For SIGINT and SIGTERM, except one ignored since the start (as in a background job).
     static void installSignalHandlers();
 
-    // A new empty file with a short hidden name of its own in folder (".cr-" and six
-    // characters, so that any legal output name leaves room for it), registered before a byte
-    // is written. Throws std::system_error when it cannot be made or the table is full.
+    // A new empty file in folder under a hidden name of this process (see TemporaryName),
+    // registered before a byte is written and locked as long as the descriptor is open. The
+    // first file in a folder also clears it of what killed runs left (see TemporarySweep).
+    // Throws std::system_error when it cannot be made or the table is full.
     static Created create(const std::filesystem::path& folder);
 
     // Forgets the file: it was renamed into place or removed.
