@@ -1,6 +1,9 @@
 #include "tools/render/PresetSaver.h"
 
+#include "tools/render/OutputFormat.h"
 #include "tools/render/SettingsProbe.h"
+
+#include <iostream>
 
 namespace calderine {
 
@@ -19,7 +22,10 @@ PresetSaver::PresetSaver(const RenderOptions& options, const std::filesystem::pa
     probe.apply(options.assignments, options.assignmentOrigins);
     if (options.savePreset) {
         settings = probe.settings();
-        file = std::make_unique<AtomicTextFile>(*options.savePreset);
+        toStandardOutput = OutputFormat::isStandardStream(*options.savePreset);
+        if (!toStandardOutput) {
+            file = std::make_unique<AtomicTextFile>(*options.savePreset);
+        }
     }
 }
 
@@ -27,6 +33,8 @@ void PresetSaver::commit() {
     if (file) {
         PresetFile::write(file->stream(), settings, kHeading);
         file->commit();
+    } else if (toStandardOutput) {
+        PresetFile::write(std::cout, settings, kHeading);
     }
 }
 

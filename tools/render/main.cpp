@@ -13,6 +13,7 @@
 #include "tools/render/PresetSaver.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/RenderCommand.h"
+#include "tools/render/StandardStreamUse.h"
 #include "tools/render/TemporaryFileTable.h"
 #include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostedEffect.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     try {
         const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
         const RenderOptions options = ArgumentParser{}.parse(arguments);
+        checkStandardStreams(options);
         if (options.action == RenderAction::Help) {
             std::cout << ArgumentParser::usage();
             return 0;

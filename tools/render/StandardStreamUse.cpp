@@ -1,0 +1,27 @@
+#include "tools/render/StandardStreamUse.h"
+
+#include "tools/render/ArgumentParser.h"
+#include "tools/render/OutputFormat.h"
+
+#include <algorithm>
+
+namespace calderine {
+
+void checkStandardStreams(const RenderOptions& options) {
+    const bool presetToStandardOutput =
+        options.savePreset && OutputFormat::isStandardStream(*options.savePreset);
+    if (presetToStandardOutput && options.action == RenderAction::Render &&
+        OutputFormat::isStandardStream(options.output)) {
+        throw UsageError("--save-preset - and OUTPUT - would both write standard output; save "
+                         "the preset to a file");
+    }
+    if (options.action == RenderAction::Batch &&
+        std::ranges::any_of(options.inputs, [](const std::filesystem::path& input) {
+            return OutputFormat::isStandardStream(input);
+        })) {
+        throw UsageError("--output-dir names each output after its INPUT, and '-' (standard "
+                         "input) has no name; render it alone as INPUT OUTPUT");
+    }
+}
+
+} // namespace calderine
