@@ -130,7 +130,7 @@ std::vector<std::filesystem::path> RenderCommand::writtenFiles(const std::filesy
     return files;
 }
 
-RenderSummary RenderCommand::run() const {
+RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     const std::size_t passCount = options.stems ? kPasses.size() : 1;
     // Standard output is no file: nothing there can be harmed or coincide with the input.
     std::vector<OutputDestination> destinations;
@@ -178,11 +178,15 @@ RenderSummary RenderCommand::run() const {
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 
-    ProgressBar progress(
-        std::cerr, !options.quiet && options.showProgress && ProgressBar::standardErrorIsTerminal(),
-        input.frames(), input.sampleRate());
+    ProgressBar bar(std::cerr,
+                    !progress && !options.quiet && options.showProgress &&
+                        ProgressBar::standardErrorIsTerminal(),
+                    input.frames(), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
-    const RenderReport report = StreamRenderer(settings).render(input, targets, progress);
+    const RenderReport report = StreamRenderer(settings).render(
+        input, targets,
+        progress ? progress : FrameProgress([&bar](std::int64_t done) { bar.update(done); }));
+    bar.finish();
 
     // Every file complete before any takes its name: a failure leaves none behind.
     for (const auto& writer : writers) {

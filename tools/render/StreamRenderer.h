@@ -7,13 +7,13 @@
 #include "tools/render/RenderOptions.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
 namespace calderine {
 
 class HostedEffect;
-class ProgressBar;
 class SoundFileReader;
 class SampleSink;
 
@@ -27,6 +27,9 @@ struct RenderSettings {
     SamplePrecision precision = SamplePrecision::Float;
     bool compensateLatency = true;
 };
+
+// Told after every block how many input frames have been read so far.
+using FrameProgress = std::function<void(std::int64_t framesRead)>;
 
 struct RenderReport {
     std::int64_t inputFrames = 0;
@@ -44,12 +47,12 @@ public:
     // Each effect must be prepared (sample rate, block size, parameters) and suspended; it is
     // resumed for the render and suspended again afterwards. The writers are left open.
     RenderReport render(SoundFileReader& input, std::span<const RenderTarget> targets,
-                        ProgressBar& progress) const;
+                        const FrameProgress& progress) const;
 
 private:
     template <typename Sample>
     RenderReport stream(SoundFileReader& input, std::span<const RenderTarget> targets,
-                        ProgressBar& progress) const;
+                        const FrameProgress& progress) const;
 
     RenderSettings settings;
 };

@@ -1,5 +1,6 @@
 #include "tools/render/TemporaryFileTable.h"
 
+#include "tools/render/ProgressLine.h"
 #include "tools/render/TemporaryName.h"
 #include "tools/render/TemporarySweep.h"
 
@@ -42,6 +43,10 @@ extern "C" void removeTemporariesAndExit(int signal) {
         if (slot.used != 0) {
             ::unlink(slot.path);
         }
+    }
+    if (progressLineOpen.load(std::memory_order_relaxed)) {
+        // Nothing to do about a failure here: the process ends in the next line.
+        [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, "\n", 1);
     }
     ::_exit(kSignalExitBase + signal);
 }

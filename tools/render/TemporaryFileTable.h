@@ -1,7 +1,7 @@
 // The hidden temporary files of a run, kept where a signal handler can reach them: a fixed
 // table of C strings, so that on an interrupt or a termination request the handler removes
-// them with nothing but unlink() and the tool exits with 128 + the signal's number, as a shell
-// reports a program a signal ended.
+// them with nothing but unlink(), ends an open progress line with write(), and the tool exits
+// with 128 + the signal's number, as a shell reports a program a signal ended.
 #pragma once
 
 #include "tools/render/ArgumentParser.h"
