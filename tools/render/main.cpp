@@ -1,19 +1,20 @@
 // calderine-render: a command-line host for VST 2.4 modules.
 
 #include "tools/render/commandline/ArgumentParser.h"
+#include "tools/render/commandline/StandardStreamUse.h"
 #include "tools/render/commands/BatchCommand.h"
 #include "tools/render/commands/DemoCommand.h"
 #include "tools/render/commands/EffectInfo.h"
-#include "tools/render/common/ExitStatus.h"
-#include "tools/render/common/FileClashError.h"
 #include "tools/render/commands/InfoWriter.h"
 #include "tools/render/commands/ModuleLocator.h"
-#include "tools/render/settings/ParameterResolver.h"
 #include "tools/render/commands/PluginSearch.h"
 #include "tools/render/commands/PresetSaver.h"
-#include "tools/render/common/ProgramName.h"
 #include "tools/render/commands/RenderCommand.h"
+#include "tools/render/common/ExitStatus.h"
+#include "tools/render/common/FileClashError.h"
+#include "tools/render/common/ProgramName.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
+#include "tools/render/settings/ParameterResolver.h"
 #include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostedEffect.h"
 #include "tools/vsthost/PluginModule.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     try {
         const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
         const RenderOptions options = ArgumentParser{}.parse(arguments);
+        checkStandardStreams(options);
         if (options.action == RenderAction::Help) {
             std::cout << ArgumentParser::usage();
             return 0;

@@ -174,6 +174,66 @@ TEST(PresetTool, APresetIsSavedOnlyWhenTheRenderSucceeds) {
     EXPECT_TRUE(folder.names().empty()) << testing::PrintToString(folder.names());
 }
 
+// "-" is standard output for a preset as for audio: no file named "-" appears.
+TEST(PresetTool, ADashSavesToStandardOutput) {
+    const TempFolder folder;
+    writeInput(folder / "in.wav");
+    const std::vector<std::vector<std::string>> commands = {
+        {"--save-preset", "-", "--set", "Tone_Gain=-6.3"},
+        {(folder / "in.wav").string(), (folder / "out.wav").string(), "--save-preset", "-", "--set",
+         "Tone_Gain=-6.3"},
+    };
+    for (const auto& arguments : commands) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        const ToolResult result = runTool(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        const auto lines = settingLines(result.out);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Tone_Gain=-6.3 dB"), lines.end())
+            << result.out;
+        EXPECT_FALSE(std::filesystem::exists("-")) << "a file named '-' was written";
+        std::filesystem::remove("-");
+    }
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.wav", "out.wav"}));
+}
+
+// Standard output carries the audio or the preset, never both; standard input has no name for
+// --output-dir to write under.
+TEST(PresetTool, StandardStreamsARunCannotShareAreRefusedBeforeAnyWork) {
+    const struct {
+        std::vector<std::string> arguments; // after in.wav or "-"; "@" is the scratch folder
+        bool standardInput;
+        const char* fragment;
+    } cases[] = {
+        {{"-", "--format", "flac", "--save-preset", "-"},
+         false,
+         "--save-preset - and OUTPUT - would both write standard output"},
+        {{"--output-dir", "@/out"}, true, "'-' (standard input) has no name"},
+        {{"--output-dir", "@/out", "--jobs", "1", "@/in.wav"},
+         true,
+         "'-' (standard input) has no name"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fragment);
+        const TempFolder folder;
+        writeInput(folder / "in.wav");
+        std::vector<std::string> arguments{c.standardInput ? "-" : (folder / "in.wav").string()};
+        for (const std::string& argument : c.arguments) {
+            arguments.push_back(argument == "@/out"      ? (folder / "out").string()
+                                : argument == "@/in.wav" ? (folder / "in.wav").string()
+                                                         : argument);
+        }
+        const ToolResult result =
+            runTool(arguments, c.standardInput ? (folder / "in.wav").string() : "");
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.errLines(), 1) << result.err;
+        EXPECT_NE(result.err.find(c.fragment), std::string::npos) << result.err;
+        EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
+        EXPECT_FALSE(std::filesystem::exists("-"));
+        std::filesystem::remove("-");
+    }
+}
+
 // Renders in.wav through a shipped preset into NAME.wav, with the stems beside it.
 void renderThrough(const TempFolder& folder, const char* preset, const std::string& name) {
     const ToolResult result = runTool({(folder / "in.wav").string(), (folder / name).string(),

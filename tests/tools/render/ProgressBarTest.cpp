@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace calderine {
 namespace {
@@ -21,7 +22,7 @@ TEST(ProgressBar, SaysNothingWhenNobodyWatchesOrTheTotalIsUnknown) {
 
 TEST(ProgressBar, RedrawsOnlyOnANewPercentageAndClearsItsLine) {
     std::ostringstream out;
-    ProgressBar bar(out, true, 1000);
+    ProgressBar bar(out, true, 1000, 0.0, ProgressBar::steadyClock(), 80);
     bar.update(0);
     bar.update(4); // still 0 %
     bar.update(500);
@@ -43,7 +44,8 @@ TEST(ProgressBar, ShowsTheSpeedInRealTimeAndTheTimeLeft) {
     // Ten seconds of 48 kHz audio; the clock is moved by hand.
     double now = 100.0;
     std::ostringstream out;
-    ProgressBar bar(out, true, 480000, 48000.0, [&now] { return now; });
+    ProgressBar bar(
+        out, true, 480000, 48000.0, [&now] { return now; }, 80);
     bar.update(0); // no time has passed: nothing to estimate from
     EXPECT_EQ(out.str().find("real time"), std::string::npos) << out.str();
     struct Step {
@@ -72,6 +74,70 @@ TEST(ProgressBar, ShowsTheSpeedInRealTimeAndTheTimeLeft) {
     const std::size_t before = out.str().size();
     bar.finish();
     EXPECT_EQ(out.str().substr(before), "\r" + std::string(widest, ' ') + "\r");
+}
+
+// What was drawn, line by line as the terminal shows them: each '\r' starts over.
+std::vector<std::string> drawnLines(const std::string& drawn) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = drawn.find('\r', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(drawn.substr(start, end - start));
+    }
+    lines.push_back(drawn.substr(start));
+    return lines;
+}
+
+// A line as wide as the terminal wraps (at once, on some terminals): every line, the clearing
+// included, stays within one column fewer, leaving out what does not fit.
+TEST(ProgressBar, FitsTheTerminalsWidthLeavingOutWhatDoesNotFit) {
+    struct Case {
+        std::size_t columns;
+        std::vector<const char*> shown;
+        std::vector<const char*> left; // out of the line
+    };
+    const Case cases[] = {
+        {80, {"[####################", "] 50%  2.5x real time  0:02 left"}, {}},
+        {50, {"[#####", "] 50%  0:02 left"}, {"real time"}},
+        {25, {"[#####", "] 50%"}, {"real time", "left"}},
+        {16, {"50%  0:02 left"}, {"real time", "["}},
+        {8, {"50%"}, {"real time", "left", "["}},
+        {3, {}, {"50%", "["}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.columns);
+        // Ten seconds of 48 kHz audio, half of it done in 2 s.
+        double now = 100.0;
+        std::ostringstream out;
+        ProgressBar bar(
+            out, true, 480000, 48000.0, [&now] { return now; }, c.columns);
+        bar.update(0);
+        now = 102.0;
+        bar.update(240000);
+        const std::string drawn = out.str();
+        for (const char* part : c.shown) {
+            EXPECT_NE(drawn.find(part), std::string::npos) << part << " in " << drawn;
+        }
+        for (const char* part : c.left) {
+            EXPECT_EQ(drawn.find(part, drawn.rfind('\r')), std::string::npos)
+                << part << " in " << drawn;
+        }
+        bar.finish();
+        for (const std::string& line : drawnLines(out.str())) {
+            EXPECT_LT(line.size(), c.columns) << '"' << line << '"';
+        }
+    }
+}
+
+// A message during a batch goes above the bar, on a line of its own, and the bar comes back.
+TEST(ProgressBar, PrintsAMessageAboveItself) {
+    std::ostringstream out;
+    ProgressBar bar(out, true, 1000, 0.0, ProgressBar::steadyClock(), 80);
+    bar.update(500);
+    bar.print("calderine-render: a.wav: cannot read");
+    const std::string drawn = out.str();
+    const std::size_t message = drawn.find("\rcalderine-render: a.wav: cannot read\n");
+    ASSERT_NE(message, std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("] 50%", message), std::string::npos) << drawn;
 }
 
 } // namespace

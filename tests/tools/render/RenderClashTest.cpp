@@ -1,5 +1,6 @@
-// calderine-render refuses, before any work, outputs that would destroy the input or each
-// other, and read-only outputs unless forced; OUTPUT naming INPUT stays allowed.
+// calderine-render refuses, before any work, outputs that would destroy an input or each
+// other, and read-only outputs unless forced; OUTPUT naming INPUT of a single render stays
+// allowed.
 #include "tests/tools/render/TempFolder.h"
 #include "tests/tools/render/TestAudio.h"
 #include "tests/tools/render/ToolRun.h"
@@ -31,15 +32,19 @@ std::string bytesOf(const fs::path& path) {
     return bytes.str();
 }
 
-// Every file by name: a link by what it holds, anything else by its size and a hash of its bytes.
+// Every file and folder by its path in the scratch folder: a link by what it holds, a folder
+// as such, anything else by its size and a hash of its bytes.
 std::map<std::string, std::string> snapshot(const TempFolder& folder) {
     std::map<std::string, std::string> files;
-    for (const std::string& name : folder.names()) {
-        const fs::path path = folder / name;
-        files[name] = fs::is_symlink(fs::symlink_status(path))
-                          ? "-> " + fs::read_symlink(path).string()
-                          : std::to_string(fs::file_size(path)) + " bytes, hash " +
-                                std::to_string(std::hash<std::string>{}(bytesOf(path)));
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        const fs::path& path = entry.path();
+        const fs::file_status status = fs::symlink_status(path);
+        files[fs::relative(path, folder.path()).string()] =
+            fs::is_symlink(status) ? "-> " + fs::read_symlink(path).string()
+            : fs::is_directory(status)
+                ? std::string("folder")
+                : std::to_string(fs::file_size(path)) + " bytes, hash " +
+                      std::to_string(std::hash<std::string>{}(bytesOf(path)));
     }
     return files;
 }
@@ -104,6 +109,88 @@ TEST(RenderClash, OutputsThatWouldDestroyTheInputOrEachOtherAreRefused) {
         writeSound(folder / c.input, kPcm16Wav, 2, kRate, testSignal(kFrames, 2, kRate));
         if (std::string(c.what) == "a stem that links to the mix") {
             writeSound(folder / "out.wav", kPcm16Wav, 1, kRate, {0.25, 0.25});
+        }
+        for (const auto& [name, existing] : c.hardLinks) {
+            fs::create_hard_link(folder / existing, folder / name);
+        }
+        for (const auto& [name, text] : c.symLinks) {
+            fs::create_symlink(text, folder / name);
+        }
+        const auto before = snapshot(folder);
+        const ToolResult result = runTool(withFolder(folder, c.arguments));
+        EXPECT_EQ(result.status, kUsageExit);
+        EXPECT_EQ(result.errLines(), 1) << result.err;
+        EXPECT_NE(result.err.find(withFolder(folder, {c.fragment}).front()), std::string::npos)
+            << result.err;
+        EXPECT_EQ(snapshot(folder), before) << "a file was touched";
+    }
+}
+
+// With many inputs, or in the demo, nothing may replace an input, whatever name leads to it,
+// and the refusal comes before the first file is rendered.
+TEST(RenderClash, NoOutputOfABatchOrTheDemoIsAnInput) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> sounds; // written first
+        std::vector<const char*> folders;
+        std::vector<std::pair<const char*, const char*>> hardLinks; // new name, existing file
+        std::vector<std::pair<const char*, const char*>> symLinks;  // new name, link text
+        std::vector<std::string> arguments;
+        const char* fragment;
+    };
+    const Case cases[] = {
+        {"a batch into its inputs' own folder",
+         {"a/take1.wav", "a/take2.wav"},
+         {},
+         {},
+         {},
+         {"@/a/take1.wav", "@/a/take2.wav", "--output-dir", "@/a"},
+         "'@/a/take1.wav' would overwrite the input '@/a/take1.wav'"},
+        {"a batch into a link to its inputs' folder",
+         {"a/take.wav"},
+         {},
+         {},
+         {{"out", "a"}},
+         {"@/a/take.wav", "--output-dir", "@/out"},
+         "'@/out/take.wav' would overwrite the input '@/a/take.wav'"},
+        {"a batch output that is a hard link to its input",
+         {"a/take.wav"},
+         {"out"},
+         {{"out/take.wav", "a/take.wav"}},
+         {},
+         {"@/a/take.wav", "--output-dir", "@/out"},
+         "'@/out/take.wav' would overwrite the input '@/a/take.wav'"},
+        {"a stem of one input linked to another, rendered earlier",
+         {"a/x.wav", "a/y.wav"},
+         {"out"},
+         {},
+         {{"out/y.tone.wav", "../a/x.wav"}},
+         {"@/a/x.wav", "@/a/y.wav", "--output-dir", "@/out", "--stems", "--jobs", "1"},
+         "'@/out/y.tone.wav' would overwrite the input '@/a/x.wav'"},
+        {"a stem of one input linked to another, rendered later",
+         {"a/x.wav", "a/y.wav"},
+         {"out"},
+         {},
+         {{"out/x.noise.wav", "../a/y.wav"}},
+         {"@/a/x.wav", "@/a/y.wav", "--output-dir", "@/out", "--stems", "--jobs", "1"},
+         "'@/out/x.noise.wav' would overwrite the input '@/a/y.wav'"},
+        {"the demo's mix linked to the demo's input",
+         {},
+         {"demo"},
+         {},
+         {{"demo/mix.wav", "input.wav"}},
+         {"--demo", "@/demo"},
+         "'@/demo/input.wav' and '@/demo/mix.wav' are the same file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder;
+        for (const char* sound : c.sounds) {
+            fs::create_directories((folder / sound).parent_path());
+            writeSound(folder / sound, kPcm16Wav, 2, kRate, testSignal(kFrames, 2, kRate));
+        }
+        for (const char* sub : c.folders) {
+            fs::create_directories(folder / sub);
         }
         for (const auto& [name, existing] : c.hardLinks) {
             fs::create_hard_link(folder / existing, folder / name);

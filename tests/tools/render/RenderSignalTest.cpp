@@ -5,6 +5,7 @@
 #include "tests/tools/render/TestAudio.h"
 #include "tests/tools/render/ToolRun.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -101,15 +102,18 @@ TEST(RenderSignals, StoppedRenderLeavesNoTemporaryFiles) {
         int signal;
         int exitStatus;
         bool stems;
+        bool savePreset;
         std::size_t temporaries;
     };
     const Case cases[] = {
-        {SIGTERM, 143, true, 3},
-        {SIGINT, 130, true, 3},
-        {SIGTERM, 143, false, 1},
+        {SIGTERM, 143, true, false, 3},
+        {SIGINT, 130, true, false, 3},
+        {SIGTERM, 143, false, false, 1},
+        {SIGINT, 130, false, true, 2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(strsignal(c.signal) + std::string(c.stems ? ", stems" : ""));
+        SCOPED_TRACE(strsignal(c.signal) + std::string(c.stems ? ", stems" : "") +
+                     (c.savePreset ? ", preset" : ""));
         const TempFolder folder;
         const std::string header = endlessWavHeader(folder);
         const fs::path input = folder / "in.wav";
@@ -118,6 +122,9 @@ TEST(RenderSignals, StoppedRenderLeavesNoTemporaryFiles) {
         std::vector<std::string> arguments{input.string(), (folder / "out.wav").string()};
         if (c.stems) {
             arguments.push_back("--stems");
+        }
+        if (c.savePreset) {
+            arguments.insert(arguments.end(), {"--save-preset", (folder / "saved").string()});
         }
         RunningTool tool(arguments);
         ASSERT_GT(tool.pid(), 0);
@@ -131,6 +138,81 @@ TEST(RenderSignals, StoppedRenderLeavesNoTemporaryFiles) {
         EXPECT_EQ(result.status, c.exitStatus) << result.err;
         EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
     }
+}
+
+std::vector<std::string> hiddenNames(const fs::path& folder) {
+    std::vector<std::string> hidden;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (const std::string name = entry.path().filename().string(); name.starts_with('.')) {
+            hidden.push_back(name);
+        }
+    }
+    return hidden;
+}
+
+fs::path madeFifo(const fs::path& path) {
+    ::mkfifo(path.c_str(), 0600);
+    return path;
+}
+
+// A render that writes out/NAME from an endless pipe and has begun writing.
+struct EndlessRender {
+    EndlessRender(const TempFolder& folder, const std::string& name, std::size_t hiddenBefore)
+        : input(madeFifo(folder / (name + ".fifo"))), writer(input, endlessWavHeader(folder)),
+          tool({input.string(), (folder / "out" / name).string(), "--format", "wav"}) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (hiddenNames(folder / "out").size() == hiddenBefore &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    fs::path input;
+    EndlessWriter writer;
+    RunningTool tool;
+};
+
+std::string temporaryPrefixOf(pid_t pid) {
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, ".calderine-render-%010d-", static_cast<int>(pid));
+    return prefix;
+}
+
+// SIGKILL leaves no handler a chance: the temporary stays, named so that its maker is known,
+// and the next run writing into that folder removes it, but never the file of a run still
+// going.
+TEST(RenderSignals, AKilledRunsTemporaryGoesWithTheNextRunAndALiveRunsStays) {
+    const TempFolder folder;
+    fs::create_directories(folder / "out");
+    // Started first: a run also sweeps the folder, and this one must find nothing to remove.
+    EndlessRender live(folder, "live.wav", 0);
+    const auto liveOnly = hiddenNames(folder / "out");
+    ASSERT_EQ(liveOnly.size(), 1u) << "the live render did not start";
+    const std::string livePrefix = temporaryPrefixOf(live.tool.pid());
+    // The prefix and six characters of mkstemp's.
+    EXPECT_EQ(liveOnly.front().size(), livePrefix.size() + 6) << liveOnly.front();
+    EXPECT_TRUE(liveOnly.front().starts_with(livePrefix)) << liveOnly.front();
+
+    EndlessRender killed(folder, "killed.wav", 1);
+    ASSERT_EQ(hiddenNames(folder / "out").size(), 2u) << "the render to kill did not start";
+    const std::string killedPrefix = temporaryPrefixOf(killed.tool.pid());
+    ::kill(killed.tool.pid(), SIGKILL);
+    EXPECT_EQ(killed.tool.wait().status, -1);
+    const auto left = hiddenNames(folder / "out");
+    ASSERT_EQ(left.size(), 2u) << "SIGKILL cannot have removed it";
+    EXPECT_EQ(
+        std::count_if(left.begin(), left.end(),
+                      [&](const std::string& name) { return name.starts_with(killedPrefix); }),
+        1);
+
+    const fs::path input = folder / "in.wav";
+    writeSound(input, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, kRate, testSignal(4410, 2, kRate));
+    const ToolResult later = runTool({input.string(), (folder / "out" / "later.wav").string()});
+    ASSERT_EQ(later.status, 0) << later.err;
+    EXPECT_EQ(hiddenNames(folder / "out"), liveOnly);
+
+    ::kill(live.tool.pid(), SIGTERM);
+    EXPECT_EQ(live.tool.wait().status, 143);
+    EXPECT_EQ(hiddenNames(folder / "out"), std::vector<std::string>{});
 }
 
 } // namespace

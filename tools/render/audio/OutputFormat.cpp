@@ -3,6 +3,7 @@
 #include "tools/render/audio/EncoderCheck.h"
 #include "tools/render/audio/SampleEncoding.h"
 #include "tools/render/common/AudioFileError.h"
+#include "tools/render/common/StandardStream.h"
 
 #include <algorithm>
 #include <array>
@@ -46,8 +47,6 @@ constexpr std::array<int, 2> kDefaultSubtypes = {SF_FORMAT_PCM_24, SF_FORMAT_PCM
 
 // Any rate every codec here takes, so that availability does not depend on the input.
 constexpr StreamShape kProbeShape{1, 48000};
-
-constexpr std::string_view kStandardStream = "-";
 
 std::string lowerCase(std::string_view text) {
     std::string lower(text);
@@ -170,10 +169,6 @@ std::string OutputFormat::knownNames() {
 bool OutputFormat::isKnown(std::string_view name) {
     const FormatEntry* entry = byName(name);
     return entry != nullptr && available(*entry);
-}
-
-bool OutputFormat::isStandardStream(const std::filesystem::path& path) {
-    return path.native() == kStandardStream;
 }
 
 std::optional<std::string> OutputFormat::problem(const std::optional<std::string>& name,

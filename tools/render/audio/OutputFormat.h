@@ -39,9 +39,6 @@ public:
     static int choose(int inputFormat, const StreamShape& shape,
                       const std::optional<std::string>& name, const std::filesystem::path& output,
                       std::optional<int> encoding = std::nullopt);
-
-    // "-": standard output.
-    static bool isStandardStream(const std::filesystem::path& path);
 };
 
 } // namespace calderine

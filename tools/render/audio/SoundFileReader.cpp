@@ -2,6 +2,7 @@
 
 #include "tools/render/audio/SoundFileOpen.h"
 #include "tools/render/common/AudioFileError.h"
+#include "tools/render/common/StandardStream.h"
 
 #include <string>
 #include <string_view>
@@ -10,8 +11,6 @@
 namespace calderine {
 
 namespace {
-
-constexpr std::string_view kStandardInput = "-";
 
 std::string quoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
@@ -22,7 +21,7 @@ std::string quoted(const std::filesystem::path& path) {
 SoundFileReader::SoundFileReader(const std::filesystem::path& path) : filePath(path) {
     std::error_code error;
     // "-" is standard input, which libsndfile opens by that name.
-    const bool standardInput = path.native() == kStandardInput;
+    const bool standardInput = isStandardStream(path);
     if (!standardInput && !std::filesystem::exists(path, error)) {
         throw AudioFileError("no input file at " + quoted(path));
     }

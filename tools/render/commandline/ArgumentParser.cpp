@@ -5,6 +5,7 @@
 #include "tools/render/common/ExitStatus.h"
 #include "tools/render/common/NumberText.h"
 #include "tools/render/common/ProgramName.h"
+#include "tools/render/common/StandardStream.h"
 #include "tools/render/settings/PresetFile.h"
 
 #include <csignal>
@@ -261,7 +262,7 @@ RenderOptions finishRender(Collected& collected) {
     if (const auto why = OutputFormat::problem(options.format, options.output)) {
         throw UsageError(*why);
     }
-    if (options.stems && OutputFormat::isStandardStream(options.output)) {
+    if (options.stems && isStandardStream(options.output)) {
         throw UsageError("--stems needs an OUTPUT file to name the stems after, not '-'");
     }
     options.action = RenderAction::Render;

@@ -23,8 +23,8 @@ inline constexpr int kMaxBlockFrames = 1 << 20;
 // Upper bound of --jobs: beyond the core count of the machines it runs on; every job may hold
 // three temporary files at once, which a fixed table keeps for the signal handler.
 inline constexpr int kMaxJobs = 64;
-static_assert(3 * static_cast<std::size_t>(kMaxJobs) <= TemporaryFileTable::kCapacity,
-              "every job's mix and stems need a place in the table of temporary files");
+static_assert(3 * static_cast<std::size_t>(kMaxJobs) + 1 <= TemporaryFileTable::kCapacity,
+              "every job's mix and stems, and the preset, need a place among the temporary files");
 
 class ArgumentParser {
 public:

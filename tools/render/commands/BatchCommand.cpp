@@ -1,8 +1,11 @@
 #include "tools/render/commands/BatchCommand.h"
 
+#include "tools/render/audio/SoundFileReader.h"
 #include "tools/render/commandline/ArgumentParser.h"
 #include "tools/render/commands/RenderCommand.h"
 #include "tools/render/common/AudioFileError.h"
+#include "tools/render/common/FileClashError.h"
+#include "tools/render/filesafety/InputIdentities.h"
 #include "tools/render/pipeline/ProgressBar.h"
 
 #include <algorithm>
@@ -10,11 +13,30 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <numeric>
 #include <system_error>
 #include <thread>
 #include <utility>
 
 namespace calderine {
+
+namespace {
+
+// As the header states; 0 for what is not a regular file, since a pipe opened to count its
+// frames would lose its start to the count.
+std::int64_t framesIn(const std::filesystem::path& input) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(input, error)) {
+        return 0;
+    }
+    try {
+        return std::max<std::int64_t>(SoundFileReader(input).frames(), 0);
+    } catch (const std::exception&) {
+        return 0; // reported when its turn comes
+    }
+}
+
+} // namespace
 
 BatchCommand::BatchCommand(const RenderOptions& options, std::filesystem::path module)
     : options(options), modulePath(std::move(module)) {
@@ -28,6 +50,17 @@ BatchCommand::BatchCommand(const RenderOptions& options, std::filesystem::path m
                 throw UsageError("'" + earlier->second.string() + "' and '" + input.string() +
                                  "' would both write '" + file.string() + "'");
             }
+        }
+    }
+    // Checked for all files before the first is rendered: a later input must still be there,
+    // intact, when its turn comes.
+    const InputIdentities inputs(options.inputs);
+    for (const auto& [name, input] : writers) {
+        const std::filesystem::path file = folder / name;
+        if (const std::filesystem::path* overwritten = inputs.find(file)) {
+            throw FileClashError("'" + file.string() + "' would overwrite the input '" +
+                                 overwritten->string() +
+                                 "'; with --output-dir no output may replace an input");
         }
     }
 }
@@ -49,14 +82,13 @@ std::size_t BatchCommand::jobCount(int asked, std::size_t files) {
 }
 
 // The reason the file failed, empty when it was rendered.
-std::string BatchCommand::renderOne(std::size_t index) const {
+std::string BatchCommand::renderOne(std::size_t index, const FrameProgress& progress) const {
     RenderOptions one = options;
-    one.action = RenderAction::Render;
     one.input = options.inputs[index];
     one.output = outputs[index];
     one.showProgress = false;
     try {
-        RenderCommand(one, modulePath).run();
+        RenderCommand(one, modulePath).run(progress);
         return {};
     } catch (const std::exception& error) {
         return error.what();
@@ -74,28 +106,46 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
                              "': " + error.message());
     }
     const std::size_t files = options.inputs.size();
-    const bool terminal = options.showProgress && ProgressBar::standardErrorIsTerminal();
-    const auto total = static_cast<std::int64_t>(files);
-    std::mutex reporting; // guards the counts, the bar and the error stream
-    auto progress = std::make_unique<ProgressBar>(errors, terminal, total);
-    std::size_t done = 0;
-    std::size_t failed = 0;
+    const bool terminal =
+        !options.quiet && options.showProgress && ProgressBar::standardErrorIsTerminal();
+    std::vector<std::int64_t> expected(files);
+    for (std::size_t index = 0; index < files && terminal; ++index) {
+        expected[index] = framesIn(options.inputs[index]);
+    }
+    std::mutex reporting; // guards the bar and the error stream
+    // Files at several sample rates have no one speed in real time: the bar leaves it out.
+    ProgressBar progress(errors, terminal,
+                         std::accumulate(expected.begin(), expected.end(), std::int64_t{0}));
+    std::atomic<std::int64_t> framesDone{0};
+    const auto advance = [&](std::int64_t frames) {
+        const std::int64_t sum = framesDone.fetch_add(frames) + frames;
+        // A job that finds the bar busy leaves the drawing to the next block.
+        if (const std::unique_lock lock(reporting, std::try_to_lock); lock.owns_lock()) {
+            progress.update(sum);
+        }
+    };
+    progress.update(0);
+    std::atomic<std::size_t> failed{0};
     std::atomic<std::size_t> next{0};
 
     auto work = [&] {
         for (std::size_t index; (index = next++) < files;) {
-            const std::string problem = renderOne(index);
+            // Counted up to what the header states, so that no file takes another's share.
+            std::int64_t counted = 0;
+            const std::string problem = renderOne(index, [&](std::int64_t read) {
+                const std::int64_t capped = std::min(read, expected[index]);
+                advance(capped - counted);
+                counted = capped;
+            });
+            // A failed or short file is done all the same.
+            advance(expected[index] - counted);
             const std::lock_guard lock(reporting);
-            ++done;
             if (!problem.empty()) {
                 ++failed;
-                // The bar leaves the line before the message and comes back below it.
-                progress.reset();
-                errors << program << ": " << options.inputs[index].string() << ": " << problem
-                       << std::endl;
-                progress = std::make_unique<ProgressBar>(errors, terminal, total);
+                progress.print(std::string(program) + ": " + options.inputs[index].string() + ": " +
+                               problem);
             }
-            progress->update(static_cast<std::int64_t>(done));
+            progress.update(framesDone.load());
         }
     };
     {
@@ -105,7 +155,7 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
         }
         work();
     }
-    progress->finish();
+    progress.finish();
     return failed;
 }
 

@@ -4,6 +4,9 @@
 #include "tools/render/commands/DemoSignal.h"
 #include "tools/render/commands/RenderCommand.h"
 #include "tools/render/common/AudioFileError.h"
+#include "tools/render/filesafety/InputIdentities.h"
+#include "tools/render/filesafety/OutputDestination.h"
+#include "tools/render/filesafety/OutputGuard.h"
 #include "tools/render/pipeline/LevelMeter.h"
 
 #include <cstdio>
@@ -26,7 +29,7 @@ constexpr int kInputFormat = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
 constexpr std::size_t kBlockFrames = 4096;
 constexpr int kPathColumn = 28;
 
-std::filesystem::path writeInput(const std::filesystem::path& path) {
+void writeInput(const std::filesystem::path& path) {
     DemoSignal signal;
     SoundFileWriter writer(path, kInputFormat, {DemoSignal::kChannels, DemoSignal::kSampleRate});
     std::vector<double> block(kBlockFrames * DemoSignal::kChannels);
@@ -34,7 +37,6 @@ std::filesystem::path writeInput(const std::filesystem::path& path) {
         writer.write(std::span<const double>(block.data(), frames * DemoSignal::kChannels));
     }
     writer.commit();
-    return path;
 }
 
 void report(std::ostream& out, const std::filesystem::path& file, const std::string& extra) {
@@ -50,19 +52,26 @@ DemoCommand::DemoCommand(const RenderOptions& options, std::filesystem::path mod
     : options(options), modulePath(std::move(module)) {}
 
 void DemoCommand::run(std::ostream& out) const {
+    RenderOptions render = options;
+    render.input = (options.demoFolder / kInputName).replace_extension(kDefaultExtension);
+    render.output = (options.demoFolder / kMixName)
+                        .replace_extension(options.format.value_or(kDefaultExtension));
+    render.stems = true;
+    // The synthesised input is written first, so every file, it included, is checked before:
+    // a mix or stem linked to the input would otherwise replace it while it is read.
+    std::vector<OutputDestination> destinations{OutputDestination::inspect(render.input)};
+    for (const auto& file : RenderCommand::writtenFiles(render.output, render.stems)) {
+        destinations.push_back(OutputDestination::inspect(file));
+    }
+    OutputGuard::check(InputIdentities({}), destinations, options.force, false);
+
     std::error_code error;
     std::filesystem::create_directories(options.demoFolder, error);
     if (error) {
         throw AudioFileError("cannot create the folder '" + options.demoFolder.string() +
                              "': " + error.message());
     }
-    RenderOptions render = options;
-    render.action = RenderAction::Render;
-    render.input =
-        writeInput((options.demoFolder / kInputName).replace_extension(kDefaultExtension));
-    render.output = (options.demoFolder / kMixName)
-                        .replace_extension(options.format.value_or(kDefaultExtension));
-    render.stems = true;
+    writeInput(render.input);
     const RenderSummary summary = RenderCommand(render, modulePath).run();
 
     report(out, render.input, "");

@@ -1,6 +1,10 @@
 #include "tools/render/commands/PresetSaver.h"
 
+#include "tools/render/audio/OutputFormat.h"
 #include "tools/render/commands/SettingsProbe.h"
+#include "tools/render/common/StandardStream.h"
+
+#include <iostream>
 
 namespace calderine {
 
@@ -19,7 +23,10 @@ PresetSaver::PresetSaver(const RenderOptions& options, const std::filesystem::pa
     probe.apply(options.assignments, options.assignmentOrigins);
     if (options.savePreset) {
         settings = probe.settings();
-        file = std::make_unique<AtomicTextFile>(*options.savePreset);
+        toStandardOutput = isStandardStream(*options.savePreset);
+        if (!toStandardOutput) {
+            file = std::make_unique<AtomicTextFile>(*options.savePreset);
+        }
     }
 }
 
@@ -27,6 +34,8 @@ void PresetSaver::commit() {
     if (file) {
         PresetFile::write(file->stream(), settings, kHeading);
         file->commit();
+    } else if (toStandardOutput) {
+        PresetFile::write(std::cout, settings, kHeading);
     }
 }
 

@@ -19,12 +19,14 @@ public:
     // cannot be loaded, std::runtime_error for a preset file that cannot be created.
     PresetSaver(const RenderOptions& options, const std::filesystem::path& module);
 
-    // Writes the settings into the --save-preset file, if one was asked for.
+    // Writes the settings into the --save-preset file, if one was asked for, or to standard
+    // output for "-".
     void commit();
 
 private:
     std::vector<Setting> settings;
     std::unique_ptr<AtomicTextFile> file;
+    bool toStandardOutput = false;
 };
 
 } // namespace calderine

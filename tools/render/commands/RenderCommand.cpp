@@ -3,6 +3,8 @@
 #include "tools/render/audio/OutputFormat.h"
 #include "tools/render/audio/SoundFileReader.h"
 #include "tools/render/common/ProgramName.h"
+#include "tools/render/common/StandardStream.h"
+#include "tools/render/filesafety/InputIdentities.h"
 #include "tools/render/filesafety/OutputDestination.h"
 #include "tools/render/filesafety/OutputGuard.h"
 #include "tools/render/pipeline/ProgressBar.h"
@@ -129,16 +131,21 @@ std::vector<std::filesystem::path> RenderCommand::writtenFiles(const std::filesy
     return files;
 }
 
-RenderSummary RenderCommand::run() const {
+RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     const std::size_t passCount = options.stems ? kPasses.size() : 1;
     // Standard output is no file: nothing there can be harmed or coincide with the input.
     std::vector<OutputDestination> destinations;
-    if (!OutputFormat::isStandardStream(options.output)) {
+    if (!isStandardStream(options.output)) {
         for (std::size_t p = 0; p < passCount; ++p) {
             destinations.push_back(OutputDestination::inspect(
                 kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output));
         }
-        OutputGuard::check(options.input, destinations, options.force);
+        // A file of a batch is checked against every input of the batch, any of which may be
+        // read later; only a render the user asked for alone may replace its input.
+        const std::vector<std::filesystem::path> alone{options.input};
+        const InputIdentities inputs(options.inputs.empty() ? alone : options.inputs);
+        OutputGuard::check(inputs, destinations, options.force,
+                           options.action == RenderAction::Render);
     }
 
     const auto module = std::make_shared<const PluginModule>(modulePath);
@@ -172,11 +179,15 @@ RenderSummary RenderCommand::run() const {
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 
-    ProgressBar progress(
-        std::cerr, !options.quiet && options.showProgress && ProgressBar::standardErrorIsTerminal(),
-        input.frames(), input.sampleRate());
+    ProgressBar bar(std::cerr,
+                    !progress && !options.quiet && options.showProgress &&
+                        ProgressBar::standardErrorIsTerminal(),
+                    input.frames(), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
-    const RenderReport report = StreamRenderer(settings).render(input, targets, progress);
+    const RenderReport report = StreamRenderer(settings).render(
+        input, targets,
+        progress ? progress : FrameProgress([&bar](std::int64_t done) { bar.update(done); }));
+    bar.finish();
 
     // Every file complete before any takes its name: a failure leaves none behind.
     for (const auto& writer : writers) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tools/render/commandline/RenderOptions.h"
+#include "tools/render/pipeline/StreamRenderer.h"
 
 #include <filesystem>
 #include <vector>
@@ -26,7 +27,9 @@ public:
     // module: the VST 2.4 module to load.
     RenderCommand(const RenderOptions& options, std::filesystem::path module);
 
-    RenderSummary run() const;
+    // progress: told of the input frames read as the render goes; without it, a render shows
+    // its own progress bar on a terminal.
+    RenderSummary run(const FrameProgress& progress = {}) const;
 
     // out.wav -> out.tone.wav
     static std::filesystem::path stemPath(const std::filesystem::path& output, const char* part);

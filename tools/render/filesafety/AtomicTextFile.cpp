@@ -1,7 +1,13 @@
 #include "tools/render/filesafety/AtomicTextFile.h"
 
+#include "tools/render/filesafety/OutputDestination.h"
+#include "tools/render/filesafety/TemporaryFileTable.h"
+
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -13,39 +19,62 @@ std::string quoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
 }
 
-// Hidden, and distinct per process so that two runs saving into one folder never share it.
-std::filesystem::path temporaryBeside(const std::filesystem::path& destination) {
-    std::string name(1, '.');
-    name.append(destination.filename().string()).append(1, '.');
-    name.append(std::to_string(::getpid())).append(".part");
-    return destination.parent_path() / name;
-}
-
 } // namespace
 
-AtomicTextFile::AtomicTextFile(const std::filesystem::path& path)
-    : destination(path), temporary(temporaryBeside(path)) {
-    std::error_code error;
-    if (std::filesystem::is_directory(destination, error)) {
+AtomicTextFile::AtomicTextFile(const std::filesystem::path& path) : destination(path) {
+    const OutputDestination target = OutputDestination::inspect(path);
+    if (target.kind() == DestinationKind::Folder) {
         throw std::runtime_error("cannot write " + quoted(destination) + ": it is a folder");
     }
-    out.open(temporary, std::ios::out | std::ios::trunc);
-    if (!out) {
-        throw std::runtime_error("cannot write " + quoted(destination));
+    TemporaryFileTable::Created created;
+    try {
+        created = TemporaryFileTable::create(destination.parent_path());
+    } catch (const std::system_error& error) {
+        throw std::runtime_error("cannot write " + quoted(destination) + ": " +
+                                 error.code().message());
+    }
+    temporary = created.path;
+    slot = created.slot;
+    descriptor = created.descriptor;
+    // As any program would make it, or as the file it replaces was.
+    if (target.writtenAside()) {
+        ::fchmod(descriptor, target.permissions());
     }
 }
 
 AtomicTextFile::~AtomicTextFile() {
     if (!committed) {
-        out.close();
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+        removeTemporary();
     }
 }
 
+void AtomicTextFile::removeTemporary() noexcept {
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        descriptor = -1;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    TemporaryFileTable::release(slot);
+}
+
 void AtomicTextFile::commit() {
-    out.close();
-    if (out.fail()) {
+    const std::string bytes = text.str();
+    for (std::size_t written = 0; written < bytes.size();) {
+        const ssize_t step = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (step < 0 && errno == EINTR) {
+            continue;
+        }
+        if (step <= 0) {
+            throw std::runtime_error("cannot write " + quoted(destination) + ": " +
+                                     std::strerror(step < 0 ? errno : ENOSPC));
+        }
+        written += static_cast<std::size_t>(step);
+    }
+    // Some file systems report a failed write only when the file is closed.
+    const bool closed = ::close(descriptor) == 0;
+    descriptor = -1;
+    if (!closed) {
         throw std::runtime_error("cannot write " + quoted(destination));
     }
     std::error_code error;
@@ -54,6 +83,7 @@ void AtomicTextFile::commit() {
         throw std::runtime_error("cannot write " + quoted(destination) + ": " + error.message());
     }
     committed = true;
+    TemporaryFileTable::release(slot);
 }
 
 } // namespace calderine

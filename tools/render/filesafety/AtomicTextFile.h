@@ -1,10 +1,11 @@
 // A small text file written under a hidden temporary name beside its destination and renamed
-// into place only by commit(), so that a failed run leaves neither a partial file nor a
-// damaged old one behind.
+// into place only by commit(), so that a failed or interrupted run leaves neither a partial
+// file nor a damaged old one behind.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 
 namespace calderine {
 
@@ -19,14 +20,19 @@ public:
     AtomicTextFile(const AtomicTextFile&) = delete;
     AtomicTextFile& operator=(const AtomicTextFile&) = delete;
 
-    std::ostream& stream() { return out; }
-    // Closes the file and gives it its real name, replacing what was there.
+    // Collected in memory and written by commit(): the text is small.
+    std::ostream& stream() { return text; }
+    // Writes the file and gives it its real name, replacing what was there.
     void commit();
 
 private:
+    void removeTemporary() noexcept;
+
     std::filesystem::path destination;
     std::filesystem::path temporary;
-    std::ofstream out;
+    std::size_t slot = 0;
+    int descriptor = -1;
+    std::ostringstream text;
     bool committed = false;
 };
 

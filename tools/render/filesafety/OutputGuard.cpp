@@ -19,19 +19,18 @@ std::string quoted(const std::filesystem::path& path) {
 
 } // namespace
 
-void OutputGuard::check(const std::filesystem::path& input,
-                        std::span<const OutputDestination> outputs, bool force) {
-    const auto inputIdentity = FileIdentity::of(input);
+void OutputGuard::check(const InputIdentities& inputs, std::span<const OutputDestination> outputs,
+                        bool force, bool mixMayReplaceInput) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const OutputDestination& output = outputs[i];
         const bool isMix = i == 0;
-        if (inputIdentity && output.identity() == inputIdentity &&
-            !(isMix && output.writtenAside())) {
+        const std::filesystem::path* input = inputs.find(output.identity());
+        if (input != nullptr && !(isMix && mixMayReplaceInput && output.writtenAside())) {
             std::string message = isMix ? "the output " : "the stem ";
             message += quoted(output.named());
             message += " would overwrite the input ";
-            message += quoted(input);
-            message += " while it is read";
+            message += quoted(*input);
+            message += mixMayReplaceInput ? " while it is read" : "";
             throw FileClashError(message);
         }
         for (std::size_t j = 0; j < i; ++j) {

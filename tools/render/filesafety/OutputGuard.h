@@ -1,9 +1,11 @@
 // The checks a render passes before any work, so that it cannot destroy a file it was not
-// asked to replace: no stem and no output written in place may be the input, no two outputs
-// may be the same file, and a read-only output is replaced only when forced. The mix may be
-// the input: it is written aside and takes the input's place only at the end.
+// asked to replace: no output may be an input, no two outputs may be the same file, and a
+// read-only output is replaced only when forced. One exception: the mix of a single render may
+// be its input, since the user named that file as OUTPUT; it is written aside and takes the
+// input's place only at the end.
 #pragma once
 
+#include "tools/render/filesafety/InputIdentities.h"
 #include "tools/render/filesafety/OutputDestination.h"
 
 #include <filesystem>
@@ -14,9 +16,9 @@ namespace calderine {
 class OutputGuard {
 public:
     // outputs: the mix first, then the stems. Throws FileClashError for outputs that clash
-    // with the input or each other, AudioFileError for a read-only output without force.
-    static void check(const std::filesystem::path& input,
-                      std::span<const OutputDestination> outputs, bool force);
+    // with an input or each other, AudioFileError for a read-only output without force.
+    static void check(const InputIdentities& inputs, std::span<const OutputDestination> outputs,
+                      bool force, bool mixMayReplaceInput);
 };
 
 } // namespace calderine

@@ -1,5 +1,9 @@
 #include "tools/render/filesafety/TemporaryFileTable.h"
 
+#include "tools/render/common/ProgressLine.h"
+#include "tools/render/filesafety/TemporaryName.h"
+#include "tools/render/filesafety/TemporarySweep.h"
+
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -10,6 +14,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
+#include <set>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -18,7 +23,6 @@ namespace calderine {
 
 namespace {
 
-constexpr const char* kNamePattern = ".cr-XXXXXX";
 constexpr int kSignalExitBase = 128;
 constexpr std::array kHandledSignals = {SIGINT, SIGTERM};
 
@@ -32,12 +36,17 @@ std::array<Slot, TemporaryFileTable::kCapacity> slots;
 // Renders of several files share the table from several threads; the handler never takes it
 // (it reads only slots marked used, whose paths are complete).
 std::mutex claiming;
+std::set<std::string> swept; // folders cleared of abandoned temporaries; guarded by claiming
 
 extern "C" void removeTemporariesAndExit(int signal) {
     for (const Slot& slot : slots) {
         if (slot.used != 0) {
             ::unlink(slot.path);
         }
+    }
+    if (progressLineOpen.load(std::memory_order_relaxed)) {
+        // Nothing to do about a failure here: the process ends in the next line.
+        [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, "\n", 1);
     }
     ::_exit(kSignalExitBase + signal);
 }
@@ -80,10 +89,18 @@ void TemporaryFileTable::installSignalHandlers() {
 }
 
 TemporaryFileTable::Created TemporaryFileTable::create(const std::filesystem::path& folder) {
+    const std::string name = TemporaryName::pattern(::getpid());
     const std::string pattern =
-        (folder.empty() ? std::filesystem::path(kNamePattern) : folder / kNamePattern).string();
+        (folder.empty() ? std::filesystem::path(name) : folder / name).string();
     if (pattern.size() >= PATH_MAX) {
         throw std::system_error(std::make_error_code(std::errc::filename_too_long));
+    }
+    {
+        const std::lock_guard lock(claiming);
+        // Once per folder: a batch writes many files into one.
+        if (swept.insert(folder.string()).second) {
+            TemporarySweep::removeAbandoned(folder);
+        }
     }
     const SignalsHeld held;
     const std::lock_guard lock(claiming);
@@ -97,6 +114,7 @@ TemporaryFileTable::Created TemporaryFileTable::create(const std::filesystem::pa
         if (descriptor < 0) {
             throw std::system_error(errno, std::generic_category());
         }
+        TemporarySweep::markLive(descriptor);
         // The path complete before the handler can see the slot in use.
         std::atomic_signal_fence(std::memory_order_seq_cst);
         slot.used = 1;

@@ -1,7 +1,7 @@
 // The hidden temporary files of a run, kept where a signal handler can reach them: a fixed
 // table of C strings, so that on an interrupt or a termination request the handler removes
-// them with nothing but unlink() and the tool exits with 128 + the signal's number, as a shell
-// reports a program a signal ended.
+// them with nothing but unlink(), ends an open progress line with write(), and the tool exits
+// with 128 + the signal's number, as a shell reports a program a signal ended.
 #pragma once
 
 #include <cstddef>
@@ -12,8 +12,8 @@ namespace calderine {
 class TemporaryFileTable {
 public:
     // The mix and its two stems for each of the most jobs that run at once (64, which the
-    // command line checks against this).
-    static constexpr std::size_t kCapacity = 3 * 64;
+    // command line checks against this), and the preset.
+    static constexpr std::size_t kCapacity = 3 * 64 + 1;
 
     struct Created {
         int descriptor = -1; // open for reading and writing
@@ -24,9 +24,10 @@ public:
     // For SIGINT and SIGTERM, except one ignored since the start (as in a background job).
     static void installSignalHandlers();
 
-    // A new empty file with a short hidden name of its own in folder (".cr-" and six
-    // characters, so that any legal output name leaves room for it), registered before a byte
-    // is written. Throws std::system_error when it cannot be made or the table is full.
+    // A new empty file in folder under a hidden name of this process (see TemporaryName),
+    // registered before a byte is written and locked as long as the descriptor is open. The
+    // first file in a folder also clears it of what killed runs left (see TemporarySweep).
+    // Throws std::system_error when it cannot be made or the table is full.
     static Created create(const std::filesystem::path& folder);
 
     // Forgets the file: it was renamed into place or removed.

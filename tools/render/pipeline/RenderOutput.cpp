@@ -2,6 +2,7 @@
 
 #include "tools/render/audio/EncoderCheck.h"
 #include "tools/render/audio/SampleEncoding.h"
+#include "tools/render/common/StandardStream.h"
 #include "tools/render/pipeline/LevelMeter.h"
 
 #include <sndfile.h>
@@ -13,7 +14,7 @@ namespace {
 SampleSink& openWriter(const std::filesystem::path& path, const OutputDestination* destination,
                        int format, const StreamShape& shape, std::unique_ptr<SoundFileWriter>& file,
                        std::unique_ptr<StandardOutputWriter>& stream) {
-    if (destination == nullptr || OutputFormat::isStandardStream(path)) {
+    if (destination == nullptr || isStandardStream(path)) {
         stream = std::make_unique<StandardOutputWriter>(format, shape);
         return *stream;
     }

@@ -2,7 +2,6 @@
 
 #include "tools/render/audio/SampleSink.h"
 #include "tools/render/audio/SoundFileReader.h"
-#include "tools/render/pipeline/ProgressBar.h"
 #include "tools/vsthost/HostError.h"
 #include "tools/vsthost/HostedEffect.h"
 
@@ -100,14 +99,14 @@ void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels, SamplePre
 }
 
 RenderReport StreamRenderer::render(SoundFileReader& input, std::span<const RenderTarget> targets,
-                                    ProgressBar& progress) const {
+                                    const FrameProgress& progress) const {
     return settings.precision == SamplePrecision::Float ? stream<float>(input, targets, progress)
                                                         : stream<double>(input, targets, progress);
 }
 
 template <typename Sample>
 RenderReport StreamRenderer::stream(SoundFileReader& input, std::span<const RenderTarget> targets,
-                                    ProgressBar& progress) const {
+                                    const FrameProgress& progress) const {
     const auto block = static_cast<std::size_t>(settings.blockFrames);
     std::vector<Sample> fileFrames(block * static_cast<std::size_t>(input.channels()));
     std::vector<Sample> outputFrames;
@@ -162,12 +161,13 @@ RenderReport StreamRenderer::stream(SoundFileReader& input, std::span<const Rend
             state.written += kept;
             anyProcessed = true;
         }
-        progress.update(report.inputFrames);
+        if (progress) {
+            progress(report.inputFrames);
+        }
         if (inputEnded && !anyProcessed) {
             break;
         }
     }
-    progress.finish();
     for (std::size_t t = 0; t < targets.size(); ++t) {
         targets[t].effect->suspend();
         report.processSeconds.push_back(states[t].seconds);

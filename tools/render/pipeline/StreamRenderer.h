@@ -7,13 +7,13 @@
 #include "tools/render/pipeline/RenderSettings.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
 namespace calderine {
 
 class HostedEffect;
-class ProgressBar;
 class SoundFileReader;
 class SampleSink;
 
@@ -21,6 +21,9 @@ struct RenderTarget {
     HostedEffect* effect = nullptr;
     SampleSink* writer = nullptr;
 };
+
+// Told after every block how many input frames have been read so far.
+using FrameProgress = std::function<void(std::int64_t framesRead)>;
 
 struct RenderReport {
     std::int64_t inputFrames = 0;
@@ -38,12 +41,12 @@ public:
     // Each effect must be prepared (sample rate, block size, parameters) and suspended; it is
     // resumed for the render and suspended again afterwards. The writers are left open.
     RenderReport render(SoundFileReader& input, std::span<const RenderTarget> targets,
-                        ProgressBar& progress) const;
+                        const FrameProgress& progress) const;
 
 private:
     template <typename Sample>
     RenderReport stream(SoundFileReader& input, std::span<const RenderTarget> targets,
-                        ProgressBar& progress) const;
+                        const FrameProgress& progress) const;
 
     RenderSettings settings;
 };
