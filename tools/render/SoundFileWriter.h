@@ -7,8 +7,10 @@
 #include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/SampleSink.h"
+#include "tools/render/SoundFileChannel.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -32,7 +34,8 @@ public:
     const std::filesystem::path& path() const noexcept { return destination.named(); }
     int channels() const noexcept { return channelCount; }
 
-    // Whole interleaved frames; throws AudioFileError when the disk refuses them.
+    // Whole interleaved frames; throws AudioFileError with the system's reason when the disk
+    // refuses any byte of them.
     void write(std::span<const float> frames) override;
     void write(std::span<const double> frames) override;
 
@@ -48,11 +51,14 @@ private:
     int openInPlace(int format, const StreamShape& shape);
     void closeFile();
     void removeTemporary() noexcept;
+    std::string failure() const;
 
     OutputDestination destination;
     std::optional<std::filesystem::path> temporary;
     std::size_t temporarySlot = 0;
     int descriptor = -1;
+    // Every destination but a pipe, which libsndfile must see as one to stream into it.
+    std::unique_ptr<SoundFileChannel> channel;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };

@@ -4,6 +4,10 @@
 
 #include "tools/render/OutputFormat.h"
 #include "tools/render/SampleSink.h"
+#include "tools/render/SoundFileChannel.h"
+
+#include <memory>
+#include <string>
 
 struct sf_private_tag;
 
@@ -27,7 +31,10 @@ public:
 private:
     template <typename Sample, typename Write>
     void writeFrames(std::span<const Sample> frames, Write write);
+    std::string failure() const;
 
+    // Unless standard output is a pipe, which libsndfile must see as one to stream into it.
+    std::unique_ptr<SoundFileChannel> channel;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };
