@@ -109,17 +109,24 @@ std::string extensionOf(const std::filesystem::path& output) {
 }
 
 // Best first: the input's own format in its own container, then encodings that keep its
-// precision, then the defaults.
+// precision, then the defaults. An input encoding without a bit depth of its own (companded,
+// ADPCM, lossy) comes last: written back it would lose again what it lost once, so it is kept
+// only in a container that holds nothing else (Ogg, MPEG).
 std::vector<int> candidates(int major, int inputFormat) {
+    const std::vector<int> keeping = SampleEncoding::keeping(inputFormat & SF_FORMAT_SUBMASK);
+    const bool sameContainer = (inputFormat & SF_FORMAT_TYPEMASK) == major;
     std::vector<int> formats;
-    if ((inputFormat & SF_FORMAT_TYPEMASK) == major) {
+    if (sameContainer && !keeping.empty()) {
         formats.push_back(inputFormat);
     }
-    for (const int subtype : SampleEncoding::keeping(inputFormat & SF_FORMAT_SUBMASK)) {
+    for (const int subtype : keeping) {
         formats.push_back(major | subtype);
     }
     for (const int subtype : kDefaultSubtypes) {
         formats.push_back(major | subtype);
+    }
+    if (sameContainer && keeping.empty()) {
+        formats.push_back(inputFormat);
     }
     return formats;
 }

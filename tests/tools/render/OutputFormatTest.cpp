@@ -55,6 +55,9 @@ TEST(OutputFormat, FollowsTheNameThenTheExtensionThenTheInput) {
          SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
         // G.721 in WAV holds mono only; stereo takes the default encoding of the same container.
         {SF_FORMAT_WAV | SF_FORMAT_G721_32, std::nullopt, "out", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        // A lossy input's own codec only where its container holds nothing else.
+        {SF_FORMAT_OGG | SF_FORMAT_VORBIS, std::nullopt, "out", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        {kMp3, std::nullopt, "out", kMp3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.output) + " " + c.name.value_or("-"));
