@@ -69,11 +69,6 @@ bool SampleEncoding::holdsOvers(int subtype) {
     switch (subtype) {
     case SF_FORMAT_FLOAT:
     case SF_FORMAT_DOUBLE:
-    case SF_FORMAT_VORBIS:
-    case SF_FORMAT_OPUS:
-    case SF_FORMAT_MPEG_LAYER_I:
-    case SF_FORMAT_MPEG_LAYER_II:
-    case SF_FORMAT_MPEG_LAYER_III:
         return true;
     default:
         return false;

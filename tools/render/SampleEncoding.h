@@ -20,8 +20,9 @@ public:
     // whose decoded samples have no bit depth of their own.
     static std::vector<int> keeping(int inputSubtype);
 
-    // True where samples beyond full scale survive: floating point and the lossy codecs,
-    // which decode to floating point. Everything else clips them.
+    // True where samples beyond full scale survive: floating point only. The lossy codecs
+    // take floating point too, but their decoders, players and every integer file made from
+    // them clip what lies beyond, so they count as clipping.
     static bool holdsOvers(int subtype);
 };
 
