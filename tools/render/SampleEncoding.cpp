@@ -36,6 +36,15 @@ std::optional<int> SampleEncoding::byName(std::string_view name) {
     return std::nullopt;
 }
 
+std::string SampleEncoding::nameOf(int subtype) {
+    for (const auto& [name, known] : kNamed) {
+        if (known == subtype) {
+            return std::string(name);
+        }
+    }
+    return {};
+}
+
 std::vector<int> SampleEncoding::keeping(int inputSubtype) {
     switch (inputSubtype) {
     case SF_FORMAT_PCM_S8:

@@ -14,6 +14,8 @@ public:
     // The names --encoding accepts, separated by ", ", and the subtype each stands for.
     static std::string knownNames();
     static std::optional<int> byName(std::string_view name);
+    // The --encoding name of a subtype; empty for one it does not offer.
+    static std::string nameOf(int subtype);
 
     // Subtypes that keep what an input of this subtype holds, best first: its own bit depth,
     // then the nearest that is no coarser. Empty for lossy, companded and ADPCM encodings,

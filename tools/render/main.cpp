@@ -6,6 +6,7 @@
 #include "tools/render/EffectInfo.h"
 #include "tools/render/ExitStatus.h"
 #include "tools/render/FileClashError.h"
+#include "tools/render/FormatChoiceError.h"
 #include "tools/render/InfoWriter.h"
 #include "tools/render/ModuleLocator.h"
 #include "tools/render/ParameterResolver.h"
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
     } catch (const ParameterError& error) {
         return fail(kExitUsage, error.what());
     } catch (const FileClashError& error) {
+        return fail(kExitUsage, error.what());
+    } catch (const FormatChoiceError& error) {
         return fail(kExitUsage, error.what());
     } catch (const std::exception& error) {
         return fail(kExitFailure, error.what());
