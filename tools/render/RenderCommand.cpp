@@ -1,5 +1,6 @@
 #include "tools/render/RenderCommand.h"
 
+#include "tools/render/EncoderQuality.h"
 #include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/OutputGuard.h"
@@ -160,6 +161,10 @@ RenderSummary RenderCommand::run() const {
     const StreamShape shape{outputChannels(options, input, effectChannels), input.sampleRate()};
     const int format = OutputFormat::choose(input.format(), shape, options.format, options.output,
                                             options.encoding);
+    if (options.quality) {
+        EncoderQuality::check(format, shape, *options.quality);
+    }
+    const EncoderSettings encoder{input.tags(), options.quality};
     std::vector<std::unique_ptr<RenderOutput>> writers;
     std::vector<RenderTarget> targets;
     for (std::size_t p = 0; p < passCount; ++p) {
@@ -168,7 +173,7 @@ RenderSummary RenderCommand::run() const {
             kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
         writers.push_back(
             std::make_unique<RenderOutput>(path, destinations.empty() ? nullptr : &destinations[p],
-                                           format, shape, effectChannels));
+                                           format, shape, effectChannels, encoder));
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 

@@ -24,11 +24,11 @@ std::string quoted(const std::filesystem::path& path) {
 } // namespace
 
 SoundFileWriter::SoundFileWriter(const std::filesystem::path& path, int format,
-                                 const StreamShape& shape)
-    : SoundFileWriter(OutputDestination::inspect(path), format, shape) {}
+                                 const StreamShape& shape, const EncoderSettings& settings)
+    : SoundFileWriter(OutputDestination::inspect(path), format, shape, settings) {}
 
 SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int format,
-                                 const StreamShape& shape)
+                                 const StreamShape& shape, const EncoderSettings& settings)
     : destination(destination), channelCount(shape.channels) {
     if (destination.kind() == DestinationKind::Folder) {
         throw AudioFileError("cannot write " + quoted(destination.named()) + ": it is a folder");
@@ -56,6 +56,17 @@ SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int forma
     // Without it libsndfile wraps integer samples of overs around instead of clipping them,
     // which turns a slight over into a full-scale click.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    try {
+        settings.apply(file, format, shape);
+    } catch (const AudioFileError& error) {
+        // No destructor runs for an object that was never made.
+        sf_close(file);
+        file = nullptr;
+        ::close(descriptor);
+        descriptor = -1;
+        removeTemporary();
+        throw AudioFileError("cannot write " + quoted(destination.named()) + ": " + error.what());
+    }
 }
 
 int SoundFileWriter::openAside() {

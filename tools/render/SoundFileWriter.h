@@ -4,6 +4,7 @@
 // behind; a device or a pipe is written straight into and stays what it is.
 #pragma once
 
+#include "tools/render/EncoderSettings.h"
 #include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/SampleSink.h"
@@ -22,8 +23,10 @@ class SoundFileWriter final : public SampleSink {
 public:
     // format: a libsndfile format code (see OutputFormat). Throws AudioFileError when the
     // destination cannot be created, or is a pipe and the format needs seeking.
-    SoundFileWriter(const OutputDestination& destination, int format, const StreamShape& shape);
-    SoundFileWriter(const std::filesystem::path& path, int format, const StreamShape& shape);
+    SoundFileWriter(const OutputDestination& destination, int format, const StreamShape& shape,
+                    const EncoderSettings& settings = {});
+    SoundFileWriter(const std::filesystem::path& path, int format, const StreamShape& shape,
+                    const EncoderSettings& settings = {});
     // Removes the temporary file unless commit() succeeded.
     ~SoundFileWriter() override;
 

@@ -21,7 +21,8 @@ bool isPipe(int descriptor) {
 
 } // namespace
 
-StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape)
+StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape,
+                                           const EncoderSettings& settings)
     : channelCount(shape.channels) {
     SF_INFO info{};
     info.format = format;
@@ -41,6 +42,13 @@ StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape)
     }
     // As for files: clip overs of integer encodings instead of wrapping them around.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    try {
+        settings.apply(file, format, shape);
+    } catch (const AudioFileError& error) {
+        sf_close(file); // no destructor runs for an object that was never made
+        file = nullptr;
+        throw AudioFileError(std::string("cannot write to ") + kWhere + ": " + error.what());
+    }
 }
 
 StandardOutputWriter::~StandardOutputWriter() {

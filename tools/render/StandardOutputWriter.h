@@ -2,6 +2,7 @@
 // libsndfile writes front to back (see OutputFormat::problem), since a pipe cannot seek back.
 #pragma once
 
+#include "tools/render/EncoderSettings.h"
 #include "tools/render/OutputFormat.h"
 #include "tools/render/SampleSink.h"
 #include "tools/render/SoundFileChannel.h"
@@ -16,7 +17,8 @@ namespace calderine {
 class StandardOutputWriter final : public SampleSink {
 public:
     // Throws AudioFileError when libsndfile cannot write the format there.
-    StandardOutputWriter(int format, const StreamShape& shape);
+    StandardOutputWriter(int format, const StreamShape& shape,
+                         const EncoderSettings& settings = {});
     ~StandardOutputWriter() override;
 
     StandardOutputWriter(const StandardOutputWriter&) = delete;
