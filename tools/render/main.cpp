@@ -1,5 +1,6 @@
 // calderine-render: a command-line host for VST 2.4 modules.
 
+#include "tools/render/audio/FormatChoiceError.h"
 #include "tools/render/commandline/ArgumentParser.h"
 #include "tools/render/commandline/StandardStreamUse.h"
 #include "tools/render/commands/BatchCommand.h"
@@ -108,6 +109,8 @@ int main(int argc, char** argv) {
     } catch (const ParameterError& error) {
         return fail(kExitUsage, error.what());
     } catch (const FileClashError& error) {
+        return fail(kExitUsage, error.what());
+    } catch (const FormatChoiceError& error) {
         return fail(kExitUsage, error.what());
     } catch (const std::exception& error) {
         return fail(kExitFailure, error.what());

@@ -83,22 +83,27 @@ TEST(ClipWarning, CountsWhatAnIntegerEncodingClipsAndSuggestsFloat) {
     }
     struct Case {
         std::vector<std::string> options;
-        const char* warning; // a fragment of the one warning line; null: none
+        const char* extension; // of the output, which names its format
+        const char* warning;   // a fragment of the one warning line; null: none
     };
     const std::string counted = std::to_string(overs) + " samples clipped in '";
+    const char* inFloatWav = "; a float format such as --format wav --encoding float";
     const Case cases[] = {
-        {{"--encoding", "pcm24"}, "; --encoding float keeps them"},
-        {{"--format", "flac"}, "; a float format such as --format wav --encoding float"},
-        {{"--encoding", "pcm16", "-q"}, nullptr},
-        {{"--encoding", "pcm16", "--quiet"}, nullptr},
-        {{}, nullptr}, // float stays float: nothing clips
+        {{"--encoding", "pcm24"}, "wav", "; --encoding float keeps them"},
+        {{}, "flac", inFloatWav},
+        // Lossy codecs take floating point, but what they decode to is played and read
+        // clipped like any integer file.
+        {{}, "mp3", inFloatWav},
+        {{}, "ogg", inFloatWav},
+        {{"--encoding", "pcm16", "-q"}, "wav", nullptr},
+        {{"--encoding", "pcm16", "--quiet"}, "wav", nullptr},
+        {{}, "wav", nullptr}, // float stays float: nothing clips
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.options));
+        SCOPED_TRACE(testing::PrintToString(c.options) + " " + c.extension);
         const TempFolder folder;
         writeSound(folder / "in.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, kRate, samples);
-        const bool flac = !c.options.empty() && c.options[0] == "--format";
-        const auto out = folder / (flac ? "out.flac" : "out.wav");
+        const auto out = folder / (std::string("out.") + c.extension);
         std::vector<std::string> arguments{(folder / "in.wav").string(), out.string()};
         arguments.insert(arguments.end(), c.options.begin(), c.options.end());
         const ToolResult result = runTool(withDelay(arguments));

@@ -1,7 +1,8 @@
 #include "tools/render/audio/OutputFormat.h"
 
-#include "tools/render/common/AudioFileError.h"
 #include "tools/render/audio/EncoderCheck.h"
+#include "tools/render/audio/FormatChoiceError.h"
+#include "tools/render/common/AudioFileError.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -55,6 +56,9 @@ TEST(OutputFormat, FollowsTheNameThenTheExtensionThenTheInput) {
          SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
         // G.721 in WAV holds mono only; stereo takes the default encoding of the same container.
         {SF_FORMAT_WAV | SF_FORMAT_G721_32, std::nullopt, "out", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        // A lossy input's own codec only where its container holds nothing else.
+        {SF_FORMAT_OGG | SF_FORMAT_VORBIS, std::nullopt, "out", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        {kMp3, std::nullopt, "out", kMp3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.output) + " " + c.name.value_or("-"));
@@ -111,6 +115,34 @@ TEST(OutputFormat, TakesTheEncodingAskedForWhereTheContainerHasIt) {
                  AudioFileError);
     EXPECT_THROW(OutputFormat::choose(wav16, kStereo, std::nullopt, "out.ogg", SF_FORMAT_PCM_16),
                  AudioFileError);
+}
+
+TEST(OutputFormat, RefusalsNameWhatTheFormatLacks) {
+    struct Case {
+        StreamShape shape;
+        const char* output;
+        std::optional<int> encoding;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {kStereo, "out.flac", SF_FORMAT_FLOAT, "FLAC has no float encoding ('out.flac')"},
+        {kStereo, "out.flac", SF_FORMAT_DOUBLE, "FLAC has no double encoding"},
+        {kStereo, "out.opus", std::nullopt,
+         "Opus does not serve 44.1 kHz; it takes 8, 12, 16, 24 and 48 kHz"},
+        {{2, 96000}, "out.mp3", std::nullopt, "MP3 does not serve 96 kHz"},
+        {kStereo, "out.ogg", SF_FORMAT_PCM_16, "--encoding does not apply to Ogg Vorbis"},
+        {{9, 44100}, "out.flac", std::nullopt, "FLAC cannot hold 9 channels"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output);
+        try {
+            OutputFormat::choose(SF_FORMAT_WAV | SF_FORMAT_PCM_16, c.shape, std::nullopt, c.output,
+                                 c.encoding);
+            ADD_FAILURE() << "accepted";
+        } catch (const FormatChoiceError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
+        }
+    }
 }
 
 TEST(OutputFormat, NamesTheProblemOfAnOutputBeforeAnyWork) {

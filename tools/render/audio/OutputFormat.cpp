@@ -1,6 +1,7 @@
 #include "tools/render/audio/OutputFormat.h"
 
 #include "tools/render/audio/EncoderCheck.h"
+#include "tools/render/audio/FormatChoiceError.h"
 #include "tools/render/audio/SampleEncoding.h"
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/StandardStream.h"
@@ -19,6 +20,7 @@ namespace {
 
 struct FormatEntry {
     std::string_view name;
+    std::string_view title; // as people call it, for messages
     int major;
     // The one encoding of a lossy format; 0 where the encoding follows the input.
     int codec;
@@ -28,16 +30,16 @@ struct FormatEntry {
 };
 
 constexpr std::array<FormatEntry, 10> kFormats = {{
-    {"wav", SF_FORMAT_WAV, 0, false, {".wav", ".wave"}},
-    {"flac", SF_FORMAT_FLAC, 0, true, {".flac", ""}},
-    {"aiff", SF_FORMAT_AIFF, 0, false, {".aiff", ".aif"}},
-    {"caf", SF_FORMAT_CAF, 0, false, {".caf", ""}},
-    {"w64", SF_FORMAT_W64, 0, false, {".w64", ""}},
-    {"rf64", SF_FORMAT_RF64, 0, false, {".rf64", ""}},
-    {"au", SF_FORMAT_AU, 0, true, {".au", ".snd"}},
-    {"ogg", SF_FORMAT_OGG, SF_FORMAT_VORBIS, true, {".ogg", ".oga"}},
-    {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS, true, {".opus", ""}},
-    {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III, true, {".mp3", ""}},
+    {"wav", "WAV", SF_FORMAT_WAV, 0, false, {".wav", ".wave"}},
+    {"flac", "FLAC", SF_FORMAT_FLAC, 0, true, {".flac", ""}},
+    {"aiff", "AIFF", SF_FORMAT_AIFF, 0, false, {".aiff", ".aif"}},
+    {"caf", "CAF", SF_FORMAT_CAF, 0, false, {".caf", ""}},
+    {"w64", "W64", SF_FORMAT_W64, 0, false, {".w64", ""}},
+    {"rf64", "RF64", SF_FORMAT_RF64, 0, false, {".rf64", ""}},
+    {"au", "AU", SF_FORMAT_AU, 0, true, {".au", ".snd"}},
+    {"ogg", "Ogg Vorbis", SF_FORMAT_OGG, SF_FORMAT_VORBIS, true, {".ogg", ".oga"}},
+    {"opus", "Opus", SF_FORMAT_OGG, SF_FORMAT_OPUS, true, {".opus", ""}},
+    {"mp3", "MP3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III, true, {".mp3", ""}},
 }};
 
 // Encodings for a source whose samples have no bit depth of their own (lossy, companded,
@@ -108,26 +110,87 @@ std::string extensionOf(const std::filesystem::path& output) {
 }
 
 // Best first: the input's own format in its own container, then encodings that keep its
-// precision, then the defaults.
+// precision, then the defaults. An input encoding without a bit depth of its own (companded,
+// ADPCM, lossy) comes last: written back it would lose again what it lost once, so it is kept
+// only in a container that holds nothing else (Ogg, MPEG).
 std::vector<int> candidates(int major, int inputFormat) {
+    const std::vector<int> keeping = SampleEncoding::keeping(inputFormat & SF_FORMAT_SUBMASK);
+    const bool sameContainer = (inputFormat & SF_FORMAT_TYPEMASK) == major;
     std::vector<int> formats;
-    if ((inputFormat & SF_FORMAT_TYPEMASK) == major) {
+    if (sameContainer && !keeping.empty()) {
         formats.push_back(inputFormat);
     }
-    for (const int subtype : SampleEncoding::keeping(inputFormat & SF_FORMAT_SUBMASK)) {
+    for (const int subtype : keeping) {
         formats.push_back(major | subtype);
     }
     for (const int subtype : kDefaultSubtypes) {
         formats.push_back(major | subtype);
     }
+    if (sameContainer && keeping.empty()) {
+        formats.push_back(inputFormat);
+    }
     return formats;
 }
 
-std::string shapeText(const StreamShape& shape) {
-    return std::to_string(shape.channels) + " channels at " + std::to_string(shape.sampleRate) +
-           " Hz";
+// Rates people record at, to tell which a codec of few rates takes, in Hz.
+constexpr std::array kCommonRates{8000,  11025, 12000, 16000, 22050,  24000, 32000,
+                                  44100, 48000, 88200, 96000, 176400, 192000};
+
+// 44100 -> "44.1", 8000 -> "8": exact, locale-free.
+std::string thousands(int rate) {
+    std::string text = std::to_string(rate / 1000);
+    std::string fraction = std::to_string(1000 + rate % 1000).substr(1);
+    while (!fraction.empty() && fraction.back() == '0') {
+        fraction.pop_back();
+    }
+    return fraction.empty() ? text : text + "." + fraction;
 }
 
+std::string kilohertz(int rate) {
+    return thousands(rate) + " kHz";
+}
+
+// The container's own name: the input's, when OUTPUT named none.
+std::string titleOf(const FormatEntry* entry, int major) {
+    if (entry != nullptr) {
+        return std::string(entry->title);
+    }
+    SF_FORMAT_INFO info{};
+    info.format = major;
+    sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info);
+    return info.name != nullptr ? std::string(info.name) : "the input's format";
+}
+
+// Why format cannot hold the stream, told by what it lacks: the encoding at all, the rate, or
+// the channels.
+std::string whyNot(const std::string& title, int format, const StreamShape& shape,
+                   bool encodingAsked) {
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    const std::string encoding = SampleEncoding::nameOf(subtype);
+    const std::string with = encodingAsked ? " with --encoding " + encoding : "";
+    if (encodingAsked && !canEncode(format, kProbeShape) &&
+        !canEncode(format, {1, shape.sampleRate})) {
+        return title + " has no " + encoding + " encoding";
+    }
+    if (!canEncode(format, {1, shape.sampleRate})) {
+        std::string rates;
+        std::size_t count = 0;
+        for (const int rate : kCommonRates) {
+            count += canEncode(format, {1, rate}) ? 1 : 0;
+        }
+        std::size_t listed = 0;
+        for (const int rate : kCommonRates) {
+            if (canEncode(format, {1, rate})) {
+                ++listed;
+                rates += listed == 1 ? "" : (listed == count ? " and " : ", ");
+                rates += thousands(rate);
+            }
+        }
+        return title + with + " does not serve " + kilohertz(shape.sampleRate) +
+               (count > 0 ? "; it takes " + rates + " kHz" : "");
+    }
+    return title + with + " cannot hold " + std::to_string(shape.channels) + " channels";
+}
 } // namespace
 
 bool OutputFormat::streams(int format, const StreamShape& shape) {
@@ -217,14 +280,13 @@ int OutputFormat::choose(int inputFormat, const StreamShape& shape,
     }
     const FormatEntry* entry = name ? byName(*name) : byExtension(extensionOf(output));
     const int major = entry != nullptr ? entry->major : inputFormat & SF_FORMAT_TYPEMASK;
-    const std::string described =
-        entry != nullptr ? "the " + std::string(entry->name) + " format" : "the input's format";
+    const std::string title = titleOf(entry, major);
 
     std::vector<int> formats;
     if (encoding) {
         if (entry != nullptr && entry->codec != 0) {
-            throw AudioFileError("--encoding does not apply to " + std::string(entry->name) +
-                                 ", which has one encoding of its own");
+            throw FormatChoiceError("--encoding does not apply to " + title +
+                                    ", which has one encoding of its own");
         }
         formats.push_back(major | *encoding);
     } else if (entry != nullptr && entry->codec != 0) {
@@ -237,8 +299,9 @@ int OutputFormat::choose(int inputFormat, const StreamShape& shape,
             return format;
         }
     }
-    throw AudioFileError(described + (encoding ? " with that --encoding" : "") + " cannot hold " +
-                         shapeText(shape) + " ('" + output.string() + "')");
+    // The first candidate is the one the user would expect; its lack is the reason.
+    throw FormatChoiceError(whyNot(title, formats.front(), shape, encoding.has_value()) + " ('" +
+                            output.string() + "')");
 }
 
 } // namespace calderine

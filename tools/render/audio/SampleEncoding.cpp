@@ -36,6 +36,15 @@ std::optional<int> SampleEncoding::byName(std::string_view name) {
     return std::nullopt;
 }
 
+std::string SampleEncoding::nameOf(int subtype) {
+    for (const auto& [name, known] : kNamed) {
+        if (known == subtype) {
+            return std::string(name);
+        }
+    }
+    return {};
+}
+
 std::vector<int> SampleEncoding::keeping(int inputSubtype) {
     switch (inputSubtype) {
     case SF_FORMAT_PCM_S8:
@@ -69,11 +78,6 @@ bool SampleEncoding::holdsOvers(int subtype) {
     switch (subtype) {
     case SF_FORMAT_FLOAT:
     case SF_FORMAT_DOUBLE:
-    case SF_FORMAT_VORBIS:
-    case SF_FORMAT_OPUS:
-    case SF_FORMAT_MPEG_LAYER_I:
-    case SF_FORMAT_MPEG_LAYER_II:
-    case SF_FORMAT_MPEG_LAYER_III:
         return true;
     default:
         return false;

@@ -2,6 +2,8 @@
 // that files of any length pass through bounded memory.
 #pragma once
 
+#include "tools/render/audio/SoundTags.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -26,6 +28,8 @@ public:
     int format() const noexcept { return formatCode; }
     // As the header states; the reads, not this number, decide where the file ends.
     std::int64_t frames() const noexcept { return frameCount; }
+    // Title, artist and the like, as far as libsndfile reads them from this format.
+    SoundTags tags() const { return SoundTags::read(file); }
 
     // Fills whole frames from the front of buffer (its size a multiple of channels()) and
     // returns how many; fewer than fit only at the end of the file. Throws AudioFileError

@@ -24,11 +24,11 @@ std::string quoted(const std::filesystem::path& path) {
 } // namespace
 
 SoundFileWriter::SoundFileWriter(const std::filesystem::path& path, int format,
-                                 const StreamShape& shape)
-    : SoundFileWriter(OutputDestination::inspect(path), format, shape) {}
+                                 const StreamShape& shape, const EncoderSettings& settings)
+    : SoundFileWriter(OutputDestination::inspect(path), format, shape, settings) {}
 
 SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int format,
-                                 const StreamShape& shape)
+                                 const StreamShape& shape, const EncoderSettings& settings)
     : destination(destination), channelCount(shape.channels) {
     if (destination.kind() == DestinationKind::Folder) {
         throw AudioFileError("cannot write " + quoted(destination.named()) + ": it is a folder");
@@ -39,9 +39,15 @@ SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int forma
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     // The descriptor stays ours, so that it is closed exactly once whatever libsndfile does.
-    file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
+    if (destination.kind() == DestinationKind::Pipe) {
+        file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
+    } else {
+        channel = std::make_unique<SoundFileChannel>(descriptor);
+        file = channel->open(info);
+    }
     if (file == nullptr) {
-        const std::string reason = sf_strerror(nullptr);
+        const std::string reason =
+            channel && channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr);
         ::close(descriptor);
         descriptor = -1;
         removeTemporary();
@@ -50,6 +56,17 @@ SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int forma
     // Without it libsndfile wraps integer samples of overs around instead of clipping them,
     // which turns a slight over into a full-scale click.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    try {
+        settings.apply(file, format, shape);
+    } catch (const AudioFileError& error) {
+        // No destructor runs for an object that was never made.
+        sf_close(file);
+        file = nullptr;
+        ::close(descriptor);
+        descriptor = -1;
+        removeTemporary();
+        throw AudioFileError("cannot write " + quoted(destination.named()) + ": " + error.what());
+    }
 }
 
 int SoundFileWriter::openAside() {
@@ -114,9 +131,13 @@ void SoundFileWriter::writeFrames(std::span<const Sample> frames, Write write) {
     }
     const auto count =
         static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channelCount));
-    if (write(file, frames.data(), count) != count) {
-        throw AudioFileError("cannot write " + quoted(path()) + ": " + sf_strerror(file));
+    if (write(file, frames.data(), count) != count || (channel && channel->failed())) {
+        throw AudioFileError("cannot write " + quoted(path()) + ": " + failure());
     }
+}
+
+std::string SoundFileWriter::failure() const {
+    return channel ? channel->reason(file) : SoundFileChannel::libraryReason(file);
 }
 
 void SoundFileWriter::write(std::span<const float> frames) {
@@ -130,19 +151,30 @@ void SoundFileWriter::write(std::span<const double> frames) {
 void SoundFileWriter::closeFile() {
     sf_private_tag* closing = file;
     file = nullptr;
+    // The encoders' last frames, trailers and header updates are written only here.
     const bool closed = sf_close(closing) == 0;
-    // Some file systems report a failed write only when the file is closed.
-    const bool released = ::close(descriptor) == 0;
+    std::string reason = channel && channel->failed() ? channel->reason(nullptr) : "";
+    // Some file systems report a failed write only when the file is synced or closed; a
+    // temporary file must be on the disk before it replaces anything.
+    if (reason.empty() && temporary && ::fsync(descriptor) != 0) {
+        reason = std::strerror(errno);
+    }
+    const int released = ::close(descriptor);
+    const int closeError = errno;
     descriptor = -1;
-    if (!closed || !released) {
-        throw AudioFileError("cannot complete " + quoted(path()));
+    if (reason.empty() && released != 0) {
+        reason = std::strerror(closeError);
+    }
+    if (reason.empty() && !closed) {
+        reason = "the encoder could not complete it";
+    }
+    if (!reason.empty()) {
+        throw AudioFileError("cannot complete " + quoted(path()) + ": " + reason);
     }
 }
 
 void SoundFileWriter::finish() {
     if (file != nullptr) {
-        // Pending header updates and buffered samples reach the disk only here.
-        sf_write_sync(file);
         closeFile();
     }
 }

@@ -4,11 +4,14 @@
 // behind; a device or a pipe is written straight into and stays what it is.
 #pragma once
 
+#include "tools/render/audio/EncoderSettings.h"
 #include "tools/render/audio/OutputFormat.h"
 #include "tools/render/audio/SampleSink.h"
+#include "tools/render/audio/SoundFileChannel.h"
 #include "tools/render/filesafety/OutputDestination.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -20,8 +23,10 @@ class SoundFileWriter final : public SampleSink {
 public:
     // format: a libsndfile format code (see OutputFormat). Throws AudioFileError when the
     // destination cannot be created, or is a pipe and the format needs seeking.
-    SoundFileWriter(const OutputDestination& destination, int format, const StreamShape& shape);
-    SoundFileWriter(const std::filesystem::path& path, int format, const StreamShape& shape);
+    SoundFileWriter(const OutputDestination& destination, int format, const StreamShape& shape,
+                    const EncoderSettings& settings = {});
+    SoundFileWriter(const std::filesystem::path& path, int format, const StreamShape& shape,
+                    const EncoderSettings& settings = {});
     // Removes the temporary file unless commit() succeeded.
     ~SoundFileWriter() override;
 
@@ -32,7 +37,8 @@ public:
     const std::filesystem::path& path() const noexcept { return destination.named(); }
     int channels() const noexcept { return channelCount; }
 
-    // Whole interleaved frames; throws AudioFileError when the disk refuses them.
+    // Whole interleaved frames; throws AudioFileError with the system's reason when the disk
+    // refuses any byte of them.
     void write(std::span<const float> frames) override;
     void write(std::span<const double> frames) override;
 
@@ -48,11 +54,14 @@ private:
     int openInPlace(int format, const StreamShape& shape);
     void closeFile();
     void removeTemporary() noexcept;
+    std::string failure() const;
 
     OutputDestination destination;
     std::optional<std::filesystem::path> temporary;
     std::size_t temporarySlot = 0;
     int descriptor = -1;
+    // Every destination but a pipe, which libsndfile must see as one to stream into it.
+    std::unique_ptr<SoundFileChannel> channel;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };

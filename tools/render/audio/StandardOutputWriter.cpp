@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sndfile.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace calderine {
 
@@ -12,22 +13,42 @@ namespace {
 
 constexpr const char* kWhere = "standard output";
 
+bool isPipe(int descriptor) {
+    struct stat status {};
+    return ::fstat(descriptor, &status) == 0 &&
+           (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
+}
+
 } // namespace
 
-StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape)
+StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape,
+                                           const EncoderSettings& settings)
     : channelCount(shape.channels) {
     SF_INFO info{};
     info.format = format;
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     // Left open on close: the descriptor belongs to the process, not to this writer.
-    file = sf_open_fd(fileno(stdout), SFM_WRITE, &info, SF_FALSE);
+    if (isPipe(fileno(stdout))) {
+        file = sf_open_fd(fileno(stdout), SFM_WRITE, &info, SF_FALSE);
+    } else {
+        channel = std::make_unique<SoundFileChannel>(fileno(stdout));
+        file = channel->open(info);
+    }
     if (file == nullptr) {
-        throw AudioFileError(std::string("cannot write to ") + kWhere + ": " +
-                             sf_strerror(nullptr));
+        throw AudioFileError(
+            std::string("cannot write to ") + kWhere + ": " +
+            (channel && channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr)));
     }
     // As for files: clip overs of integer encodings instead of wrapping them around.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    try {
+        settings.apply(file, format, shape);
+    } catch (const AudioFileError& error) {
+        sf_close(file); // no destructor runs for an object that was never made
+        file = nullptr;
+        throw AudioFileError(std::string("cannot write to ") + kWhere + ": " + error.what());
+    }
 }
 
 StandardOutputWriter::~StandardOutputWriter() {
@@ -43,9 +64,13 @@ void StandardOutputWriter::writeFrames(std::span<const Sample> frames, Write wri
     }
     const auto count =
         static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channelCount));
-    if (write(file, frames.data(), count) != count) {
-        throw AudioFileError(std::string("cannot write to ") + kWhere + ": " + sf_strerror(file));
+    if (write(file, frames.data(), count) != count || (channel && channel->failed())) {
+        throw AudioFileError(std::string("cannot write to ") + kWhere + ": " + failure());
     }
+}
+
+std::string StandardOutputWriter::failure() const {
+    return channel ? channel->reason(file) : SoundFileChannel::libraryReason(file);
 }
 
 void StandardOutputWriter::write(std::span<const float> frames) {
@@ -62,7 +87,13 @@ void StandardOutputWriter::finish() {
     }
     sf_private_tag* closing = file;
     file = nullptr;
-    if (sf_close(closing) != 0) {
+    // The encoders' last frames and trailers are written only here.
+    const bool closed = sf_close(closing) == 0;
+    if (channel && channel->failed()) {
+        throw AudioFileError(std::string("cannot complete the sound on ") + kWhere + ": " +
+                             channel->reason(nullptr));
+    }
+    if (!closed) {
         throw AudioFileError(std::string("cannot complete the sound on ") + kWhere);
     }
 }

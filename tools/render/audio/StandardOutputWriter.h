@@ -2,8 +2,13 @@
 // libsndfile writes front to back (see OutputFormat::problem), since a pipe cannot seek back.
 #pragma once
 
+#include "tools/render/audio/EncoderSettings.h"
 #include "tools/render/audio/OutputFormat.h"
 #include "tools/render/audio/SampleSink.h"
+#include "tools/render/audio/SoundFileChannel.h"
+
+#include <memory>
+#include <string>
 
 struct sf_private_tag;
 
@@ -12,7 +17,8 @@ namespace calderine {
 class StandardOutputWriter final : public SampleSink {
 public:
     // Throws AudioFileError when libsndfile cannot write the format there.
-    StandardOutputWriter(int format, const StreamShape& shape);
+    StandardOutputWriter(int format, const StreamShape& shape,
+                         const EncoderSettings& settings = {});
     ~StandardOutputWriter() override;
 
     StandardOutputWriter(const StandardOutputWriter&) = delete;
@@ -27,7 +33,10 @@ public:
 private:
     template <typename Sample, typename Write>
     void writeFrames(std::span<const Sample> frames, Write write);
+    std::string failure() const;
 
+    // Unless standard output is a pipe, which libsndfile must see as one to stream into it.
+    std::unique_ptr<SoundFileChannel> channel;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };

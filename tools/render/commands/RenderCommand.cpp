@@ -1,5 +1,6 @@
 #include "tools/render/commands/RenderCommand.h"
 
+#include "tools/render/audio/EncoderQuality.h"
 #include "tools/render/audio/OutputFormat.h"
 #include "tools/render/audio/SoundFileReader.h"
 #include "tools/render/common/ProgramName.h"
@@ -167,6 +168,10 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     const StreamShape shape{outputChannels(options, input, effectChannels), input.sampleRate()};
     const int format = OutputFormat::choose(input.format(), shape, options.format, options.output,
                                             options.encoding);
+    if (options.quality) {
+        EncoderQuality::check(format, shape, *options.quality);
+    }
+    const EncoderSettings encoder{input.tags(), options.quality};
     std::vector<std::unique_ptr<RenderOutput>> writers;
     std::vector<RenderTarget> targets;
     for (std::size_t p = 0; p < passCount; ++p) {
@@ -175,7 +180,7 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
             kPasses[p].part ? stemPath(options.output, kPasses[p].part) : options.output;
         writers.push_back(
             std::make_unique<RenderOutput>(path, destinations.empty() ? nullptr : &destinations[p],
-                                           format, shape, effectChannels));
+                                           format, shape, effectChannels, encoder));
         targets.push_back({effects[p].get(), &writers.back()->sink()});
     }
 

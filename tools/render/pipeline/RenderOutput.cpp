@@ -12,22 +12,24 @@ namespace calderine {
 namespace {
 
 SampleSink& openWriter(const std::filesystem::path& path, const OutputDestination* destination,
-                       int format, const StreamShape& shape, std::unique_ptr<SoundFileWriter>& file,
+                       int format, const StreamShape& shape, const EncoderSettings& settings,
+                       std::unique_ptr<SoundFileWriter>& file,
                        std::unique_ptr<StandardOutputWriter>& stream) {
     if (destination == nullptr || isStandardStream(path)) {
-        stream = std::make_unique<StandardOutputWriter>(format, shape);
+        stream = std::make_unique<StandardOutputWriter>(format, shape, settings);
         return *stream;
     }
-    file = std::make_unique<SoundFileWriter>(*destination, format, shape);
+    file = std::make_unique<SoundFileWriter>(*destination, format, shape, settings);
     return *file;
 }
 
 } // namespace
 
 RenderOutput::RenderOutput(const std::filesystem::path& path, const OutputDestination* destination,
-                           int format, const StreamShape& shape, int effectChannels)
+                           int format, const StreamShape& shape, int effectChannels,
+                           const EncoderSettings& settings)
     : destination(path), format(format), shape(shape),
-      counter(openWriter(path, destination, format, shape, file, stream)) {
+      counter(openWriter(path, destination, format, shape, settings, file, stream)) {
     if (shape.channels == 1 && effectChannels > 1) {
         fold.emplace(counter, effectChannels);
     }

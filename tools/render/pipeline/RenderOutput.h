@@ -22,7 +22,8 @@ public:
     // shape: of the file; effectChannels: per frame of what sink() receives. A file of one
     // channel takes the mean of the effect's channels.
     RenderOutput(const std::filesystem::path& path, const OutputDestination* destination,
-                 int format, const StreamShape& shape, int effectChannels);
+                 int format, const StreamShape& shape, int effectChannels,
+                 const EncoderSettings& settings = {});
 
     RenderOutput(const RenderOutput&) = delete;
     RenderOutput& operator=(const RenderOutput&) = delete;
