@@ -10,6 +10,7 @@
 #include "tools/render/SampleRateProbe.h"
 #include "tools/render/SoundFileReader.h"
 #include "tools/render/StreamRenderer.h"
+#include "tools/render/TruncatedInput.h"
 #include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostError.h"
 #include "tools/vsthost/HostedEffect.h"
@@ -174,9 +175,14 @@ RenderSummary RenderCommand::run() const {
 
     ProgressBar progress(
         std::cerr, !options.quiet && options.showProgress && ProgressBar::standardErrorIsTerminal(),
-        input.frames(), input.sampleRate());
+        input.statedFrames().value_or(0), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
     const RenderReport report = StreamRenderer(settings).render(input, targets, progress);
+    // Before any file is complete: a truncated input leaves no output behind.
+    const auto truncation = TruncatedInput::check(input, options.acceptTruncated);
+    if (truncation && !options.quiet) {
+        std::cerr << kProgramName << ": " << *truncation << '\n';
+    }
 
     // Every file complete before any takes its name: a failure leaves none behind.
     for (const auto& writer : writers) {

@@ -39,9 +39,11 @@ SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int forma
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     // The descriptor stays ours, so that it is closed exactly once whatever libsndfile does.
-    file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
+    const bool intoPipe = destination.kind() == DestinationKind::Pipe;
+    file = intoPipe ? pipe.open(descriptor, format, shape)
+                    : sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
     if (file == nullptr) {
-        const std::string reason = sf_strerror(nullptr);
+        const std::string reason = intoPipe ? pipe.failure() : sf_strerror(nullptr);
         ::close(descriptor);
         descriptor = -1;
         removeTemporary();

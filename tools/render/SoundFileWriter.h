@@ -6,6 +6,7 @@
 
 #include "tools/render/OutputDestination.h"
 #include "tools/render/OutputFormat.h"
+#include "tools/render/PipeSoundFile.h"
 #include "tools/render/SampleSink.h"
 
 #include <filesystem>
@@ -53,6 +54,8 @@ private:
     std::optional<std::filesystem::path> temporary;
     std::size_t temporarySlot = 0;
     int descriptor = -1;
+    // How a pipe is written; declared before file, which it must outlive.
+    PipeSoundFile pipe;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };

@@ -21,10 +21,13 @@ StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape)
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     // Left open on close: the descriptor belongs to the process, not to this writer.
-    file = sf_open_fd(fileno(stdout), SFM_WRITE, &info, SF_FALSE);
+    const int descriptor = fileno(stdout);
+    const bool intoPipe = PipeSoundFile::isPipe(descriptor);
+    file = intoPipe ? pipe.open(descriptor, format, shape)
+                    : sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
     if (file == nullptr) {
         throw AudioFileError(std::string("cannot write to ") + kWhere + ": " +
-                             sf_strerror(nullptr));
+                             (intoPipe ? pipe.failure() : std::string(sf_strerror(nullptr))));
     }
     // As for files: clip overs of integer encodings instead of wrapping them around.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);

@@ -1,8 +1,10 @@
 // A sound file written straight to standard output, for "-" as OUTPUT: the format must be one
-// libsndfile writes front to back (see OutputFormat::problem), since a pipe cannot seek back.
+// that streams (see OutputFormat::problem), since a pipe cannot seek back; on a pipe it goes
+// out as PipeSoundFile writes it.
 #pragma once
 
 #include "tools/render/OutputFormat.h"
+#include "tools/render/PipeSoundFile.h"
 #include "tools/render/SampleSink.h"
 
 struct sf_private_tag;
@@ -28,6 +30,7 @@ private:
     template <typename Sample, typename Write>
     void writeFrames(std::span<const Sample> frames, Write write);
 
+    PipeSoundFile pipe;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };
