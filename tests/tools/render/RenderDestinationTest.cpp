@@ -184,17 +184,20 @@ private:
 };
 
 TEST(RenderDestination, NamedPipeGetsAStreamingFormatAndStaysAPipe) {
-    const Scene scene;
-    const fs::path pipe = scene.folder / "out.fifo";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    PipeReader reader(pipe);
-    const ToolResult result = scene.render(pipe, {"--format", "flac"});
-    const std::string bytes = reader.finish();
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));
-    const fs::path received = scene.folder / "received.flac";
-    std::ofstream(received, std::ios::binary) << bytes;
-    scene.expectCopyOfInput(received);
+    for (const std::string format : {"flac", "wav"}) {
+        SCOPED_TRACE(format);
+        const Scene scene;
+        const fs::path pipe = scene.folder / "out.fifo";
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        PipeReader reader(pipe);
+        const ToolResult result = scene.render(pipe, {"--format", format});
+        const std::string bytes = reader.finish();
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(fs::is_fifo(fs::symlink_status(pipe)));
+        const fs::path received = scene.folder / ("received." + format);
+        std::ofstream(received, std::ios::binary) << bytes;
+        scene.expectCopyOfInput(received);
+    }
 }
 
 TEST(RenderDestination, NamedPipeRefusesAFormatThatNeedsSeeking) {
