@@ -5,7 +5,6 @@
 #include "tests/tools/render/TestAudio.h"
 #include "tests/tools/render/ToolRun.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -23,6 +22,8 @@ constexpr std::size_t kFrames = 48000;
 constexpr std::size_t kWavHeader = 44;
 constexpr std::size_t kKeptFrames = 25000;
 constexpr std::size_t kDataSizeField = 40;
+// 20 MB of samples.
+constexpr std::size_t kLongFrames = 5'000'000;
 
 std::string bytesOf(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -40,10 +41,20 @@ std::string withDataSize(std::string wav, std::uint32_t size) {
     return wav;
 }
 
-// Runs `cat INPUT | tool ARGS` when piped, else `tool INPUT ARGS`.
-ToolResult render(const fs::path& input, bool piped, std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), piped ? "-" : input.string());
-    return runTool(arguments, piped ? input.string() : "");
+// Runs `cat INPUT | tool - ARGS` through a real pipe when piped, else `tool INPUT ARGS`.
+ToolResult render(const fs::path& input, bool piped, const std::vector<std::string>& arguments) {
+    if (!piped) {
+        std::vector<std::string> line = arguments;
+        line.insert(line.begin(), input.string());
+        return runTool(line);
+    }
+    std::string line =
+        "cat " + shellQuoted(input.string()) + " | " + shellQuoted(CALDERINE_RENDER_TOOL) + " -";
+    for (const std::string& argument : arguments) {
+        line += ' ';
+        line += shellQuoted(argument);
+    }
+    return runShell(line);
 }
 
 TEST(InputLength, HeadersThatPromiseMoreFailOthersAreReadWhole) {
@@ -78,6 +89,15 @@ TEST(InputLength, HeadersThatPromiseMoreFailOthersAreReadWhole) {
         // Lengths streaming writers put in the header: ffmpeg's and sox's.
         {"unknown length (0xFFFFFFFF)", withDataSize(wav, 0xFFFFFFFF), true, false, 0, kFrames, {}},
         {"unknown length (0x7FFFF000)", withDataSize(wav, 0x7FFFF000), true, false, 0, kFrames, {}},
+        // libsndfile looks for chunks behind the data, 4 GiB ahead here, past the 16 MiB a
+        // pipe's reader keeps for such seeks.
+        {"unknown length, longer than a pipe keeps",
+         withDataSize(wav.substr(0, kWavHeader), 0xFFFFFFFF) + std::string(4 * kLongFrames, '\0'),
+         true,
+         false,
+         0,
+         kLongFrames,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -113,17 +133,11 @@ TEST(InputLength, AnMp3WithoutLengthHeaderIsReadWhole) {
     constexpr std::size_t kLong = 4 * kRate;
     writeSound(folder / "in.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, kRate,
                testSignal(kLong, 2, kRate));
-    // Appended step by step: GCC 12 reports a false -Wrestrict for "'" + std::string at -O3.
-    std::string line(1, '\'');
-    line += CALDERINE_RENDER_TOOL;
-    line += "' '";
-    line += (folder / "in.wav").string();
-    line += "' - --format mp3 --plugin '";
-    line += CALDERINE_FAKE_DELAY_MODULE;
-    line += "' | cat > '";
-    line += (folder / "piped.mp3").string();
-    line += '\'';
-    ASSERT_EQ(std::system(line.c_str()), 0);
+    const std::string line =
+        shellQuoted(CALDERINE_RENDER_TOOL) + " " + shellQuoted((folder / "in.wav").string()) +
+        " - --format mp3 --plugin " + shellQuoted(CALDERINE_FAKE_DELAY_MODULE) + " | cat > " +
+        shellQuoted((folder / "piped.mp3").string());
+    ASSERT_EQ(runShell(line).status, 0);
 
     const ToolResult result =
         runTool({(folder / "piped.mp3").string(), (folder / "out.wav").string(), "--plugin",

@@ -16,37 +16,18 @@ namespace {
 constexpr int kRate = 48000;
 constexpr std::size_t kFrames = 4800;
 
-// Runs a shell pipeline; the status is the first failing command's (pipefail).
-ToolResult runShell(const std::string& line, const std::filesystem::path& scratch) {
-    ToolResult result;
-    const std::string errors = scratch.string() + ".err";
-    const std::string command = "bash -o pipefail -c \"" + line + "\" 2> '" + errors + "'";
-    const int status = std::system(command.c_str());
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = slurp(errors);
-    std::filesystem::remove(errors);
-    return result;
-}
-
-std::string quoted(const std::string& word) {
-    // Appended step by step: GCC 12 reports a false -Wrestrict for "'" + std::string at -O3.
-    std::string text(1, '\'');
-    text += word;
-    text += '\'';
-    return text;
-}
-
 // The tool between two pipes: `cat INPUT | tool ARGS | cat > OUTPUT`.
 ToolResult runPiped(const std::filesystem::path& input, const std::vector<std::string>& arguments,
                     const std::filesystem::path& output) {
-    std::string line = "cat " + quoted(input.string()) + " | " + quoted(CALDERINE_RENDER_TOOL);
+    std::string line =
+        "cat " + shellQuoted(input.string()) + " | " + shellQuoted(CALDERINE_RENDER_TOOL);
     for (const std::string& argument : arguments) {
         line += ' ';
-        line += quoted(argument);
+        line += shellQuoted(argument);
     }
     line += " | cat > ";
-    line += quoted(output.string());
-    return runShell(line, output);
+    line += shellQuoted(output.string());
+    return runShell(line);
 }
 
 bool installed(const char* program) {
@@ -101,11 +82,11 @@ protected:
     }
     // `tool in.wav - --format FORMAT | READER > out.wav`, READER reading standard input.
     ToolResult pipeInto(const StreamFormat& f, const std::string& reader) const {
-        const std::string line = quoted(CALDERINE_RENDER_TOOL) + " " +
-                                 quoted((folder / "in.wav").string()) + " - --format " + f.format +
-                                 " --plugin " + quoted(CALDERINE_FAKE_DELAY_MODULE) + " | " +
-                                 reader;
-        return runShell(line, folder / "out");
+        const std::string line = shellQuoted(CALDERINE_RENDER_TOOL) + " " +
+                                 shellQuoted((folder / "in.wav").string()) + " - --format " +
+                                 f.format + " --plugin " +
+                                 shellQuoted(CALDERINE_FAKE_DELAY_MODULE) + " | " + reader;
+        return runShell(line);
     }
 
     const TempFolder folder;
@@ -171,8 +152,8 @@ TEST_F(StandardStreamFormats, SoxReadsEveryStream) {
         }
         SCOPED_TRACE(f.format);
         const auto out = folder / "sox.wav";
-        const ToolResult result =
-            pipeInto(f, "sox -t " + std::string(f.soxType) + " - -b 16 " + quoted(out.string()));
+        const ToolResult result = pipeInto(f, "sox -t " + std::string(f.soxType) + " - -b 16 " +
+                                                  shellQuoted(out.string()));
         ASSERT_EQ(result.status, 0) << result.err;
         // sox warns of every WAV whose header leaves the length open, ffmpeg's too; anything
         // worse (a FLAC decoder losing sync) it calls a failure.
@@ -194,7 +175,7 @@ TEST_F(StandardStreamFormats, FfmpegReadsEveryStream) {
         const auto out = folder / "ffmpeg.wav";
         const ToolResult result =
             pipeInto(f, "ffmpeg -nostdin -v error -f " + std::string(f.ffmpegType) +
-                            " -i - -c:a pcm_s16le -y " + quoted(out.string()));
+                            " -i - -c:a pcm_s16le -y " + shellQuoted(out.string()));
         ASSERT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
         expectSameSound(input, out, f.lossless);
