@@ -54,7 +54,7 @@ private:
     std::optional<std::filesystem::path> temporary;
     std::size_t temporarySlot = 0;
     int descriptor = -1;
-    // How a pipe is written; declared before file, which it must outlive.
+    // How a pipe is written (see PipeSoundFile); the file is closed before it goes.
     PipeSoundFile pipe;
     sf_private_tag* file = nullptr;
     int channelCount = 0;

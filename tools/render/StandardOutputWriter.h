@@ -30,6 +30,7 @@ private:
     template <typename Sample, typename Write>
     void writeFrames(std::span<const Sample> frames, Write write);
 
+    // How a pipe is written; the file is closed before it goes.
     PipeSoundFile pipe;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
