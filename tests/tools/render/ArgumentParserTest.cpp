@@ -120,7 +120,7 @@ TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
         {{"a.wav", "b.xyz"}, "cannot tell a format from the extension of 'b.xyz'"},
         {{"a.wav", "b.mp9"}, "name one with --format (wav"},
         {{"a.wav", "-"}, "standard output ('-') needs --format"},
-        {{"a.wav", "-", "--format", "wav"}, "wav cannot be written to standard output"},
+        {{"a.wav", "-", "--format", "aiff"}, "aiff cannot be written to standard output"},
         {{"a.wav", "-", "--format", "flac", "--stems"}, "--stems needs an OUTPUT file"},
         {{"a.wav", "b.wav", "--channels", "0"}, "--channels takes 1 or 2"},
         {{"a.wav", "b.wav", "--channels", "stereo"}, "--channels takes 1 or 2"},

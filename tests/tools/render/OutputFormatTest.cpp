@@ -174,16 +174,18 @@ TEST(OutputFormat, NamesTheProblemOfAnOutputBeforeAnyWork) {
 }
 
 // Containers whose header holds lengths that are known only at the end must seek back to
-// complete it, which a pipe cannot; FLAC and Ogg are written front to back.
+// complete it, which a pipe cannot; FLAC, Ogg and AU are written front to back, and WAV with
+// lengths that say "unknown", which holds plain samples only.
 TEST(OutputFormat, KnowsWhichFormatsStreamIntoAPipe) {
     struct Case {
         int format;
         bool streams;
     };
     const Case cases[] = {
-        {SF_FORMAT_WAV | SF_FORMAT_PCM_16, false},  {SF_FORMAT_W64 | SF_FORMAT_FLOAT, false},
-        {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, false}, {SF_FORMAT_CAF | SF_FORMAT_PCM_24, false},
-        {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, true},  {SF_FORMAT_OGG | SF_FORMAT_VORBIS, true},
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_16, true},     {SF_FORMAT_WAV | SF_FORMAT_FLOAT, true},
+        {SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, false}, {SF_FORMAT_W64 | SF_FORMAT_FLOAT, false},
+        {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, false},   {SF_FORMAT_CAF | SF_FORMAT_PCM_24, false},
+        {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, true},    {SF_FORMAT_OGG | SF_FORMAT_VORBIS, true},
         {SF_FORMAT_AU | SF_FORMAT_PCM_16, true},
     };
     for (const Case& c : cases) {
@@ -192,10 +194,10 @@ TEST(OutputFormat, KnowsWhichFormatsStreamIntoAPipe) {
     }
     // The list names the streaming formats this libsndfile writes, and none that seek.
     const std::string names = OutputFormat::streamingNames(kStereo, " or ");
-    for (const char* streaming : {"flac", "ogg", "au"}) {
+    for (const char* streaming : {"wav", "flac", "ogg", "au"}) {
         EXPECT_NE(names.find(streaming), std::string::npos) << names;
     }
-    for (const char* seeking : {"wav", "aiff", "caf", "w64"}) {
+    for (const char* seeking : {"aiff", "caf", "w64"}) {
         EXPECT_EQ(names.find(seeking), std::string::npos) << names;
     }
 }

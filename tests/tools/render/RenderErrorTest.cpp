@@ -51,8 +51,8 @@ TEST(RenderErrors, FailCleanlyWithOneLine) {
         {"no float in flac",
          {"@/in.wav", "@/out.flac", "--encoding", "float"},
          "FLAC has no float encoding"},
-        {"wav on standard output",
-         {"@/in.wav", "-", "--format", "wav"},
+        {"aiff on standard output",
+         {"@/in.wav", "-", "--format", "aiff"},
          "cannot be written to standard output"},
     };
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 
 #include "tools/render/audio/EncoderCheck.h"
 #include "tools/render/audio/FormatChoiceError.h"
+#include "tools/render/audio/PipeSoundFile.h"
 #include "tools/render/audio/SampleEncoding.h"
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/StandardStream.h"
@@ -24,13 +25,13 @@ struct FormatEntry {
     int major;
     // The one encoding of a lossy format; 0 where the encoding follows the input.
     int codec;
-    // libsndfile writes it front to back, without seeking back to patch a header.
+    // Written front to back, without seeking back to patch a header (see PipeSoundFile).
     bool streams;
     std::array<std::string_view, 2> extensions;
 };
 
 constexpr std::array<FormatEntry, 10> kFormats = {{
-    {"wav", "WAV", SF_FORMAT_WAV, 0, false, {".wav", ".wave"}},
+    {"wav", "WAV", SF_FORMAT_WAV, 0, true, {".wav", ".wave"}},
     {"flac", "FLAC", SF_FORMAT_FLAC, 0, true, {".flac", ""}},
     {"aiff", "AIFF", SF_FORMAT_AIFF, 0, false, {".aiff", ".aif"}},
     {"caf", "CAF", SF_FORMAT_CAF, 0, false, {".caf", ""}},
@@ -198,12 +199,9 @@ bool OutputFormat::streams(int format, const StreamShape& shape) {
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
         return false;
     }
-    SF_INFO info{};
-    info.format = format;
-    info.channels = shape.channels;
-    info.samplerate = shape.sampleRate;
     // Whatever header bytes this writes stay in the pipe's buffer and go with it.
-    SNDFILE* file = sf_open_fd(ends[1], SFM_WRITE, &info, SF_FALSE);
+    PipeSoundFile pipe;
+    SNDFILE* file = pipe.open(ends[1], format, shape);
     const bool streaming = file != nullptr;
     if (streaming) {
         sf_close(file);
@@ -294,8 +292,10 @@ int OutputFormat::choose(int inputFormat, const StreamShape& shape,
     } else {
         formats = candidates(major, inputFormat);
     }
+    // Standard output may be a pipe: only what streams (WAV from an ADPCM input does not).
+    const bool stream = isStandardStream(output);
     for (const int format : formats) {
-        if (canEncode(format, shape)) {
+        if (canEncode(format, shape) && (!stream || streams(format, shape))) {
             return format;
         }
     }

@@ -28,8 +28,8 @@ public:
     static std::optional<std::string> problem(const std::optional<std::string>& name,
                                               const std::filesystem::path& output);
 
-    // Whether libsndfile writes the format to a pipe, which cannot seek back to complete a
-    // header; tried on a scratch pipe, as libsndfile decides it per container.
+    // Whether the format can be written to a pipe, which cannot seek back to complete a
+    // header; tried on a scratch pipe, as PipeSoundFile writes it there.
     static bool streams(int format, const StreamShape& shape);
     // The names of the known formats that stream, separated by separator.
     static std::string streamingNames(const StreamShape& shape, std::string_view separator);

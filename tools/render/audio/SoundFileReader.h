@@ -1,20 +1,27 @@
 // An audio file opened for reading with libsndfile, read in blocks of interleaved frames so
-// that files of any length pass through bounded memory.
+// that files of any length pass through bounded memory, and read to the end of its data
+// whatever its header says (see InputSource).
 #pragma once
 
 #include "tools/render/audio/SoundTags.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <span>
+#include <string>
 
 struct sf_private_tag;
 
 namespace calderine {
 
+class InputSource;
+
 class SoundFileReader {
 public:
-    // Throws AudioFileError when the file is missing or not a sound file libsndfile reads.
+    // "-" is standard input. Throws AudioFileError when the file is missing or not a sound
+    // file libsndfile reads.
     explicit SoundFileReader(const std::filesystem::path& path);
     ~SoundFileReader();
 
@@ -26,8 +33,13 @@ public:
     int sampleRate() const noexcept { return rate; }
     // libsndfile's format code (container and encoding).
     int format() const noexcept { return formatCode; }
-    // As the header states; the reads, not this number, decide where the file ends.
-    std::int64_t frames() const noexcept { return frameCount; }
+    // As the header states, where it states a length (see statedLength); the reads, not this
+    // number, decide where the file ends.
+    std::optional<std::int64_t> statedFrames() const noexcept { return stated; }
+    // Frames read so far: after the last read, the length of the input.
+    std::int64_t framesRead() const noexcept { return readSoFar; }
+    // For messages: the path, or "standard input".
+    std::string describe() const;
     // Title, artist and the like, as far as libsndfile reads them from this format.
     SoundTags tags() const { return SoundTags::read(file); }
 
@@ -46,7 +58,11 @@ private:
     int channelCount = 0;
     int rate = 0;
     int formatCode = 0;
-    std::int64_t frameCount = 0;
+    std::optional<std::int64_t> stated;
+    std::int64_t readSoFar = 0;
+    int descriptor = -1;
+    bool ownsDescriptor = false;
+    std::unique_ptr<InputSource> source;
 };
 
 } // namespace calderine

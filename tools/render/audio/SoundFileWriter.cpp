@@ -39,15 +39,17 @@ SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int forma
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     // The descriptor stays ours, so that it is closed exactly once whatever libsndfile does.
-    if (destination.kind() == DestinationKind::Pipe) {
-        file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_FALSE);
+    const bool intoPipe = destination.kind() == DestinationKind::Pipe;
+    if (intoPipe) {
+        file = pipe.open(descriptor, format, shape);
     } else {
         channel = std::make_unique<SoundFileChannel>(descriptor);
         file = channel->open(info);
     }
     if (file == nullptr) {
         const std::string reason =
-            channel && channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr);
+            intoPipe ? pipe.failure()
+                     : (channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr));
         ::close(descriptor);
         descriptor = -1;
         removeTemporary();

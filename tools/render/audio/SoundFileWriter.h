@@ -6,6 +6,7 @@
 
 #include "tools/render/audio/EncoderSettings.h"
 #include "tools/render/audio/OutputFormat.h"
+#include "tools/render/audio/PipeSoundFile.h"
 #include "tools/render/audio/SampleSink.h"
 #include "tools/render/audio/SoundFileChannel.h"
 #include "tools/render/filesafety/OutputDestination.h"
@@ -62,6 +63,8 @@ private:
     int descriptor = -1;
     // Every destination but a pipe, which libsndfile must see as one to stream into it.
     std::unique_ptr<SoundFileChannel> channel;
+    // How a pipe is written (see PipeSoundFile); the file is closed before it goes.
+    PipeSoundFile pipe;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };

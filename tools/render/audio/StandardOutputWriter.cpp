@@ -5,19 +5,12 @@
 #include <cstdio>
 #include <sndfile.h>
 #include <string>
-#include <sys/stat.h>
 
 namespace calderine {
 
 namespace {
 
 constexpr const char* kWhere = "standard output";
-
-bool isPipe(int descriptor) {
-    struct stat status {};
-    return ::fstat(descriptor, &status) == 0 &&
-           (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
-}
 
 } // namespace
 
@@ -29,16 +22,19 @@ StandardOutputWriter::StandardOutputWriter(int format, const StreamShape& shape,
     info.channels = shape.channels;
     info.samplerate = shape.sampleRate;
     // Left open on close: the descriptor belongs to the process, not to this writer.
-    if (isPipe(fileno(stdout))) {
-        file = sf_open_fd(fileno(stdout), SFM_WRITE, &info, SF_FALSE);
+    const int descriptor = fileno(stdout);
+    const bool intoPipe = PipeSoundFile::isPipe(descriptor);
+    if (intoPipe) {
+        file = pipe.open(descriptor, format, shape);
     } else {
-        channel = std::make_unique<SoundFileChannel>(fileno(stdout));
+        channel = std::make_unique<SoundFileChannel>(descriptor);
         file = channel->open(info);
     }
     if (file == nullptr) {
         throw AudioFileError(
             std::string("cannot write to ") + kWhere + ": " +
-            (channel && channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr)));
+            (intoPipe ? pipe.failure()
+                      : (channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr))));
     }
     // As for files: clip overs of integer encodings instead of wrapping them around.
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);

@@ -1,9 +1,11 @@
 // A sound file written straight to standard output, for "-" as OUTPUT: the format must be one
-// libsndfile writes front to back (see OutputFormat::problem), since a pipe cannot seek back.
+// that streams (see OutputFormat::problem), since a pipe cannot seek back; on a pipe it goes
+// out as PipeSoundFile writes it.
 #pragma once
 
 #include "tools/render/audio/EncoderSettings.h"
 #include "tools/render/audio/OutputFormat.h"
+#include "tools/render/audio/PipeSoundFile.h"
 #include "tools/render/audio/SampleSink.h"
 #include "tools/render/audio/SoundFileChannel.h"
 
@@ -37,6 +39,8 @@ private:
 
     // Unless standard output is a pipe, which libsndfile must see as one to stream into it.
     std::unique_ptr<SoundFileChannel> channel;
+    // How a pipe is written; the file is closed before it goes.
+    PipeSoundFile pipe;
     sf_private_tag* file = nullptr;
     int channelCount = 0;
 };

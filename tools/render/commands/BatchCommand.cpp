@@ -30,7 +30,7 @@ std::int64_t framesIn(const std::filesystem::path& input) {
         return 0;
     }
     try {
-        return std::max<std::int64_t>(SoundFileReader(input).frames(), 0);
+        return std::max<std::int64_t>(SoundFileReader(input).statedFrames().value_or(0), 0);
     } catch (const std::exception&) {
         return 0; // reported when its turn comes
     }

@@ -3,6 +3,7 @@
 #include "tools/render/audio/EncoderQuality.h"
 #include "tools/render/audio/OutputFormat.h"
 #include "tools/render/audio/SoundFileReader.h"
+#include "tools/render/audio/TruncatedInput.h"
 #include "tools/render/common/ProgramName.h"
 #include "tools/render/common/StandardStream.h"
 #include "tools/render/filesafety/InputIdentities.h"
@@ -187,12 +188,17 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     ProgressBar bar(std::cerr,
                     !progress && !options.quiet && options.showProgress &&
                         ProgressBar::standardErrorIsTerminal(),
-                    input.frames(), input.sampleRate());
+                    input.statedFrames().value_or(0), input.sampleRate());
     const RenderSettings settings{options.blockFrames, options.precision, !options.keepLatency};
     const RenderReport report = StreamRenderer(settings).render(
         input, targets,
         progress ? progress : FrameProgress([&bar](std::int64_t done) { bar.update(done); }));
     bar.finish();
+    // Before any file is complete: a truncated input leaves no output behind.
+    const auto truncation = TruncatedInput::check(input, options.acceptTruncated);
+    if (truncation && !options.quiet) {
+        std::cerr << kProgramName << ": " << *truncation << '\n';
+    }
 
     // Every file complete before any takes its name: a failure leaves none behind.
     for (const auto& writer : writers) {
