@@ -6,6 +6,7 @@
 #include "tools/render/audio/SampleEncoding.h"
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/StandardStream.h"
+#include "tools/render/common/TextForms.h"
 
 #include <algorithm>
 #include <array>
@@ -50,13 +51,6 @@ constexpr std::array<int, 2> kDefaultSubtypes = {SF_FORMAT_PCM_24, SF_FORMAT_PCM
 
 // Any rate every codec here takes, so that availability does not depend on the input.
 constexpr StreamShape kProbeShape{1, 48000};
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
 
 bool available(const FormatEntry& entry) {
     return canEncode(entry.major | (entry.codec != 0 ? entry.codec : SF_FORMAT_PCM_16),

@@ -5,6 +5,7 @@
 #include "tools/render/audio/StatedLength.h"
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/StandardStream.h"
+#include "tools/render/common/TextForms.h"
 
 #include <cerrno>
 #include <cstring>
@@ -102,11 +103,7 @@ std::string SoundFileReader::describe() const {
     if (isStandardStream(filePath)) {
         return "standard input";
     }
-    // Appended step by step: GCC 12 reports a false -Wrestrict for "'" + std::string at -O3.
-    std::string quoted = "'";
-    quoted += filePath.string();
-    quoted += '\'';
-    return quoted;
+    return quoted(filePath);
 }
 
 template <typename Sample, typename Read>

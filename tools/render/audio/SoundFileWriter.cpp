@@ -2,6 +2,7 @@
 
 #include "tools/render/audio/SoundFileOpen.h"
 #include "tools/render/common/AudioFileError.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
 
 #include <cerrno>
@@ -14,14 +15,6 @@
 #include <unistd.h>
 
 namespace calderine {
-
-namespace {
-
-std::string quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
-
-} // namespace
 
 SoundFileWriter::SoundFileWriter(const std::filesystem::path& path, int format,
                                  const StreamShape& shape, const EncoderSettings& settings)

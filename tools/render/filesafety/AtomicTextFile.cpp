@@ -1,5 +1,6 @@
 #include "tools/render/filesafety/AtomicTextFile.h"
 
+#include "tools/render/common/TextForms.h"
 #include "tools/render/filesafety/OutputDestination.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
 
@@ -12,14 +13,6 @@
 #include <unistd.h>
 
 namespace calderine {
-
-namespace {
-
-std::string quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
-
-} // namespace
 
 AtomicTextFile::AtomicTextFile(const std::filesystem::path& path) : destination(path) {
     const OutputDestination target = OutputDestination::inspect(path);

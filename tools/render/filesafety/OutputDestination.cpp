@@ -1,6 +1,7 @@
 #include "tools/render/filesafety/OutputDestination.h"
 
 #include "tools/render/common/AudioFileError.h"
+#include "tools/render/common/TextForms.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,10 +22,6 @@ constexpr int kMaxLinkHops = 40;
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-
-std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
 
 mode_t readUmask() {
     // The only way to read it is to set it, and a file created meanwhile by another thread

@@ -2,22 +2,11 @@
 
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/FileClashError.h"
+#include "tools/render/common/TextForms.h"
 
 #include <string>
 
 namespace calderine {
-
-namespace {
-
-std::string quoted(const std::filesystem::path& path) {
-    // Appended rather than added: GCC 12 warns falsely about "'" + string.
-    std::string text(1, '\'');
-    text += path.string();
-    text += '\'';
-    return text;
-}
-
-} // namespace
 
 void OutputGuard::check(const InputIdentities& inputs, std::span<const OutputDestination> outputs,
                         bool force, bool mixMayReplaceInput) {
