@@ -32,7 +32,7 @@ inline constexpr const char* kBypassChoices[] = {"Off", "On"};
 inline constexpr std::array<ParameterDescriptor, kParameterCount> kParameterTable{{
     // name                    unit     min    max    dflt kind                    minText  maxText  p  choices
     {"Tone_Gain",              "dB",    -18.0, 18.0,  0.0, ParameterKind::Decibel, "mute",  nullptr, 1, nullptr},
-    {"NoiseClipper_Threshold", nullptr, -40.0, 0.0,   0.0, ParameterKind::Decibel, nullptr, "off",   1, nullptr},
+    {"NoiseClipper_Threshold", "dB",    -40.0, 0.0,   0.0, ParameterKind::Decibel, nullptr, "off",   1, nullptr},
     {"NoiseClipper_Emphasis",  nullptr, 0.0,   1.0,   0.0, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
     {"Noise_Tilt",             nullptr, 0.0,   1.0,   0.5, ParameterKind::Linear,  nullptr, nullptr, 2, nullptr},
     {"Noise_Gain",             "dB",    -18.0, 18.0,  0.0, ParameterKind::Decibel, "mute",  nullptr, 1, nullptr},

@@ -32,7 +32,7 @@ TEST(HostTexts, AFreshInstanceShowsEveryDefault) {
     };
     const Row rows[kParameterCount] = {
         {"Tone_Gain", "dB", 0.5f, "0.0"},
-        {"NoiseClipper_Threshold", "", 1.0f, "off"},
+        {"NoiseClipper_Threshold", "dB", 1.0f, "off"},
         {"NoiseClipper_Emphasis", "", 0.0f, "0.00"},
         {"Noise_Tilt", "", 0.5f, "0.50"},
         {"Noise_Gain", "dB", 0.5f, "0.0"},

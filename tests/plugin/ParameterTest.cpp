@@ -177,7 +177,7 @@ TEST(Parameter, DocumentedRows) {
     };
     const Row rows[kParameterCount] = {
         {"Tone_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
-        {"NoiseClipper_Threshold", nullptr, -40.0, "-40.0", 0.0, "off", 0.0, 1.0f, "off"},
+        {"NoiseClipper_Threshold", "dB", -40.0, "-40.0", 0.0, "off", 0.0, 1.0f, "off"},
         {"NoiseClipper_Emphasis", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
         {"Noise_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.5, 0.5f, "0.50"},
         {"Noise_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},

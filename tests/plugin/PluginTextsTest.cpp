@@ -39,7 +39,7 @@ TEST(PluginTexts, NamesLabelsDefaultsAndRangeEnds) {
     };
     const Row rows[kParameterCount] = {
         {"Tone_Gain", "dB", 0.5f, "0.0", "mute", "18.0"},
-        {"NoiseClipper_Threshold", "", 1.0f, "off", "-40.0", "off"},
+        {"NoiseClipper_Threshold", "dB", 1.0f, "off", "-40.0", "off"},
         {"NoiseClipper_Emphasis", "", 0.0f, "0.00", "0.00", "1.00"},
         {"Noise_Tilt", "", 0.5f, "0.50", "0.00", "1.00"},
         {"Noise_Gain", "dB", 0.5f, "0.0", "mute", "18.0"},

@@ -214,6 +214,25 @@ std::optional<std::string> OutputFormat::problem(const std::optional<std::string
     return std::nullopt;
 }
 
+std::optional<std::string> OutputFormat::encodingProblem(const std::optional<std::string>& name,
+                                                         const std::filesystem::path& output,
+                                                         int encoding,
+                                                         std::string_view encodingName) {
+    const FormatEntry* entry = name ? byName(*name) : byExtension(extensionOf(output));
+    if (entry == nullptr || !available(*entry)) {
+        return std::nullopt;
+    }
+    if (entry->codec != 0) {
+        return "--encoding does not apply to " + std::string(entry->name) +
+               ", which has one encoding of its own";
+    }
+    if (!canEncode(entry->major | encoding, kProbeShape)) {
+        return "the " + std::string(entry->name) +
+               " format cannot be written with that --encoding (" + std::string(encodingName) + ")";
+    }
+    return std::nullopt;
+}
+
 int OutputFormat::choose(int inputFormat, const StreamShape& shape,
                          const std::optional<std::string>& name,
                          const std::filesystem::path& output, std::optional<int> encoding) {

@@ -2,6 +2,8 @@
 
 #include "tools/render/SettingsProbe.h"
 
+#include <iostream>
+
 namespace calderine {
 
 namespace {
@@ -16,7 +18,8 @@ PresetSaver::PresetSaver(const RenderOptions& options, const std::filesystem::pa
         return;
     }
     SettingsProbe probe(module);
-    probe.apply(options.assignments, options.assignmentOrigins);
+    probe.apply(options.assignments, options.assignmentOrigins,
+                options.quiet ? nullptr : &std::cerr);
     if (options.savePreset) {
         settings = probe.settings();
         file = std::make_unique<AtomicTextFile>(*options.savePreset);

@@ -3,6 +3,7 @@
 #include "tools/render/ArgumentParser.h"
 #include "tools/render/BatchCommand.h"
 #include "tools/render/DemoCommand.h"
+#include "tools/render/EffectHelp.h"
 #include "tools/render/EffectInfo.h"
 #include "tools/render/ExitStatus.h"
 #include "tools/render/FileClashError.h"
@@ -10,6 +11,7 @@
 #include "tools/render/ModuleLocator.h"
 #include "tools/render/ParameterResolver.h"
 #include "tools/render/PluginSearch.h"
+#include "tools/render/PresetLocator.h"
 #include "tools/render/PresetSaver.h"
 #include "tools/render/ProgramName.h"
 #include "tools/render/RenderCommand.h"
@@ -45,16 +47,46 @@ int printInfo(const std::filesystem::path& module) {
     return 0;
 }
 
+std::filesystem::path moduleToLoad(const calderine::RenderOptions& options,
+                                   const std::filesystem::path& executable) {
+    using namespace calderine;
+    if (!options.modulePath) {
+        return ModuleLocator(executable).locate();
+    }
+    const std::string given = options.modulePath->string();
+    return PluginSearch::isName(given) ? PluginSearch::fromEnvironment().find(given)
+                                       : *options.modulePath;
+}
+
+// The parameters of the module a render would load, and the presets; a module that does not
+// load costs its list, not the rest of the help.
+std::string effectSection(const calderine::RenderOptions& options,
+                          const std::filesystem::path& executable,
+                          const std::vector<std::filesystem::path>& presetFolders) {
+    using namespace calderine;
+    std::string section;
+    try {
+        section = EffectHelp::parameters(moduleToLoad(options, executable));
+    } catch (const std::exception& error) {
+        section = std::string("Parameters: not listed, as no module loads: ") + error.what() + "\n";
+    }
+    return section + "\n" + EffectHelp::presets(presetFolders);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace calderine;
     try {
         const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-        const RenderOptions options = ArgumentParser{}.parse(arguments);
+        const auto executable = ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr);
+        const PresetLocator presets(executable);
+        const RenderOptions options = ArgumentParser(presets.folders()).parse(arguments);
         if (options.action == RenderAction::Help) {
-            std::cout << ArgumentParser::usage();
-            return 0;
+            std::cout << ArgumentParser::usage(
+                effectSection(options, executable, presets.folders()));
+            std::cout.flush();
+            return std::cout ? 0 : fail(kExitFailure, "cannot write to standard output");
         }
         if (options.action == RenderAction::Version) {
             std::cout << ArgumentParser::versionText();
@@ -65,13 +97,7 @@ int main(int argc, char** argv) {
             std::cout.flush();
             return std::cout ? 0 : fail(kExitFailure, "cannot write to standard output");
         }
-        const auto module =
-            options.modulePath
-                ? (PluginSearch::isName(options.modulePath->string())
-                       ? PluginSearch::fromEnvironment().find(options.modulePath->string())
-                       : *options.modulePath)
-                : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
-                      .locate();
+        const auto module = moduleToLoad(options, executable);
         if (options.action != RenderAction::Info) {
             TemporaryFileTable::installSignalHandlers();
         }

@@ -54,7 +54,8 @@ TEST(PresetTool, SavedSettingsReadBackIdentically) {
         {{}, {"Tone_Gain=0.0 dB", "Noise_Tilt=0.50", "StereoMode=Stereo", "DryMix=0.0 %"}},
         {{"--set", "Tone_Gain=-6.3", "--set", "StereoMode=M/S", "--set",
           "NoiseClipper_Threshold=-12.5", "--set", "DryMix=25"},
-         {"Tone_Gain=-6.3 dB", "StereoMode=M/S", "NoiseClipper_Threshold=-12.5", "DryMix=25.0 %"}},
+         {"Tone_Gain=-6.3 dB", "StereoMode=M/S", "NoiseClipper_Threshold=-12.5 dB",
+          "DryMix=25.0 %"}},
         {{"--set", "Noise_Gain=mute", "--set-normalized", "Noise_Tilt=1", "--set", "Bypass=On"},
          {"Noise_Gain=mute", "Noise_Tilt=1.00", "Bypass=On", "NoiseClipper_Threshold=off"}},
     };
