@@ -21,12 +21,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 contents=$(dpkg-deb -c "$build/$deb" | awk '{print $NF}')
 for f in ./usr/lib/vst/calderine.so ./usr/bin/calderine-render \
          ./usr/share/doc/calderine/copyright ./usr/share/doc/calderine/CHANGELOG.md \
-         ./usr/share/doc/calderine/README.md ./usr/share/man/man1/calderine-render.1 \
+         ./usr/share/doc/calderine/README.md ./usr/share/man/man1/calderine-render.1.gz \
          ./usr/share/calderine/presets/transparent-split.preset \
          ./usr/share/calderine/presets/breath-and-hiss.preset \
          ./usr/share/calderine/presets/tones-only.preset; do
     grep -qx "$f" <<<"$contents" || fail "$deb lacks $f"
 done
+# Debian compresses manual pages (gzip -9n) and ships no uncompressed copy.
+grep -qx './usr/share/man/man1/calderine-render.1' <<<"$contents" &&
+    fail "$deb ships an uncompressed manual page"
 # Nothing of the build or test machinery may ship.
 if grep -E 'gtest|benchmark|fake|golden|\.a$|include/' <<<"$contents"; then
     fail "$deb ships files it should not"
@@ -50,6 +53,12 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "./$build/$deb" >/de
 /usr/bin/calderine-render "$scratch/demo/input.wav" "$scratch/preset.wav" -q \
     --preset /usr/share/calderine/presets/transparent-split.preset ||
     fail "the installed tool does not render through an installed preset"
+/usr/bin/calderine-render "$scratch/demo/input.wav" "$scratch/named.wav" -q \
+    --preset transparent-split || fail "the installed tool does not find a preset by name"
+if command -v man >/dev/null; then
+    [ "$(man -w calderine-render)" = /usr/share/man/man1/calderine-render.1.gz ] ||
+        fail "man does not find the installed manual page"
+fi
 cmp -s "$scratch/installed.wav" "$scratch/built.wav" ||
     fail "the installed tool and module render differently from the build tree's"
 echo "package $deb: contents, control fields, install and render checked"

@@ -5,6 +5,7 @@
 #include "tools/render/commandline/StandardStreamUse.h"
 #include "tools/render/commands/BatchCommand.h"
 #include "tools/render/commands/DemoCommand.h"
+#include "tools/render/commands/EffectHelp.h"
 #include "tools/render/commands/EffectInfo.h"
 #include "tools/render/commands/InfoWriter.h"
 #include "tools/render/commands/ModuleLocator.h"
@@ -16,6 +17,7 @@
 #include "tools/render/common/ProgramName.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
 #include "tools/render/settings/ParameterResolver.h"
+#include "tools/render/settings/PresetLocator.h"
 #include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostedEffect.h"
 #include "tools/vsthost/PluginModule.h"
@@ -44,17 +46,47 @@ int printInfo(const std::filesystem::path& module) {
     return 0;
 }
 
+std::filesystem::path moduleToLoad(const calderine::RenderOptions& options,
+                                   const std::filesystem::path& executable) {
+    using namespace calderine;
+    if (!options.modulePath) {
+        return ModuleLocator(executable).locate();
+    }
+    const std::string given = options.modulePath->string();
+    return PluginSearch::isName(given) ? PluginSearch::fromEnvironment().find(given)
+                                       : *options.modulePath;
+}
+
+// The parameters of the module a render would load, and the presets; a module that does not
+// load costs its list, not the rest of the help.
+std::string effectSection(const calderine::RenderOptions& options,
+                          const std::filesystem::path& executable,
+                          const std::vector<std::filesystem::path>& presetFolders) {
+    using namespace calderine;
+    std::string section;
+    try {
+        section = EffectHelp::parameters(moduleToLoad(options, executable));
+    } catch (const std::exception& error) {
+        section = std::string("Parameters: not listed, as no module loads: ") + error.what() + "\n";
+    }
+    return section + "\n" + EffectHelp::presets(presetFolders);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace calderine;
     try {
         const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-        const RenderOptions options = ArgumentParser{}.parse(arguments);
+        const auto executable = ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr);
+        const PresetLocator presets(executable);
+        const RenderOptions options = ArgumentParser(presets.folders()).parse(arguments);
         checkStandardStreams(options);
         if (options.action == RenderAction::Help) {
-            std::cout << ArgumentParser::usage();
-            return 0;
+            std::cout << ArgumentParser::usage(
+                effectSection(options, executable, presets.folders()));
+            std::cout.flush();
+            return std::cout ? 0 : fail(kExitFailure, "cannot write to standard output");
         }
         if (options.action == RenderAction::Version) {
             std::cout << ArgumentParser::versionText();
@@ -65,13 +97,7 @@ int main(int argc, char** argv) {
             std::cout.flush();
             return std::cout ? 0 : fail(kExitFailure, "cannot write to standard output");
         }
-        const auto module =
-            options.modulePath
-                ? (PluginSearch::isName(options.modulePath->string())
-                       ? PluginSearch::fromEnvironment().find(options.modulePath->string())
-                       : *options.modulePath)
-                : ModuleLocator(ModuleLocator::runningExecutable(argc > 0 ? argv[0] : nullptr))
-                      .locate();
+        const auto module = moduleToLoad(options, executable);
         if (options.action != RenderAction::Info) {
             TemporaryFileTable::installSignalHandlers();
         }

@@ -40,6 +40,10 @@ TEST(ArgumentParser, AcceptsTheDocumentedForms) {
         {{"in.wav", "-", "--format", "flac"}, RenderAction::Render, std::nullopt},
         {{"-", "out.wav"}, RenderAction::Render, std::nullopt},
         {{"in.wav", "out"}, RenderAction::Render, std::nullopt},
+        // Help lists the parameters of the module a render would load.
+        {{"--help", "--plugin", "x.so"}, RenderAction::Help, "x.so"},
+        {{"--plugin=x.so", "--bogus", "-h"}, RenderAction::Help, "x.so"},
+        {{"--version", "--plugin", "x.so"}, RenderAction::Version, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -89,6 +93,12 @@ TEST(ArgumentParser, ReadsEveryRenderOption) {
     EXPECT_EQ(defaults.precision, SamplePrecision::Float);
     EXPECT_FALSE(defaults.stems || defaults.keepLatency || defaults.force || defaults.format);
 
+    const RenderOptions lossy = parse({"in.wav", "out.ogg", "--quality=0.7", "--accept-truncated"});
+    EXPECT_EQ(lossy.quality, 0.7);
+    EXPECT_TRUE(lossy.acceptTruncated);
+    EXPECT_EQ(parse({"in.wav", "out.flac", "--encoding", "pcm16"}).encoding, SF_FORMAT_PCM_16);
+    EXPECT_FALSE(defaults.quality || defaults.acceptTruncated);
+
     EXPECT_EQ(parse({"--demo"}).demoFolder, "demo-out");
     EXPECT_EQ(parse({"--demo", "elsewhere"}).demoFolder, "elsewhere");
 }
@@ -126,6 +136,24 @@ TEST(ArgumentParser, RefusesWhatItCannotDoWithAReason) {
         {{"a.wav", "b.wav", "--channels", "stereo"}, "--channels takes 1 or 2"},
         {{"a.wav", "b.wav", "--encoding", "pcm12"}, "--encoding takes one of pcm16"},
         {{"a.wav", "b.wav", "-q=1"}, "-q takes no value"},
+        // One file or many: the count said in words that fit it.
+        {{"effect.so"}, "got only one file ('effect.so')"},
+        {{"a.wav", "b.wav", "c.wav"}, "got 3 files"},
+        // Options that mean nothing in the mode asked for are refused, not ignored.
+        {{"--demo", "--output-dir", "o"}, "--output-dir does not go with --demo"},
+        {{"--demo", "--jobs", "2"}, "--jobs does not go with --demo"},
+        {{"--info", "--quality", "3"}, "--quality does not go with --info"},
+        {{"--info", "--accept-truncated"}, "--accept-truncated does not go with --info"},
+        {{"--list-plugins", "--quality=3"}, "--list-plugins takes no other"},
+        {{"a.wav", "b.wav", "--quality", "high"}, "--quality takes a number"},
+        {{"a.wav", "b.wav", "--quality", "1", "--quality", "2"}, "--quality given twice"},
+        // An encoding the container cannot take is a mistake of the line, found before work.
+        {{"a.wav", "b.ogg", "--encoding", "pcm16"}, "--encoding does not apply to Ogg Vorbis"},
+        {{"a.wav", "b.wav", "--format", "mp3", "--encoding", "float"},
+         "--encoding does not apply to MP3"},
+        {{"a.wav", "b.flac", "--encoding", "float"}, "FLAC has no float encoding"},
+        {{"a.ogg", "--output-dir", "o", "--encoding", "pcm24"},
+         "--encoding does not apply to Ogg Vorbis"},
     };
     testing::expectEveryRefused(cases);
 }

@@ -37,7 +37,7 @@ endif()
 
 find_program(GROFF groff)
 if(GROFF)
-    execute_process(COMMAND ${GROFF} -man -ww -z "${PAGE}" RESULT_VARIABLE status
+    execute_process(COMMAND ${GROFF} -t -man -ww -z "${PAGE}" RESULT_VARIABLE status
         ERROR_VARIABLE warnings)
     if(NOT status EQUAL 0 OR NOT warnings STREQUAL "")
         message(FATAL_ERROR "groff warns about the manual page:\n${warnings}")

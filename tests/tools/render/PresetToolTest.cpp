@@ -104,6 +104,21 @@ TEST(PresetTool, SetAdjustsWhatAPresetGives) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "DryMix=10.0 %"), lines.end());
 }
 
+// A value just beyond an end is taken as the end and said so once, on standard error; --quiet
+// keeps that quiet too.
+TEST(PresetTool, AValueTakenAsTheEndIsNoted) {
+    const TempFolder folder;
+    const std::string saved = (folder / "end.preset").string();
+    const ToolResult loud = runTool({"--set", "Tone_Gain=-18.04", "--save-preset", saved});
+    ASSERT_EQ(loud.status, 0) << loud.err;
+    EXPECT_EQ(loud.err, "calderine-render: Tone_Gain=-18.04: below -18.0, the lowest number it "
+                        "shows; -18.0 taken\n");
+    EXPECT_NE(slurp(folder / "end.preset").find("\nTone_Gain=-18.0 dB\n"), std::string::npos);
+    const ToolResult quiet = runTool({"--set", "Tone_Gain=-18.04", "--save-preset", saved, "-q"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+}
+
 TEST(PresetTool, InfoSettingsBlockReadsBackAsAPreset) {
     const TempFolder folder;
     const ToolResult info = runTool({"--info"});

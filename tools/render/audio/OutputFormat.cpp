@@ -264,6 +264,23 @@ std::optional<std::string> OutputFormat::problem(const std::optional<std::string
     return std::nullopt;
 }
 
+std::optional<std::string> OutputFormat::encodingProblem(const std::optional<std::string>& name,
+                                                         const std::filesystem::path& output,
+                                                         int encoding) {
+    const FormatEntry* entry = name ? byName(*name) : byExtension(extensionOf(output));
+    if (entry == nullptr || !available(*entry)) {
+        return std::nullopt;
+    }
+    const std::string title = titleOf(entry, entry->major);
+    if (entry->codec != 0) {
+        return "--encoding does not apply to " + title + ", which has one encoding of its own";
+    }
+    if (!canEncode(entry->major | encoding, kProbeShape)) {
+        return title + " has no " + SampleEncoding::nameOf(encoding) + " encoding";
+    }
+    return std::nullopt;
+}
+
 int OutputFormat::choose(int inputFormat, const StreamShape& shape,
                          const std::optional<std::string>& name,
                          const std::filesystem::path& output, std::optional<int> encoding) {

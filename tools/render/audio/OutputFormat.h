@@ -28,6 +28,13 @@ public:
     static std::optional<std::string> problem(const std::optional<std::string>& name,
                                               const std::filesystem::path& output);
 
+    // Why --encoding (a subtype) cannot go into OUTPUT's container, or
+    // nothing when it can or the container follows the input: a lossy container has its own
+    // codec, and some lossless ones lack the sample type (flac has no floating point).
+    static std::optional<std::string> encodingProblem(const std::optional<std::string>& name,
+                                                      const std::filesystem::path& output,
+                                                      int encoding);
+
     // Whether the format can be written to a pipe, which cannot seek back to complete a
     // header; tried on a scratch pipe, as PipeSoundFile writes it there.
     static bool streams(int format, const StreamShape& shape);

@@ -4,10 +4,13 @@
 #include "tools/render/commandline/RenderOptions.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
 
+#include <filesystem>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace calderine {
 
@@ -28,12 +31,23 @@ static_assert(3 * static_cast<std::size_t>(kMaxJobs) + 1 <= TemporaryFileTable::
 
 class ArgumentParser {
 public:
-    // The arguments after the program name.
+    ArgumentParser() = default;
+    // presetFolders: where a --preset NAME is looked up (see PresetLocator).
+    explicit ArgumentParser(std::vector<std::filesystem::path> presetFolders)
+        : presetFolders(std::move(presetFolders)) {}
+
+    // The arguments after the program name. Help and the version are answered whatever else
+    // the line holds; help keeps the --plugin given, whose parameters it lists.
     RenderOptions parse(std::span<const std::string_view> arguments) const;
 
-    static std::string usage();
+    // effectSection: what --help says of the module's parameters and the presets, placed
+    // before the exit statuses.
+    static std::string usage(const std::string& effectSection = {});
     // "calderine-render 1.2.3" and a newline.
     static std::string versionText();
+
+private:
+    std::vector<std::filesystem::path> presetFolders;
 };
 
 } // namespace calderine

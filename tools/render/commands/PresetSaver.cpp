@@ -20,7 +20,8 @@ PresetSaver::PresetSaver(const RenderOptions& options, const std::filesystem::pa
         return;
     }
     SettingsProbe probe(module);
-    probe.apply(options.assignments, options.assignmentOrigins);
+    probe.apply(options.assignments, options.assignmentOrigins,
+                options.quiet ? nullptr : &std::cerr);
     if (options.savePreset) {
         settings = probe.settings();
         toStandardOutput = isStandardStream(*options.savePreset);

@@ -1,5 +1,6 @@
 #include "tools/render/commands/SettingsProbe.h"
 
+#include "tools/render/common/ProgramName.h"
 #include "tools/render/settings/ParameterResolver.h"
 #include "tools/vsthost/EffectStartup.h"
 #include "tools/vsthost/HostedEffect.h"
@@ -15,17 +16,22 @@ SettingsProbe::SettingsProbe(const std::filesystem::path& module)
 SettingsProbe::~SettingsProbe() = default;
 
 void SettingsProbe::apply(const std::vector<ParameterAssignment>& assignments,
-                          const std::vector<std::string>& origins) {
+                          const std::vector<std::string>& origins, std::ostream* notes) {
     ParameterResolver resolver(*effect);
     for (std::size_t i = 0; i < assignments.size(); ++i) {
         ParameterChange change;
+        std::string note;
         try {
-            change = resolver.resolve(assignments[i]);
+            change = resolver.resolve(assignments[i], &note);
         } catch (const ParameterError& error) {
             if (i >= origins.size() || origins[i].empty()) {
                 throw;
             }
             throw ParameterError(origins[i] + ": " + error.what());
+        }
+        if (notes != nullptr && !note.empty()) {
+            const bool located = i < origins.size() && !origins[i].empty();
+            *notes << kProgramName << ": " << (located ? origins[i] + ": " : "") << note << '\n';
         }
         // Later assignments are resolved against the settings of the earlier ones.
         effect->setParameter(change.index, change.normalised);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 namespace calderine {
@@ -24,9 +25,10 @@ public:
     SettingsProbe& operator=(const SettingsProbe&) = delete;
 
     // Applies the assignments in order. Throws ParameterError, whose message starts with
-    // the assignment's origin ("FILE:LINE: ") where `origins` gives one.
+    // the assignment's origin ("FILE:LINE: ") where `origins` gives one. A value taken as the
+    // nearest the effect has is reported to `notes` (if given), one line each.
     void apply(const std::vector<ParameterAssignment>& assignments,
-               const std::vector<std::string>& origins);
+               const std::vector<std::string>& origins, std::ostream* notes = nullptr);
 
     // Every parameter, in index order, as the effect shows it now.
     std::vector<Setting> settings();

@@ -1,6 +1,7 @@
 #include "tools/render/settings/ParameterResolver.h"
 
 #include "tools/render/common/NumberText.h"
+#include "tools/render/settings/ParameterSweep.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
@@ -13,17 +14,20 @@ namespace calderine {
 
 namespace {
 
-// Steps of the sweep over the normalised range. Choices narrower than one step could be
-// missed; effects offer a handful of choices, not hundreds.
-constexpr int kSweepSteps = 1024;
-// Longest list of texts shown for a parameter that shows no numbers.
-constexpr std::size_t kMaxListedChoices = 12;
-
 std::string lowerCase(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
+}
+
+std::string trimmed(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return std::string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
 }
 
 float midpoint(float low, float high) {
@@ -64,28 +68,55 @@ private:
     float original;
 };
 
-// "-6 dB" or "-6dB" where the parameter's unit is dB, as saved settings write numbers.
+// "-6", "-6dB", "-6 db" where the parameter's unit is dB: the unit is optional, in any case,
+// with or without a space; saved settings write it with one.
 std::optional<double> numberInUnit(std::string_view text, std::string_view unit) {
     if (const auto plain = parseNumber(text)) {
         return plain;
     }
-    if (unit.empty() || !text.ends_with(unit)) {
+    if (unit.empty() || text.size() <= unit.size() ||
+        lowerCase(text.substr(text.size() - unit.size())) != lowerCase(unit)) {
         return std::nullopt;
     }
     return parseNumber(text.substr(0, text.size() - unit.size()));
 }
 
-} // namespace
+// "-20dB", "-20 dB": a number with a unit after it, whatever the unit.
+bool numberWithUnit(std::string_view text) {
+    const auto unitStart = text.find_first_not_of("+-.0123456789eE ");
+    return unitStart != std::string_view::npos && unitStart > 0 &&
+           parseNumber(text.substr(0, unitStart));
+}
 
-struct ParameterResolver::Sweep {
-    std::vector<float> points;
-    std::vector<std::string> texts;
-    std::vector<std::optional<double>> numbers;
-
-    bool showsNumbers() const {
-        return std::any_of(numbers.begin(), numbers.end(), [](const auto& n) { return n; });
+// The one text shown that equals `wanted` in any case: "on" for "On", "MUTE" for "mute". An
+// exact match wins over others that differ only in case.
+std::optional<std::string> shownText(const std::vector<std::string>& texts,
+                                     const std::string& wanted) {
+    if (std::find(texts.begin(), texts.end(), wanted) != texts.end()) {
+        return wanted;
     }
-};
+    std::optional<std::string> caseless;
+    for (const std::string& shown : texts) {
+        if (lowerCase(shown) == lowerCase(wanted)) {
+            if (caseless && *caseless != shown) {
+                return std::nullopt;
+            }
+            caseless = shown;
+        }
+    }
+    return caseless;
+}
+
+std::string shownNumber(const ParameterSweep& probe, double value) {
+    for (std::size_t i = 0; i < probe.numbers.size(); ++i) {
+        if (probe.numbers[i] == value) {
+            return probe.texts[i];
+        }
+    }
+    return std::to_string(value);
+}
+
+} // namespace
 
 ParameterResolver::ParameterResolver(HostedEffect& effect) : effect(effect) {}
 
@@ -94,57 +125,30 @@ std::string ParameterResolver::displayAt(std::int32_t index, float normalised) {
     return effect.parameterDisplay(index);
 }
 
-ParameterResolver::Sweep ParameterResolver::sweep(std::int32_t index) {
-    Sweep probe;
-    // Both ends and their nearest neighbours: effects often show a word exactly at an end
-    // ("mute", "off") and the number next to it.
-    probe.points.push_back(0.0f);
-    probe.points.push_back(std::nextafter(0.0f, 1.0f));
-    for (int step = 1; step < kSweepSteps; ++step) {
-        probe.points.push_back(static_cast<float>(step) / kSweepSteps);
-    }
-    probe.points.push_back(std::nextafter(1.0f, 0.0f));
-    probe.points.push_back(1.0f);
-    for (const float point : probe.points) {
-        probe.texts.push_back(displayAt(index, point));
-        probe.numbers.push_back(parseNumber(probe.texts.back()));
-    }
-    return probe;
+std::string ParameterResolver::range(std::int32_t index) {
+    return ParameterSweep(effect, index).range();
 }
 
-std::string ParameterResolver::describe(std::int32_t index, const Sweep& probe) {
-    std::string text = effect.parameterName(index) + " (";
-    std::vector<std::string> distinct;
-    for (const std::string& shown : probe.texts) {
-        if (std::find(distinct.begin(), distinct.end(), shown) == distinct.end()) {
-            distinct.push_back(shown);
-        }
-    }
-    if (!probe.showsNumbers() && distinct.size() <= kMaxListedChoices) {
-        for (std::size_t i = 0; i < distinct.size(); ++i) {
-            text += (i == 0 ? "" : ", ") + distinct[i];
-        }
-        return text + ")";
-    }
-    text += probe.texts.front() + " .. " + probe.texts.back();
-    if (const std::string label = effect.parameterLabel(index); !label.empty()) {
-        text += " " + label;
-    }
-    return text + ")";
+void ParameterResolver::fail(const ParameterAssignment& assignment, const std::string& problem,
+                             std::int32_t index, const ParameterSweep& probe) {
+    throw ParameterError(assignment.parameter + "=" + assignment.value + ": " + problem + "; " +
+                         effect.parameterName(index) + " takes " + probe.range());
 }
 
-std::string ParameterResolver::describeParameters() {
-    std::string list;
+void ParameterResolver::failUnknown(const ParameterAssignment& assignment) {
+    // Names only, on the one line of an error; --help lists their values.
+    std::string names;
     for (std::int32_t index = 0; index < effect.parameterCount(); ++index) {
-        const ParameterRestorer restorer(effect, index);
-        list += (index == 0 ? "" : ", ") + describe(index, sweep(index));
+        names += index == 0 ? " " : ", ";
+        if (assignment.normalised) {
+            names += std::to_string(index) + " ";
+        }
+        names += effect.parameterName(index);
     }
-    return list;
-}
-
-void ParameterResolver::fail(const ParameterAssignment& assignment, const std::string& problem) {
-    throw ParameterError(assignment.parameter + "=" + assignment.value + ": " + problem +
-                         "; parameters: " + describeParameters());
+    throw ParameterError(assignment.parameter + "=" + assignment.value + ": unknown parameter '" +
+                         assignment.parameter + "'; the parameters" +
+                         (assignment.normalised ? " by index and name" : "") + " are" + names +
+                         " (--help lists their values)");
 }
 
 std::int32_t ParameterResolver::findIndex(const ParameterAssignment& assignment) {
@@ -167,12 +171,13 @@ std::int32_t ParameterResolver::findIndex(const ParameterAssignment& assignment)
         }
     }
     if (!caseless || ambiguous) {
-        fail(assignment, "unknown parameter '" + assignment.parameter + "'");
+        failUnknown(assignment);
     }
     return *caseless;
 }
 
-float ParameterResolver::byText(std::int32_t index, const Sweep& probe, const std::string& wanted) {
+float ParameterResolver::byText(std::int32_t index, const ParameterSweep& probe,
+                                const std::string& wanted) {
     const auto& texts = probe.texts;
     const auto first = std::find(texts.begin(), texts.end(), wanted);
     const auto firstIndex = static_cast<std::size_t>(first - texts.begin());
@@ -198,31 +203,28 @@ float ParameterResolver::byText(std::int32_t index, const Sweep& probe, const st
     return shows(middle) ? middle : low;
 }
 
-float ParameterResolver::byNumber(std::int32_t index, const Sweep& probe, double wanted,
+float ParameterResolver::byNumber(std::int32_t index, const ParameterSweep& probe, double wanted,
                                   const ParameterAssignment& assignment) {
-    std::size_t firstNumber = probe.numbers.size();
-    std::size_t lastNumber = 0;
-    double lowest = HUGE_VAL;
-    double highest = -HUGE_VAL;
-    for (std::size_t i = 0; i < probe.numbers.size(); ++i) {
-        if (const auto& number = probe.numbers[i]) {
-            firstNumber = std::min(firstNumber, i);
-            lastNumber = i;
-            lowest = std::min(lowest, *number);
-            highest = std::max(highest, *number);
-        }
+    // Within half a display step beyond an end, the value reads as that end to the precision
+    // the effect shows ("-18.04" as "-18.0"): taken as the end, with a note. Further out it
+    // names a setting the parameter does not have.
+    const double margin = probe.displayStep() / 2.0;
+    const double clampedValue = std::clamp(wanted, probe.lowest, probe.highest);
+    if (std::abs(clampedValue - wanted) > margin * (1.0 + 1e-9)) {
+        fail(assignment, "out of range", index, probe);
     }
-    if (wanted < lowest || wanted > highest) {
-        fail(assignment, "out of range");
-    }
-    const float start = probe.points[firstNumber];
-    const float end = probe.points[lastNumber];
-    const double direction = *probe.numbers[lastNumber] >= *probe.numbers[firstNumber] ? 1 : -1;
+    wanted = clampedValue;
+
+    const float start = probe.points[probe.firstNumber];
+    const float end = probe.points[probe.lastNumber];
+    const double direction =
+        *probe.numbers[probe.lastNumber] >= *probe.numbers[probe.firstNumber] ? 1 : -1;
     // Position along the direction in which the shown number grows.
     auto rank = [&](float point) {
         const auto shown = parseNumber(displayAt(index, point));
         if (!shown) {
-            fail(assignment, effect.parameterName(index) + " shows a word amid its numbers");
+            fail(assignment, effect.parameterName(index) + " shows a word amid its numbers", index,
+                 probe);
         }
         return direction * *shown;
     };
@@ -233,7 +235,8 @@ float ParameterResolver::byNumber(std::int32_t index, const Sweep& probe, double
         return [&rank, target = direction * target](float point) { return rank(point) > target; };
     };
     if (!reaches(wanted)(end)) {
-        fail(assignment, effect.parameterName(index) + " does not show its numbers in order");
+        fail(assignment, effect.parameterName(index) + " does not show its numbers in order", index,
+             probe);
     }
 
     // The shown values nearest the wanted one lie on either side of where it is reached.
@@ -252,40 +255,43 @@ float ParameterResolver::byNumber(std::int32_t index, const Sweep& probe, double
     return direction * rank(middle) == target ? middle : low;
 }
 
-ParameterChange ParameterResolver::resolve(const ParameterAssignment& assignment) {
+ParameterChange ParameterResolver::resolve(const ParameterAssignment& assignment,
+                                           std::string* note) {
     const std::int32_t index = findIndex(assignment);
     if (assignment.normalised) {
         const auto value = parseNumber(assignment.value);
         if (!value || *value < 0.0 || *value > 1.0) {
-            fail(assignment, "a normalised value is a number from 0 to 1");
+            throw ParameterError(assignment.parameter + "=" + assignment.value +
+                                 ": a normalised value is a number from 0 to 1");
         }
         return {index, static_cast<float>(*value)};
     }
 
     const ParameterRestorer restorer(effect, index);
-    const Sweep probe = sweep(index);
-    const auto number = numberInUnit(assignment.value, effect.parameterLabel(index));
+    const ParameterSweep probe(effect, index);
+    // Blanks around a value are a person's, never the effect's ("Tone_Gain= -6 dB").
+    const std::string value = trimmed(assignment.value);
+    const auto number = numberInUnit(value, probe.label);
     if (number && probe.showsNumbers()) {
-        return {index, byNumber(index, probe, *number, assignment)};
-    }
-    if (std::find(probe.texts.begin(), probe.texts.end(), assignment.value) != probe.texts.end()) {
-        return {index, byText(index, probe, assignment.value)};
-    }
-    // "on" for "On", as long as only one text fits.
-    std::optional<std::string> caseless;
-    for (const std::string& shown : probe.texts) {
-        if (lowerCase(shown) == lowerCase(assignment.value)) {
-            if (caseless && *caseless != shown) {
-                caseless.reset();
-                break;
-            }
-            caseless = shown;
+        const ParameterChange change{index, byNumber(index, probe, *number, assignment)};
+        if (note != nullptr && (*number < probe.lowest || *number > probe.highest)) {
+            const bool below = *number < probe.lowest;
+            const std::string end = shownNumber(probe, below ? probe.lowest : probe.highest);
+            *note = assignment.parameter + "=" + assignment.value + ": " +
+                    (below ? "below " : "above ") + end + ", the " +
+                    (below ? "lowest" : "highest") + " number it shows; " + end + " taken";
         }
+        return change;
     }
-    if (caseless) {
-        return {index, byText(index, probe, *caseless)};
+    if (const auto shown = shownText(probe.texts, value)) {
+        return {index, byText(index, probe, *shown)};
     }
-    fail(assignment, "not a value " + effect.parameterName(index) + " takes");
+    if (probe.label.empty() && probe.showsNumbers() && numberWithUnit(value)) {
+        // Only the effect's own label tells a host a parameter's unit; where it shows none,
+        // the tool cannot tell what unit the number is in.
+        fail(assignment, "the effect shows no unit for it; give the number alone", index, probe);
+    }
+    fail(assignment, "not a value it shows", index, probe);
 }
 
 } // namespace calderine

@@ -2,7 +2,8 @@
 // exchanges only normalised values and display texts with an effect, so the value is found
 // by asking the effect what it shows: an exact text over a sweep of the range for choices
 // ("M/S", "On", "mute"), a bisection on the shown number for numeric parameters, which must
-// show numbers that rise or fall steadily with the normalised value.
+// show numbers that rise or fall steadily with the normalised value. Every effect is read the
+// same way: names, words and units in any case, the unit optional.
 #pragma once
 
 #include "tools/render/settings/ParameterAssignment.h"
@@ -15,8 +16,10 @@
 namespace calderine {
 
 class HostedEffect;
+struct ParameterSweep;
 
-// An assignment the effect cannot take; the message lists every parameter with its range.
+// An assignment the effect cannot take, in one line: the message names the parameter and its
+// range, or for an unknown name lists the names.
 class ParameterError : public std::runtime_error {
 public:
     explicit ParameterError(const std::string& message) : std::runtime_error(message) {}
@@ -32,23 +35,22 @@ public:
     explicit ParameterResolver(HostedEffect& effect);
 
     // Probes the effect's parameter and leaves it at the value it had; throws ParameterError.
-    ParameterChange resolve(const ParameterAssignment& assignment);
+    // Where a value just beyond the range is taken as its end, says so in `note` (if given):
+    // "Tone_Gain=-18.04: below -18.0, the lowest number it shows; -18.0 taken".
+    ParameterChange resolve(const ParameterAssignment& assignment, std::string* note = nullptr);
 
-    // "Tone_Gain (mute .. 18.0 dB)" or "StereoMode (Mono, Stereo, M/S)", one per parameter,
-    // separated by ", ".
-    std::string describeParameters();
+    // "mute, -18.0 .. 18.0 dB", "Mono, Stereo, M/S": what parameter `index` takes.
+    std::string range(std::int32_t index);
 
 private:
-    struct Sweep;
-
     std::int32_t findIndex(const ParameterAssignment& assignment);
     std::string displayAt(std::int32_t index, float normalised);
-    Sweep sweep(std::int32_t index);
-    std::string describe(std::int32_t index, const Sweep& probe);
-    float byNumber(std::int32_t index, const Sweep& probe, double wanted,
+    float byNumber(std::int32_t index, const ParameterSweep& probe, double wanted,
                    const ParameterAssignment& assignment);
-    float byText(std::int32_t index, const Sweep& probe, const std::string& wanted);
-    [[noreturn]] void fail(const ParameterAssignment& assignment, const std::string& problem);
+    float byText(std::int32_t index, const ParameterSweep& probe, const std::string& wanted);
+    [[noreturn]] void fail(const ParameterAssignment& assignment, const std::string& problem,
+                           std::int32_t index, const ParameterSweep& probe);
+    [[noreturn]] void failUnknown(const ParameterAssignment& assignment);
 
     HostedEffect& effect;
 };
