@@ -1,8 +1,8 @@
 // Many files in one run against the built module: each output must be what a render of that
 // file alone gives, however many run at once, and a bad file must cost nothing but itself.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

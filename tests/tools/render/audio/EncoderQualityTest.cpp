@@ -1,9 +1,9 @@
 // calderine-render --quality on each lossy encoder's own scale (and FLAC's compression
 // level), measured by what it does to the file; values outside a scale, and formats without
 // one, refused as mistakes on the command line.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tools/render/commandline/ArgumentParser.h"
 
-#include "tests/tools/render/UsageRefusal.h"
+#include "tests/tools/render/commandline/UsageRefusal.h"
 
 #include <gtest/gtest.h>
 #include <optional>

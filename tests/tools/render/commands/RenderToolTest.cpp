@@ -1,9 +1,9 @@
 // calderine-render against the built module: a render must be exactly what a host gets by
 // handing the same samples to the effect's record itself, so the tool adds nothing of its own.
 #include "tests/support/BuiltModule.h"
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 #include "tools/render/settings/ParameterResolver.h"
 #include "tools/vsthost/HostedEffect.h"
 

@@ -1,6 +1,6 @@
 // The command-line forms of many-file renders, presets and plug-in lookup.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/UsageRefusal.h"
+#include "tests/tools/render/commandline/UsageRefusal.h"
+#include "tests/tools/render/support/TempFolder.h"
 #include "tools/render/commandline/ArgumentParser.h"
 #include "tools/render/commands/BatchCommand.h"
 #include "tools/render/settings/PresetFile.h"

@@ -1,7 +1,7 @@
 #include "tools/render/audio/SoundFileWriter.h"
 
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
 #include "tools/render/common/AudioFileError.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 // calderine-render carrying the input's tags (title, artist and the rest) into every output
 // format that has room for them, stems included.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,8 +1,8 @@
 // "-" as calderine-render's INPUT and OUTPUT: standard input and output, through real pipes,
 // as in `a | calderine-render - - --format flac | b`.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <cstdlib>
 #include <filesystem>

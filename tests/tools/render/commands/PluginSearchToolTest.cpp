@@ -1,8 +1,8 @@
 // --plugin NAME and --list-plugins against folders made for the test: VST_PATH and HOME point
 // at them, holding links to the built module and to a stand-in effect.
-#include "tests/tools/render/ScopedEnvironment.h"
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/ScopedEnvironment.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // calderine-render writing to what is not a plain file: a device or a named pipe must get the
 // sound and stay what it was, a symbolic link must stay a link while its target gets the sound.
 // The stand-in effect only delays, so a compensated render is the input itself.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "tools/render/commands/PluginSearch.h"
 
-#include "tests/tools/render/TempFolder.h"
+#include "tests/tools/render/support/TempFolder.h"
 #include "tools/vsthost/HostError.h"
 
 #include <fstream>

@@ -1,8 +1,8 @@
 // --preset, --save-preset and the settings block of --info against the built module, and the
 // presets shipped in presets/, each checked by what it does to a render.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // calderine-render on bad input: one clear line on standard error, a non-zero exit, and no
 // output file, partial or temporary, left behind.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tools/render/filesafety/OutputDestination.h"
 
-#include "tests/tools/render/TempFolder.h"
+#include "tests/tools/render/support/TempFolder.h"
 #include "tools/render/common/AudioFileError.h"
 
 #include <filesystem>

@@ -3,9 +3,9 @@
 // standard output. A full device refuses every byte; a file-size limit (RLIMIT_FSIZE, with
 // SIGXFSZ ignored, as any user may set) refuses the bytes past it with EFBIG, as a file
 // system filling up mid-render would with ENOSPC.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <csignal>
 #include <fcntl.h>

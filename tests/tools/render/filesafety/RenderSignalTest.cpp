@@ -1,9 +1,9 @@
 // calderine-render stopped by an interrupt or a termination request while it writes: it must
 // remove its hidden temporary files and exit with 128 + the signal's number, as a shell
 // reports a program the signal ended.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,9 +2,9 @@
 // effect that only delays (and so, latency compensated, returns its input): every pair must
 // give a file of the wanted format, in an encoding that keeps the input's precision, holding
 // the input's samples.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <algorithm>
 #include <cmath>

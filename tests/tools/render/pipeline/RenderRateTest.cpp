@@ -1,9 +1,9 @@
 // Sample rates the effect does not serve: the effect ignores them and would render at the rate
 // it had, so calderine-render must refuse instead of writing a file of the wrong sound.
-#include "tests/tools/render/RateCases.h"
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/pipeline/RateCases.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,7 @@
 // --preset NAME: the shipped presets beside the installed tool, a path read as given.
 #include "tools/render/settings/PresetLocator.h"
 
-#include "tests/tools/render/TempFolder.h"
+#include "tests/tools/render/support/TempFolder.h"
 #include "tools/render/commandline/ArgumentParser.h"
 #include "tools/render/settings/PresetFile.h"
 

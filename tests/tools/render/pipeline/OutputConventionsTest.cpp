@@ -1,8 +1,8 @@
 // What calderine-render writes besides the samples: as many channels as the input has unless
 // told otherwise, and a warning when an integer encoding clips, silenced by --quiet.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,9 +1,9 @@
 // calderine-render's streaming and latency compensation, checked with a stand-in effect
 // that only delays its input by the latency it reports: whatever the block size, the
 // compensated output must be the input itself and the raw output the input shifted.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,9 +1,9 @@
 // Inputs read to the end of their data, whatever their header says: a header that promises more
 // than the file holds fails the run unless --accept-truncated, and a length the writer could not
 // know (an MP3 or WAV written to a pipe) is no reason to stop early or to complain.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

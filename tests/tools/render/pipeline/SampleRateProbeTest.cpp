@@ -3,7 +3,7 @@
 #include "tools/render/pipeline/SampleRateProbe.h"
 
 #include "tests/support/BuiltModule.h"
-#include "tests/tools/render/RateCases.h"
+#include "tests/tools/render/pipeline/RateCases.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // calderine-render refuses, before any work, outputs that would destroy an input or each
 // other, and read-only outputs unless forced; OUTPUT naming INPUT of a single render stays
 // allowed.
-#include "tests/tools/render/TempFolder.h"
-#include "tests/tools/render/TestAudio.h"
-#include "tests/tools/render/ToolRun.h"
+#include "tests/tools/render/support/TempFolder.h"
+#include "tests/tools/render/support/TestAudio.h"
+#include "tests/tools/render/support/ToolRun.h"
 
 #include <filesystem>
 #include <fstream>
