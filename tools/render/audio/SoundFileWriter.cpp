@@ -1,12 +1,10 @@
 #include "tools/render/audio/SoundFileWriter.h"
 
-#include "tools/render/audio/SoundFileOpen.h"
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/TextForms.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -27,40 +25,16 @@ SoundFileWriter::SoundFileWriter(const OutputDestination& destination, int forma
         throw AudioFileError("cannot write " + quoted(destination.named()) + ": it is a folder");
     }
     descriptor = destination.writtenAside() ? openAside() : openInPlace(format, shape);
-    SF_INFO info{};
-    info.format = format;
-    info.channels = shape.channels;
-    info.samplerate = shape.sampleRate;
-    // The descriptor stays ours, so that it is closed exactly once whatever libsndfile does.
-    const bool intoPipe = destination.kind() == DestinationKind::Pipe;
-    if (intoPipe) {
-        file = pipe.open(descriptor, format, shape);
-    } else {
-        channel = std::make_unique<SoundFileChannel>(descriptor);
-        file = channel->open(info);
-    }
-    if (file == nullptr) {
-        const std::string reason =
-            intoPipe ? pipe.failure()
-                     : (channel->failed() ? channel->reason(nullptr) : sf_strerror(nullptr));
-        ::close(descriptor);
-        descriptor = -1;
-        removeTemporary();
-        throw AudioFileError("cannot write " + quoted(destination.named()) + ": " + reason);
-    }
-    // Without it libsndfile wraps integer samples of overs around instead of clipping them,
-    // which turns a slight over into a full-scale click.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     try {
-        settings.apply(file, format, shape);
-    } catch (const AudioFileError& error) {
+        stream =
+            std::make_unique<EncodedStream>(descriptor, destination.kind() == DestinationKind::Pipe,
+                                            format, shape, settings, quoted(destination.named()));
+    } catch (...) {
         // No destructor runs for an object that was never made.
-        sf_close(file);
-        file = nullptr;
         ::close(descriptor);
         descriptor = -1;
         removeTemporary();
-        throw AudioFileError("cannot write " + quoted(destination.named()) + ": " + error.what());
+        throw;
     }
 }
 
@@ -101,9 +75,7 @@ int SoundFileWriter::openInPlace(int format, const StreamShape& shape) {
 }
 
 SoundFileWriter::~SoundFileWriter() {
-    if (file != nullptr) {
-        sf_close(file);
-    }
+    stream.reset();
     if (descriptor >= 0) {
         ::close(descriptor);
     }
@@ -119,57 +91,34 @@ void SoundFileWriter::removeTemporary() noexcept {
     }
 }
 
-template <typename Sample, typename Write>
-void SoundFileWriter::writeFrames(std::span<const Sample> frames, Write write) {
-    if (file == nullptr) {
-        throw AudioFileError("cannot write " + quoted(path()) + ": already finished");
-    }
-    const auto count =
-        static_cast<sf_count_t>(frames.size() / static_cast<std::size_t>(channelCount));
-    if (write(file, frames.data(), count) != count || (channel && channel->failed())) {
-        throw AudioFileError("cannot write " + quoted(path()) + ": " + failure());
-    }
-}
-
-std::string SoundFileWriter::failure() const {
-    return channel ? channel->reason(file) : SoundFileChannel::libraryReason(file);
-}
-
 void SoundFileWriter::write(std::span<const float> frames) {
-    writeFrames(frames, sf_writef_float);
+    stream->write(frames);
 }
 
 void SoundFileWriter::write(std::span<const double> frames) {
-    writeFrames(frames, sf_writef_double);
+    stream->write(frames);
 }
 
 void SoundFileWriter::closeFile() {
-    sf_private_tag* closing = file;
-    file = nullptr;
-    // The encoders' last frames, trailers and header updates are written only here.
-    const bool closed = sf_close(closing) == 0;
-    std::string reason = channel && channel->failed() ? channel->reason(nullptr) : "";
+    std::optional<std::string> reason = stream->close();
     // Some file systems report a failed write only when the file is synced or closed; a
     // temporary file must be on the disk before it replaces anything.
-    if (reason.empty() && temporary && ::fsync(descriptor) != 0) {
+    if (!reason && temporary && ::fsync(descriptor) != 0) {
         reason = std::strerror(errno);
     }
     const int released = ::close(descriptor);
     const int closeError = errno;
     descriptor = -1;
-    if (reason.empty() && released != 0) {
+    if (!reason && released != 0) {
         reason = std::strerror(closeError);
     }
-    if (reason.empty() && !closed) {
-        reason = "the encoder could not complete it";
-    }
-    if (!reason.empty()) {
-        throw AudioFileError("cannot complete " + quoted(path()) + ": " + reason);
+    if (reason) {
+        throw AudioFileError("cannot complete " + quoted(path()) + ": " + *reason);
     }
 }
 
 void SoundFileWriter::finish() {
-    if (file != nullptr) {
+    if (stream->isOpen()) {
         closeFile();
     }
 }

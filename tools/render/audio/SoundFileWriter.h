@@ -4,19 +4,16 @@
 // behind; a device or a pipe is written straight into and stays what it is.
 #pragma once
 
+#include "tools/render/audio/EncodedStream.h"
 #include "tools/render/audio/EncoderSettings.h"
 #include "tools/render/audio/OutputFormat.h"
-#include "tools/render/audio/PipeSoundFile.h"
 #include "tools/render/audio/SampleSink.h"
-#include "tools/render/audio/SoundFileChannel.h"
 #include "tools/render/filesafety/OutputDestination.h"
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
-
-struct sf_private_tag;
 
 namespace calderine {
 
@@ -49,23 +46,17 @@ public:
     void commit();
 
 private:
-    template <typename Sample, typename Write>
-    void writeFrames(std::span<const Sample> frames, Write write);
     int openAside();
     int openInPlace(int format, const StreamShape& shape);
     void closeFile();
     void removeTemporary() noexcept;
-    std::string failure() const;
 
     OutputDestination destination;
     std::optional<std::filesystem::path> temporary;
     std::size_t temporarySlot = 0;
     int descriptor = -1;
-    // Every destination but a pipe, which libsndfile must see as one to stream into it.
-    std::unique_ptr<SoundFileChannel> channel;
-    // How a pipe is written (see PipeSoundFile); the file is closed before it goes.
-    PipeSoundFile pipe;
-    sf_private_tag* file = nullptr;
+    // Closed before the descriptor, which it writes into.
+    std::unique_ptr<EncodedStream> stream;
     int channelCount = 0;
 };
 
