@@ -37,21 +37,35 @@ std::vector<Row> rowsIn(const std::string& listing, const std::filesystem::path&
 TEST(PluginProbeTool, ListsALibraryThatMisbehavesOnLoadAndGoesOn) {
     const struct {
         const char* what;
+        const char* name;  // of the file, without ".so"
+        const char* shown; // the name as listed
         const char* library;
         Row annotation;
     } cases[] = {
-        {"crash", CALDERINE_HOSTILE_CRASH, {"(crashed", "while", "loading:", "signal", "11)"}},
+        {"crash",
+         "hostile",
+         "hostile",
+         CALDERINE_HOSTILE_CRASH,
+         {"(crashed", "while", "loading:", "signal", "11)"}},
         {"prints and exits 0",
+         "hostile",
+         "hostile",
          CALDERINE_HOSTILE_EXIT,
          {"(exited", "while", "loading:", "status", "0)"}},
-        {"never returns", CALDERINE_HOSTILE_HANG, {"(did", "not", "answer", "within", "5", "s)"}},
+        {"never returns",
+         "hostile",
+         "hostile",
+         CALDERINE_HOSTILE_HANG,
+         {"(did", "not", "answer", "within", "5", "s)"}},
+        {"a name that clears the screen", "\x1b[2J", "\\x1b[2J", CALDERINE_FAKE_DELAY_MODULE, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const TempFolder root;
         std::filesystem::create_directories(root / "vst");
         std::filesystem::create_directories(root / "home");
-        std::filesystem::create_symlink(c.library, root / "vst/hostile.so");
+        const std::string file = std::string(c.name) + ".so";
+        std::filesystem::create_symlink(c.library, root / "vst" / file);
         std::filesystem::create_symlink(CALDERINE_FAKE_DELAY_MODULE, root / "vst/later.so");
         ScopedEnvironment environment;
         environment.set("VST_PATH", (root / "vst").string());
@@ -67,7 +81,7 @@ TEST(PluginProbeTool, ListsALibraryThatMisbehavesOnLoadAndGoesOn) {
         const std::string listing = slurp((root / "listing").string());
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "");
-        Row hostile{"hostile", (root / "vst/hostile.so").string()};
+        Row hostile{c.shown, (root / "vst").string() + "/" + c.shown + ".so"};
         hostile.insert(hostile.end(), c.annotation.begin(), c.annotation.end());
         const std::vector<Row> expected{hostile, {"later", (root / "vst/later.so").string()}};
         EXPECT_EQ(rowsIn(listing, root / "vst"), expected) << listing;
