@@ -173,6 +173,11 @@ const std::array kOptions{
     OptionEntry{"--accept-truncated", "", "", false, true, kRendering,
         "render an INPUT that ends before its header says, without failing the run", nullptr,
         [](CommandLine& line, std::string_view) { line.options.acceptTruncated = true; }, {}},
+    OptionEntry{"--accept-nonfinite", "", "", false, true, kRendering,
+        "write samples the effect gives as NaN or infinity as 0, with a warning, instead of "
+        "failing the run",
+        nullptr,
+        [](CommandLine& line, std::string_view) { line.options.acceptNonFinite = true; }, {}},
     OptionEntry{"--keep-latency", "", "", false, true, kRendering,
         "write the effect's output as it comes, latency and all", nullptr,
         [](CommandLine& line, std::string_view) { line.options.keepLatency = true; }, {}},

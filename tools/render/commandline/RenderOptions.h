@@ -38,6 +38,9 @@ struct RenderOptions {
     std::optional<double> quality;
     // Render an input that ends before its header says it does, without failing the run.
     bool acceptTruncated = false;
+    // Write samples the effect produced as NaN or infinity as 0, with a warning, instead of
+    // failing the run.
+    bool acceptNonFinite = false;
     std::vector<ParameterAssignment> assignments;
     // Where each assignment came from: "FILE:LINE" for a line of a --preset file, empty for
     // --set. As long as `assignments`, or empty when none came from a file.

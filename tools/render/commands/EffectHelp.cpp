@@ -3,6 +3,7 @@
 #include "tools/render/commandline/RenderOptions.h"
 #include "tools/render/commands/EffectInfo.h"
 #include "tools/render/common/NumberText.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/render/settings/ParameterResolver.h"
 #include "tools/render/settings/PresetLocator.h"
 #include "tools/vsthost/EffectStartup.h"
@@ -41,8 +42,9 @@ std::string EffectHelp::parameters(const std::filesystem::path& module) {
     std::vector<Row> rows{{"NAME", "VALUES", "DEFAULT"}};
     for (const ParameterInfo& parameter : info.parameters) {
         const bool number = !parameter.label.empty() && parseNumber(parameter.display);
-        rows.push_back({parameter.name, resolver.range(parameter.index),
-                        parameter.display + (number ? " " + parameter.label : "")});
+        // Every text here comes from the module, the range from its displays.
+        rows.push_back({printable(parameter.name), printable(resolver.range(parameter.index)),
+                        printable(parameter.display + (number ? " " + parameter.label : ""))});
     }
     std::size_t nameWidth = 0;
     std::size_t rangeWidth = 0;
@@ -50,9 +52,9 @@ std::string EffectHelp::parameters(const std::filesystem::path& module) {
         nameWidth = std::max(nameWidth, row.name.size() + kGap);
         rangeWidth = std::max(rangeWidth, row.range.size() + kGap);
     }
-    std::string text = "Parameters of \"" + info.effectName +
+    std::string text = "Parameters of \"" + printable(info.effectName) +
                        "\" for --set NAME=VALUE (any case; a unit may be left out),\nas " +
-                       module.string() + " shows them:\n";
+                       printable(module.string()) + " shows them:\n";
     for (const Row& row : rows) {
         text += std::string(kIndent, ' ') + padded(row.name, nameWidth) +
                 padded(row.range, rangeWidth) + row.fallback + "\n";

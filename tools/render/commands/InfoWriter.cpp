@@ -1,6 +1,7 @@
 #include "tools/render/commands/InfoWriter.h"
 
 #include "host/VstConstants.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/render/settings/PresetFile.h"
 
 #include <array>
@@ -39,8 +40,29 @@ std::string hex32(std::uint32_t value) {
     return text.data();
 }
 
-std::string quoted(const std::string& text) {
-    return '"' + text + '"';
+// Every text a module gives is shown this way: it cannot reach the terminal as a command nor
+// break the line it stands in.
+std::string inQuotes(const std::string& text) {
+    return '"' + printable(text) + '"';
+}
+
+// A name PresetFile reads back as itself: one that holds '=', starts with '#' or has spaces
+// at either end would be read as another name, or not at all.
+bool settable(const std::string& name) {
+    return !name.empty() && name.find('=') == std::string::npos && name.front() != '#' &&
+           name.front() != ' ' && name.back() != ' ';
+}
+
+// The settings line of a parameter, or a comment where the line would not read back as this
+// parameter and only this one: cut out and given to --preset, the block sets nothing the
+// module did not name as a parameter.
+std::string settingLine(const ParameterInfo& parameter) {
+    const std::string line = PresetFile::line({parameter.name, parameter.display, parameter.label});
+    const std::string shown = printable(line);
+    if (shown == line && settable(parameter.name)) {
+        return line;
+    }
+    return "# cannot be set by name: " + shown;
 }
 
 void appendWord(std::string& words, const std::string& word) {
@@ -83,10 +105,11 @@ std::string formatFlags(std::int32_t flags) {
 }
 
 void writeEffectInfo(std::ostream& out, const EffectInfo& info) {
-    field(out, "module") << info.modulePath.string() << " (entry " << info.entryName << ")\n";
-    field(out, "effect") << quoted(info.effectName) << '\n';
-    field(out, "vendor") << quoted(info.vendorString) << '\n';
-    field(out, "product") << quoted(info.productString) << '\n';
+    field(out, "module") << printable(info.modulePath.string()) << " (entry "
+                         << printable(info.entryName) << ")\n";
+    field(out, "effect") << inQuotes(info.effectName) << '\n';
+    field(out, "vendor") << inQuotes(info.vendorString) << '\n';
+    field(out, "product") << inQuotes(info.productString) << '\n';
     field(out, "vendor version") << info.vendorVersion << '\n';
     field(out, "effect version") << info.version << '\n';
     field(out, "unique id") << formatUniqueId(info.uniqueId) << '\n';
@@ -95,7 +118,7 @@ void writeEffectInfo(std::ostream& out, const EffectInfo& info) {
     field(out, "flags") << formatFlags(info.flags) << '\n';
     field(out, "latency") << info.initialDelay << " samples\n";
     field(out, "programs") << info.numPrograms << " (current " << info.currentProgram << ": "
-                           << quoted(info.programName) << ")\n";
+                           << inQuotes(info.programName) << ")\n";
     field(out, "parameters") << info.parameters.size() << '\n';
     if (info.parameters.empty()) {
         return;
@@ -106,15 +129,14 @@ void writeEffectInfo(std::ostream& out, const EffectInfo& info) {
         << "normalised\n";
     for (const ParameterInfo& parameter : info.parameters) {
         out << "  " << std::right << std::setw(kIndexColumn) << parameter.index << "  " << std::left
-            << std::setw(kNameColumn) << quoted(parameter.name) << std::setw(kShortColumn)
-            << quoted(parameter.label) << std::setw(kShortColumn) << quoted(parameter.display)
+            << std::setw(kNameColumn) << inQuotes(parameter.name) << std::setw(kShortColumn)
+            << inQuotes(parameter.label) << std::setw(kShortColumn) << inQuotes(parameter.display)
             << std::fixed << std::setprecision(kNormalisedDecimals) << parameter.normalised << '\n';
     }
     out << std::defaultfloat;
     field(out, "settings") << "as a preset: the lines below after \"" << kSettingPrefix << "\"\n";
     for (const ParameterInfo& parameter : info.parameters) {
-        out << kSettingPrefix
-            << PresetFile::line({parameter.name, parameter.display, parameter.label}) << '\n';
+        out << kSettingPrefix << settingLine(parameter) << '\n';
     }
 }
 

@@ -1,13 +1,15 @@
 #include "tools/render/commands/PluginSearch.h"
 
+#include "tools/render/commands/ModuleProbe.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/vsthost/HostError.h"
-#include "tools/vsthost/PluginModule.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <iomanip>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 // From the build system; the fallback keeps a build without an install prefix compilable.
 #ifndef CALDERINE_INSTALL_VST_FOLDER
@@ -29,15 +31,6 @@ constexpr const char* kInstallFolder = CALDERINE_INSTALL_VST_FOLDER;
 bool isModuleFile(const std::filesystem::directory_entry& entry) {
     std::error_code error;
     return entry.path().extension() == kModuleExtension && entry.is_regular_file(error);
-}
-
-bool exportsEntryPoint(const std::filesystem::path& path) {
-    try {
-        const PluginModule module(path);
-        return true;
-    } catch (const HostError&) {
-        return false;
-    }
 }
 
 } // namespace
@@ -122,7 +115,13 @@ std::vector<FoundModule> PluginSearch::modules() const {
         }
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
-            FoundModule module{file.stem().string(), file, exportsEntryPoint(file), false};
+            FoundModule module;
+            module.name = file.stem().string();
+            module.path = file;
+            if (auto problem = ModuleProbe::problem(file)) {
+                module.loadable = false;
+                module.problem = std::move(*problem);
+            }
             module.shadowed = std::find(names.begin(), names.end(), module.name) != names.end();
             names.push_back(module.name);
             found.push_back(module);
@@ -138,13 +137,13 @@ void PluginSearch::writeList(std::ostream& out) const {
     }
     std::size_t width = 0;
     for (const FoundModule& module : found) {
-        width = std::max(width, module.name.size());
+        width = std::max(width, printable(module.name).size());
     }
     for (const FoundModule& module : found) {
-        out << std::left << std::setw(static_cast<int>(width)) << module.name << "  "
-            << module.path.string();
+        out << std::left << std::setw(static_cast<int>(width)) << printable(module.name) << "  "
+            << printable(module.path.string());
         if (!module.loadable) {
-            out << "  (not a VST 2.4 module)";
+            out << "  (" << module.problem << ")";
         } else if (module.shadowed) {
             out << "  (hidden: an earlier folder holds the same name)";
         }

@@ -15,7 +15,9 @@ namespace calderine {
 struct FoundModule {
     std::string name; // the file name without its extension, as --plugin takes it
     std::filesystem::path path;
-    bool loadable = true;  // a library exporting a VST 2.4 entry point
+    bool loadable = true; // a library exporting a VST 2.4 entry point
+    // Why it is not loadable: "not a VST 2.4 module", "crashed while loading: signal 11", ...
+    std::string problem;
     bool shadowed = false; // an earlier folder holds a module of the same name
 };
 

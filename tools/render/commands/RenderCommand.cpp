@@ -199,6 +199,20 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     if (truncation && !options.quiet) {
         std::cerr << kProgramName << ": " << *truncation << '\n';
     }
+    // Also before: a file whose samples the tool had to make up is not the render asked for.
+    std::vector<std::string> nonFinite;
+    for (const auto& writer : writers) {
+        if (auto report = writer->nonFiniteReport()) {
+            nonFinite.push_back(std::move(*report));
+        }
+    }
+    if (!nonFinite.empty() && !options.acceptNonFinite) {
+        std::string text;
+        for (const std::string& report : nonFinite) {
+            text += report + "; ";
+        }
+        throw HostError(text + "--accept-nonfinite writes them as 0");
+    }
 
     // Every file complete before any takes its name: a failure leaves none behind.
     for (const auto& writer : writers) {
@@ -210,6 +224,9 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     for (std::size_t p = 0; p < passCount; ++p) {
         writers[p]->commit();
         summary.files.push_back({writers[p]->path(), report.processSeconds[p]});
+        if (const auto madeUp = writers[p]->nonFiniteReport(); madeUp && !options.quiet) {
+            std::cerr << kProgramName << ": warning: " << *madeUp << ", written as 0\n";
+        }
         if (const auto warning = writers[p]->clipWarning(); warning && !options.quiet) {
             std::cerr << kProgramName << ": " << *warning << '\n';
         }

@@ -3,6 +3,7 @@
 #include "tools/render/audio/EncoderCheck.h"
 #include "tools/render/audio/SampleEncoding.h"
 #include "tools/render/common/StandardStream.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/render/pipeline/LevelMeter.h"
 
 #include <sndfile.h>
@@ -29,9 +30,10 @@ RenderOutput::RenderOutput(const std::filesystem::path& path, const OutputDestin
                            int format, const StreamShape& shape, int effectChannels,
                            const EncoderSettings& settings)
     : destination(path), format(format), shape(shape),
-      counter(openWriter(path, destination, format, shape, settings, file, stream)) {
+      counter(openWriter(path, destination, format, shape, settings, file, stream)),
+      guard(counter) {
     if (shape.channels == 1 && effectChannels > 1) {
-        fold.emplace(counter, effectChannels);
+        fold.emplace(guard, effectChannels);
     }
 }
 
@@ -70,6 +72,19 @@ std::optional<std::string> RenderOutput::clipWarning() const {
     text += "); ";
     text += floatHere ? "--encoding float" : "a float format such as --format wav --encoding float";
     text += " keeps them";
+    return text;
+}
+
+std::optional<std::string> RenderOutput::nonFiniteReport() const {
+    if (guard.replaced() == 0) {
+        return std::nullopt;
+    }
+    std::string text = file ? quoted(destination) : std::string("standard output");
+    text += ": ";
+    text += counted(guard.replaced(), "sample");
+    text += " from the effect ";
+    text += guard.replaced() == 1 ? "was" : "were";
+    text += " not finite (NaN or infinity)";
     return text;
 }
 
