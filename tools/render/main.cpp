@@ -54,7 +54,7 @@ std::filesystem::path moduleToLoad(const calderine::RenderOptions& options,
         return ModuleLocator(executable).locate();
     }
     const std::string given = options.modulePath->string();
-    return PluginSearch::isName(given) ? PluginSearch::fromEnvironment().find(given)
+    return PluginSearch::isName(given) ? PluginSearch::fromEnvironment(!options.quiet).find(given)
                                        : *options.modulePath;
 }
 
