@@ -14,6 +14,7 @@
 #include "tools/render/commands/RenderCommand.h"
 #include "tools/render/common/ExitStatus.h"
 #include "tools/render/common/FileClashError.h"
+#include "tools/render/common/MessageLine.h"
 #include "tools/render/common/ProgramName.h"
 #include "tools/render/filesafety/TemporaryFileTable.h"
 #include "tools/render/settings/ParameterResolver.h"
@@ -33,7 +34,7 @@ namespace {
 
 int fail(int code, const std::string& message) {
     using calderine::kProgramName;
-    std::cerr << kProgramName << ": " << message << '\n';
+    calderine::writeMessageLine(std::string(kProgramName) + ": " + message);
     return code;
 }
 
@@ -53,7 +54,7 @@ std::filesystem::path moduleToLoad(const calderine::RenderOptions& options,
         return ModuleLocator(executable).locate();
     }
     const std::string given = options.modulePath->string();
-    return PluginSearch::isName(given) ? PluginSearch::fromEnvironment().find(given)
+    return PluginSearch::isName(given) ? PluginSearch::fromEnvironment(!options.quiet).find(given)
                                        : *options.modulePath;
 }
 

@@ -82,13 +82,14 @@ std::size_t BatchCommand::jobCount(int asked, std::size_t files) {
 }
 
 // The reason the file failed, empty when it was rendered.
-std::string BatchCommand::renderOne(std::size_t index, const FrameProgress& progress) const {
+std::string BatchCommand::renderOne(std::size_t index, const FrameProgress& progress,
+                                    const MessageSink& say) const {
     RenderOptions one = options;
     one.input = options.inputs[index];
     one.output = outputs[index];
     one.showProgress = false;
     try {
-        RenderCommand(one, modulePath).run(progress);
+        RenderCommand(one, modulePath).run(progress, say);
         return {};
     } catch (const std::exception& error) {
         return error.what();
@@ -112,7 +113,9 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
     for (std::size_t index = 0; index < files && terminal; ++index) {
         expected[index] = framesIn(options.inputs[index]);
     }
-    std::mutex reporting; // guards the bar and the error stream
+    // Guards the bar and the error stream: every line of every job goes out under it, clear
+    // of the bar and whole.
+    std::mutex reporting;
     // Files at several sample rates have no one speed in real time: the bar leaves it out.
     ProgressBar progress(errors, terminal,
                          std::accumulate(expected.begin(), expected.end(), std::int64_t{0}));
@@ -124,6 +127,10 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
             progress.update(sum);
         }
     };
+    const MessageSink say = [&](const std::string& line) {
+        const std::lock_guard lock(reporting);
+        progress.print(line);
+    };
     progress.update(0);
     std::atomic<std::size_t> failed{0};
     std::atomic<std::size_t> next{0};
@@ -132,11 +139,14 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
         for (std::size_t index; (index = next++) < files;) {
             // Counted up to what the header states, so that no file takes another's share.
             std::int64_t counted = 0;
-            const std::string problem = renderOne(index, [&](std::int64_t read) {
-                const std::int64_t capped = std::min(read, expected[index]);
-                advance(capped - counted);
-                counted = capped;
-            });
+            const std::string problem = renderOne(
+                index,
+                [&](std::int64_t read) {
+                    const std::int64_t capped = std::min(read, expected[index]);
+                    advance(capped - counted);
+                    counted = capped;
+                },
+                say);
             // A failed or short file is done all the same.
             advance(expected[index] - counted);
             const std::lock_guard lock(reporting);

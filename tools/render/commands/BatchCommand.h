@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tools/render/commandline/RenderOptions.h"
+#include "tools/render/common/MessageLine.h"
 #include "tools/render/pipeline/StreamRenderer.h"
 
 #include <filesystem>
@@ -22,8 +23,9 @@ public:
     BatchCommand(const RenderOptions& options, std::filesystem::path module);
 
     // Reports each failing file as one line "PROGRAM: INPUT: reason" on `errors`, which also
-    // carries the progress bar on a terminal: the input frames rendered by every job, out of
-    // all the inputs hold. Returns the number of files that failed.
+    // carries the jobs' warnings, each line whole, and the progress bar on a terminal: the input
+    // frames rendered by every job, out of all the inputs hold. Returns the number of files that
+    // failed.
     std::size_t run(std::ostream& errors, std::string_view program) const;
 
     // in/take.wav -> DIR/take.wav, or DIR/take.flac with --format flac.
@@ -34,7 +36,8 @@ public:
     static std::size_t jobCount(int asked, std::size_t files);
 
 private:
-    std::string renderOne(std::size_t index, const FrameProgress& progress) const;
+    std::string renderOne(std::size_t index, const FrameProgress& progress,
+                          const MessageSink& say) const;
 
     RenderOptions options;
     std::filesystem::path modulePath;

@@ -1,10 +1,13 @@
 #include "tools/render/commands/PluginSearch.h"
 
 #include "tools/render/commands/ModuleProbe.h"
+#include "tools/render/common/MessageLine.h"
+#include "tools/render/common/ProgramName.h"
 #include "tools/render/common/TextForms.h"
 #include "tools/vsthost/HostError.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <iomanip>
 #include <string_view>
@@ -43,10 +46,13 @@ PluginSearch::PluginSearch(const char* vstPath, const char* home,
         for (;;) {
             const auto separator = rest.find(kPathSeparator);
             const std::string_view folder = rest.substr(0, separator);
-            // An empty entry names no folder: taken as the working folder, it would let a
-            // name search reach wherever the tool happens to be started.
-            if (!folder.empty()) {
+            // An empty entry names no folder, and a relative one ("~/.vst", which no shell
+            // expands inside a value) one under the working folder: either would let a name
+            // search load a module from wherever the tool happens to be started.
+            if (!folder.empty() && std::filesystem::path(folder).is_absolute()) {
                 wanted.emplace_back(folder);
+            } else if (!folder.empty()) {
+                ignored.emplace_back(folder);
             }
             if (separator == std::string_view::npos) {
                 break;
@@ -71,8 +77,18 @@ PluginSearch::PluginSearch(const char* vstPath, const char* home,
     }
 }
 
-PluginSearch PluginSearch::fromEnvironment() {
-    return PluginSearch(std::getenv(kPathVariable), std::getenv(kHomeVariable), kInstallFolder);
+PluginSearch PluginSearch::fromEnvironment(bool warn) {
+    PluginSearch search(std::getenv(kPathVariable), std::getenv(kHomeVariable), kInstallFolder);
+    static std::atomic<bool> warned{false};
+    if (warn && !search.ignored.empty() && !warned.exchange(true)) {
+        std::string list;
+        for (const std::string& entry : search.ignored) {
+            list += (list.empty() ? "" : ", ") + calderine::quoted(std::filesystem::path(entry));
+        }
+        writeMessageLine(std::string(kProgramName) + ": warning: " + kPathVariable +
+                         ": ignoring what is not an absolute folder: " + list);
+    }
+    return search;
 }
 
 bool PluginSearch::isName(const std::string& value) {

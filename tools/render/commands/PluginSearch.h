@@ -1,7 +1,9 @@
-// Finds VST 2.4 modules by name in the folders Linux hosts scan: those of VST_PATH
-// (colon-separated), then ~/.vst, ~/.lxvst, /usr/local/lib/vst, /usr/lib/vst and the lib/vst
-// folder of the prefix this tool was built to be installed in. Only the folders themselves are
-// searched, not their subfolders; the first folder holding a name wins.
+// Finds VST 2.4 modules by name in the folders Linux hosts scan: the absolute folders of
+// VST_PATH (colon-separated; a relative or empty entry would search wherever the tool is
+// started, so it is left out, with a warning for a relative one), then ~/.vst, ~/.lxvst,
+// /usr/local/lib/vst, /usr/lib/vst and the lib/vst folder of the prefix this tool was built to be
+// installed in. Only the folders themselves are searched, not their subfolders; the first folder
+// holding a name wins.
 #pragma once
 
 #include <filesystem>
@@ -26,14 +28,17 @@ public:
     // vstPath and home as the environment gives them, null when unset; installFolder: the
     // installed module folder, empty for none.
     PluginSearch(const char* vstPath, const char* home, const std::filesystem::path& installFolder);
-    // From VST_PATH, HOME and the install prefix of the build.
-    static PluginSearch fromEnvironment();
+    // From VST_PATH, HOME and the install prefix of the build; when `warn`, names the
+    // VST_PATH entries left out on standard error, once in a run.
+    static PluginSearch fromEnvironment(bool warn = true);
 
     // A --plugin value without a slash is a name to search for; with one, a path.
     static bool isName(const std::string& value);
 
     // The folders in search order, each once.
     const std::vector<std::filesystem::path>& folders() const noexcept { return searched; }
+    // The VST_PATH entries left out as relative, in their order.
+    const std::vector<std::string>& ignoredEntries() const noexcept { return ignored; }
 
     // "calderine" or "calderine.so": the first such module file; throws HostError naming the
     // folders searched when there is none.
@@ -50,6 +55,7 @@ private:
     std::string describeFolders() const;
 
     std::vector<std::filesystem::path> searched;
+    std::vector<std::string> ignored;
 };
 
 } // namespace calderine

@@ -133,7 +133,11 @@ std::vector<std::filesystem::path> RenderCommand::writtenFiles(const std::filesy
     return files;
 }
 
-RenderSummary RenderCommand::run(const FrameProgress& progress) const {
+RenderSummary RenderCommand::run(const FrameProgress& progress, const MessageSink& say) const {
+    const auto warn = [&say](const std::string& warning) {
+        const std::string line = std::string(kProgramName) + ": " + warning;
+        say ? say(line) : writeMessageLine(line);
+    };
     const std::size_t passCount = options.stems ? kPasses.size() : 1;
     // Standard output is no file: nothing there can be harmed or coincide with the input.
     std::vector<OutputDestination> destinations;
@@ -197,7 +201,7 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
     // Before any file is complete: a truncated input leaves no output behind.
     const auto truncation = TruncatedInput::check(input, options.acceptTruncated);
     if (truncation && !options.quiet) {
-        std::cerr << kProgramName << ": " << *truncation << '\n';
+        warn(*truncation);
     }
     // Also before: a file whose samples the tool had to make up is not the render asked for.
     std::vector<std::string> nonFinite;
@@ -228,7 +232,7 @@ RenderSummary RenderCommand::run(const FrameProgress& progress) const {
             std::cerr << kProgramName << ": warning: " << *madeUp << ", written as 0\n";
         }
         if (const auto warning = writers[p]->clipWarning(); warning && !options.quiet) {
-            std::cerr << kProgramName << ": " << *warning << '\n';
+            warn(*warning);
         }
     }
     return summary;

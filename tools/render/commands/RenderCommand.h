@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tools/render/commandline/RenderOptions.h"
+#include "tools/render/common/MessageLine.h"
 #include "tools/render/pipeline/StreamRenderer.h"
 
 #include <filesystem>
@@ -28,8 +29,9 @@ public:
     RenderCommand(const RenderOptions& options, std::filesystem::path module);
 
     // progress: told of the input frames read as the render goes; without it, a render shows
-    // its own progress bar on a terminal.
-    RenderSummary run(const FrameProgress& progress = {}) const;
+    // its own progress bar on a terminal. say: takes the warnings, each a whole line; without
+    // it they go to standard error.
+    RenderSummary run(const FrameProgress& progress = {}, const MessageSink& say = {}) const;
 
     // out.wav -> out.tone.wav
     static std::filesystem::path stemPath(const std::filesystem::path& output, const char* part);

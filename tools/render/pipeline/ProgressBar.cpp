@@ -151,7 +151,7 @@ std::string ProgressBar::layout(int percent, const Timing& timing, std::size_t r
     return "";
 }
 
-void ProgressBar::draw(int percent, std::int64_t done) {
+std::string ProgressBar::drawn(int percent, std::int64_t done) {
     shownPercent = percent;
     shownDone = done;
     const std::size_t limit = room();
@@ -161,26 +161,43 @@ void ProgressBar::draw(int percent, std::int64_t done) {
     const std::size_t cover = std::min(widest, limit);
     line.append(cover > width ? cover - width : 0, ' ');
     widest = std::max(widest, width);
-    out << '\r' << line << std::flush;
-    progressLineOpen = true;
+    line.insert(0, 1, '\r');
+    return line;
+}
+
+std::string ProgressBar::cleared() {
+    const std::size_t width = std::min(std::max(kLineWidth, widest), room());
+    std::string blank = "\r";
+    blank.append(width, ' ');
+    blank += '\r';
+    widest = 0;
+    return blank;
+}
+
+void ProgressBar::emit(const std::string& text, bool open) {
+    // In one piece, so that the terminal never shows half a redraw.
+    out << text << std::flush;
+    progressLineOpen = open;
+}
+
+void ProgressBar::draw(int percent, std::int64_t done) {
+    emit(drawn(percent, done), true);
 }
 
 void ProgressBar::clear() {
-    const std::size_t width = std::min(std::max(kLineWidth, widest), room());
-    out << '\r' << std::string(width, ' ') << '\r' << std::flush;
-    progressLineOpen = false;
-    widest = 0;
+    emit(cleared(), false);
 }
 
 void ProgressBar::print(std::string_view line) {
     const bool shown = active && shownPercent >= 0;
+    // The bar cleared, the line, the bar again: one write, which no other line can cut into.
+    std::string text = shown ? cleared() : std::string();
+    text += line;
+    text += '\n';
     if (shown) {
-        clear();
+        text += drawn(shownPercent, shownDone);
     }
-    out << line << std::endl;
-    if (shown) {
-        draw(shownPercent, shownDone);
-    }
+    emit(text, shown);
 }
 
 void ProgressBar::finish() {

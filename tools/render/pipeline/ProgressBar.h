@@ -53,6 +53,11 @@ private:
     static std::string layout(int percent, const Timing& timing, std::size_t room);
     void draw(int percent, std::int64_t done);
     void clear();
+    // The text that draws the bar, or clears it, noting what it leaves on the line.
+    std::string drawn(int percent, std::int64_t done);
+    std::string cleared();
+    // Writes `text`, after which a bar stands on the line when `open`.
+    void emit(const std::string& text, bool open);
     Timing timing(std::int64_t done) const;
     // Characters a line may take: one fewer than the columns, as a line reaching the last
     // column wraps at once on some terminals.

@@ -1,11 +1,11 @@
 #include "tools/render/settings/ParameterResolver.h"
 
 #include "tools/render/common/NumberText.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/render/settings/ParameterSweep.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -14,11 +14,9 @@ namespace calderine {
 
 namespace {
 
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
+// The assignment as messages echo it: its text comes from a command line or a preset file.
+std::string echoed(const ParameterAssignment& assignment) {
+    return printable(assignment.parameter + "=" + assignment.value);
 }
 
 std::string trimmed(std::string_view text) {
@@ -131,8 +129,9 @@ std::string ParameterResolver::range(std::int32_t index) {
 
 void ParameterResolver::fail(const ParameterAssignment& assignment, const std::string& problem,
                              std::int32_t index, const ParameterSweep& probe) {
-    throw ParameterError(assignment.parameter + "=" + assignment.value + ": " + problem + "; " +
-                         effect.parameterName(index) + " takes " + probe.range());
+    throw ParameterError(echoed(assignment) + ": " + problem + "; " +
+                         printable(effect.parameterName(index)) + " takes " +
+                         printable(probe.range()));
 }
 
 void ParameterResolver::failUnknown(const ParameterAssignment& assignment) {
@@ -143,10 +142,10 @@ void ParameterResolver::failUnknown(const ParameterAssignment& assignment) {
         if (assignment.normalised) {
             names += std::to_string(index) + " ";
         }
-        names += effect.parameterName(index);
+        names += printable(effect.parameterName(index));
     }
-    throw ParameterError(assignment.parameter + "=" + assignment.value + ": unknown parameter '" +
-                         assignment.parameter + "'; the parameters" +
+    throw ParameterError(echoed(assignment) + ": unknown parameter '" +
+                         printable(assignment.parameter) + "'; the parameters" +
                          (assignment.normalised ? " by index and name" : "") + " are" + names +
                          " (--help lists their values)");
 }
@@ -223,7 +222,8 @@ float ParameterResolver::byNumber(std::int32_t index, const ParameterSweep& prob
     auto rank = [&](float point) {
         const auto shown = parseNumber(displayAt(index, point));
         if (!shown) {
-            fail(assignment, effect.parameterName(index) + " shows a word amid its numbers", index,
+            fail(assignment,
+                 printable(effect.parameterName(index)) + " shows a word amid its numbers", index,
                  probe);
         }
         return direction * *shown;
@@ -235,7 +235,8 @@ float ParameterResolver::byNumber(std::int32_t index, const ParameterSweep& prob
         return [&rank, target = direction * target](float point) { return rank(point) > target; };
     };
     if (!reaches(wanted)(end)) {
-        fail(assignment, effect.parameterName(index) + " does not show its numbers in order", index,
+        fail(assignment,
+             printable(effect.parameterName(index)) + " does not show its numbers in order", index,
              probe);
     }
 
@@ -261,7 +262,7 @@ ParameterChange ParameterResolver::resolve(const ParameterAssignment& assignment
     if (assignment.normalised) {
         const auto value = parseNumber(assignment.value);
         if (!value || *value < 0.0 || *value > 1.0) {
-            throw ParameterError(assignment.parameter + "=" + assignment.value +
+            throw ParameterError(echoed(assignment) +
                                  ": a normalised value is a number from 0 to 1");
         }
         return {index, static_cast<float>(*value)};
@@ -276,9 +277,9 @@ ParameterChange ParameterResolver::resolve(const ParameterAssignment& assignment
         const ParameterChange change{index, byNumber(index, probe, *number, assignment)};
         if (note != nullptr && (*number < probe.lowest || *number > probe.highest)) {
             const bool below = *number < probe.lowest;
-            const std::string end = shownNumber(probe, below ? probe.lowest : probe.highest);
-            *note = assignment.parameter + "=" + assignment.value + ": " +
-                    (below ? "below " : "above ") + end + ", the " +
+            const std::string end =
+                printable(shownNumber(probe, below ? probe.lowest : probe.highest));
+            *note = echoed(assignment) + ": " + (below ? "below " : "above ") + end + ", the " +
                     (below ? "lowest" : "highest") + " number it shows; " + end + " taken";
         }
         return change;

@@ -1,16 +1,17 @@
 // Settings files: the NAME=VALUE lines of --set, one a line, with blank lines and lines
-// starting with '#' ignored. A value is the text an effect shows for the setting, with its unit
-// when it shows a number ("Tone_Gain=-6.0 dB", "StereoMode=M/S"), so a saved file reads back to
-// the same display texts.
+// starting with '#' ignored. Files come from anywhere: a UTF-8 byte-order mark and CRLF line
+// ends are accepted, and a line or a file far longer than any settings file is refused. A value is
+// the text an effect shows for the setting, with its unit when it shows a number ("Tone_Gain=-6.0
+// dB", "StereoMode=M/S"), so a saved file reads back to the same display texts.
 #pragma once
 
 #include "tools/render/settings/ParameterAssignment.h"
 #include "tools/render/settings/ParameterResolver.h"
 
 #include <filesystem>
-#include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace calderine {
@@ -37,10 +38,11 @@ struct Setting {
 
 class PresetFile {
 public:
-    // The assignments of a settings text, each with its origin "SOURCE:LINE"; throws
-    // PresetError for a line that is not NAME=VALUE.
-    static std::vector<PresetLine> parse(std::istream& text, const std::string& source);
-    // Throws PresetError when the file cannot be read.
+    // The assignments of a settings text, each with its origin "SOURCE:LINE" (made printable);
+    // throws PresetError for a line that is not NAME=VALUE or is too long to be a setting.
+    static std::vector<PresetLine> parse(std::string_view text, std::string_view source);
+    // Throws PresetError when the file cannot be read, is too large, or does not end in time
+    // (a FIFO or a device).
     static std::vector<PresetLine> read(const std::filesystem::path& path);
 
     // "Tone_Gain=-6.0 dB": the unit follows a number only, never a word such as "mute".

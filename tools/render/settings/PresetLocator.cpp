@@ -1,5 +1,6 @@
 #include "tools/render/settings/PresetLocator.h"
 
+#include "tools/render/common/TextForms.h"
 #include "tools/render/settings/PresetFile.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ std::filesystem::path PresetLocator::resolve(std::string_view value,
     for (const std::string& name : names(folders)) {
         known += (known.empty() ? "" : ", ") + name;
     }
-    throw PresetError("no preset named '" + std::string(value) + "' in " + listed(folders) +
+    throw PresetError("no preset named '" + printable(value) + "' in " + listed(folders) +
                       (known.empty() ? "" : " (there are: " + known + ")") +
                       "; give a file's path");
 }

@@ -4,10 +4,17 @@
 #include "tests/tools/render/support/TestAudio.h"
 #include "tests/tools/render/support/ToolRun.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
+#include <spawn.h>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace calderine {
@@ -112,6 +119,80 @@ TEST(BatchTool, AFailingFileIsReportedAndTheOthersGoOn) {
     EXPECT_EQ(namesIn(out), (std::vector<std::string>{"a.wav", "b.wav", "c.flac", "d.wav"}));
     for (const char* name : {"a.wav", "b.wav", "c.flac", "d.wav"}) {
         EXPECT_GT(readSound<float>(std::filesystem::path(out) / name).frames(), 0u) << name;
+    }
+}
+
+// The tool's standard error, read through a pipe of one page that is drained slowly: the
+// tool's writes wait for room, so that writes of several jobs meet there; standard output is
+// dropped. Returns the exit status, -1 where the tool did not exit normally.
+int runWithSlowStandardError(const std::vector<std::string>& arguments, std::string& errors) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return -1;
+    }
+    ::fcntl(ends[0], F_SETPIPE_SZ, 4096);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
+    std::vector<std::string> words{CALDERINE_RENDER_TOOL};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(ends[1]);
+    char piece[32];
+    for (ssize_t got; spawned == 0 && (got = ::read(ends[0], piece, sizeof piece)) > 0;) {
+        errors.append(piece, static_cast<std::size_t>(got));
+        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    }
+    ::close(ends[0]);
+    int status = 0;
+    if (spawned != 0 || ::waitpid(child, &status, 0) != child) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Jobs that warn at once: each warning still reaches standard error as a line of its own,
+// never cut into by another job's.
+TEST(BatchTool, WarningsOfParallelJobsStayWholeLines) {
+    constexpr int kFiles = 48;
+    constexpr int kRuns = 2;
+    const TempFolder folder;
+    std::filesystem::create_directories(folder / "in");
+    // Loud 16-bit inputs, raised 18 dB more: every file and its tone stem clip.
+    std::vector<double> loud = testSignal(1000, 2, 44100);
+    for (double& sample : loud) {
+        sample *= 1.9;
+    }
+    std::vector<std::string> inputs;
+    for (int i = 0; i < kFiles; ++i) {
+        inputs.push_back((folder / "in" / ("loud" + std::to_string(i) + ".wav")).string());
+        writeSound(inputs.back(), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100, loud);
+    }
+    const std::regex whole("calderine-render: warning: [0-9]+ samples clipped in '[^']*/out/"
+                           "loud[0-9]+(\\.tone|\\.noise)?\\.wav' \\(peak [^)]*\\); [^:]* keeps "
+                           "them");
+    for (int run = 0; run < kRuns; ++run) {
+        SCOPED_TRACE(run);
+        std::vector<std::string> arguments{
+            "--output-dir", (folder / "out").string(), "--jobs", "8", "--stems", "--force", "--set",
+            "Tone_Gain=18"};
+        arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+        std::string errors;
+        ASSERT_EQ(runWithSlowStandardError(arguments, errors), 0) << errors;
+        std::istringstream lines(errors);
+        int count = 0;
+        for (std::string line; std::getline(lines, line); ++count) {
+            EXPECT_TRUE(std::regex_match(line, whole)) << line;
+        }
+        EXPECT_GE(count, 2 * kFiles) << errors;
     }
 }
 

@@ -5,7 +5,6 @@
 #include "tools/render/settings/PresetFile.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,9 +79,8 @@ TEST(HostileText, TheSettingsBlockSetsOnlyTheModulesOwnParameters) {
             block += line.substr(prefix.size()) + "\n";
         }
     }
-    std::istringstream text(block);
     std::vector<std::pair<std::string, std::string>> set;
-    for (const PresetLine& line : PresetFile::parse(text, "info")) {
+    for (const PresetLine& line : PresetFile::parse(block, "info")) {
         set.emplace_back(line.assignment.parameter, line.assignment.value);
     }
     // "Gain\npreset: Bypass=On" and "Bypass=On" cannot be written as names that read back as

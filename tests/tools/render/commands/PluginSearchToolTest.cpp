@@ -79,6 +79,72 @@ TEST(PluginSearchTool, LoadsAModuleByName) {
     }
 }
 
+// The tool's working folder for one test, put back when it ends.
+class ScopedWorkingFolder {
+public:
+    explicit ScopedWorkingFolder(const std::filesystem::path& folder)
+        : saved(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedWorkingFolder() { std::filesystem::current_path(saved); }
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+private:
+    std::filesystem::path saved;
+};
+
+// A name is looked up only in folders that stay the same wherever the tool is started: the
+// working folder holds a module under every relative entry, and none of them may load.
+TEST(PluginSearchTool, SearchesOnlyAbsoluteVstPathEntries) {
+    const TempFolder root;
+    for (const char* folder : {"~/.vst", "lib", "abs", "home"}) {
+        std::filesystem::create_directories(root / folder);
+        std::filesystem::create_symlink(CALDERINE_FAKE_DELAY_MODULE, root / folder / "probe.so");
+    }
+    std::filesystem::create_symlink(CALDERINE_FAKE_DELAY_MODULE, root / "probe.so");
+    const std::string absolute = (root / "abs").string();
+    const struct {
+        std::string vstPath;
+        const char* ignored; // the entries the one warning names; null: no warning
+        bool found;          // in the absolute folder
+    } cases[] = {
+        {"~/.vst", "'~/.vst'", false},
+        {"lib", "'lib'", false},
+        {"./lib/", "'./lib/'", false},
+        {"", nullptr, false},
+        {":", nullptr, false},
+        {absolute, nullptr, true},
+        {"lib:~/.vst::" + absolute, "'lib', '~/.vst'", true},
+    };
+    ScopedEnvironment environment;
+    environment.set("HOME", (root / "no-home").string());
+    const ScopedWorkingFolder here(root.path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE("VST_PATH=" + c.vstPath);
+        environment.set("VST_PATH", c.vstPath);
+        const ToolResult result = runTool({"--info", "--plugin", "probe"});
+        EXPECT_EQ(result.status, c.found ? 0 : 1) << result.err;
+        EXPECT_EQ(result.out.find((root / "abs" / "probe.so").string()) != std::string::npos,
+                  c.found)
+            << result.out;
+        std::istringstream lines(result.err);
+        int warnings = 0;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with("calderine-render: warning: VST_PATH: ")) {
+                ++warnings;
+                ASSERT_NE(c.ignored, nullptr) << line;
+                EXPECT_TRUE(line.ends_with(c.ignored)) << line;
+            }
+        }
+        EXPECT_EQ(warnings, c.ignored ? 1 : 0) << result.err;
+        if (!c.found) {
+            EXPECT_NE(result.err.find("no module named 'probe.so'"), std::string::npos)
+                << result.err;
+        }
+    }
+}
+
 TEST(PluginSearchTool, AnUnknownNameFailsNamingTheFoldersSearched) {
     const PluginFolders folders;
     const ToolResult result = runTool({"--info", "--plugin", "absent"});

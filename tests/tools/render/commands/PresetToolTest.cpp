@@ -5,11 +5,18 @@
 #include "tests/tools/render/support/ToolRun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace calderine {
@@ -173,6 +180,120 @@ TEST(PresetTool, BadPresetsStopEverythingNamingTheLine) {
         EXPECT_TRUE(result.err.starts_with("calderine-render: ")) << result.err;
         EXPECT_NE(result.err.find(c.fragment), std::string::npos) << result.err;
         EXPECT_EQ(folder.names(), before) << "something was written";
+    }
+}
+
+// Where a preset comes from: a file holding the text, or something that never ends.
+enum class Source { File, EndlessDevice, SilentFifo };
+
+// The tool run with its address space and its time bounded, so that a preset that makes it
+// grow or wait without end fails the test instead of the machine.
+ToolResult runBounded(const std::vector<std::string>& arguments) {
+    constexpr rlim_t kAddressSpace = 2ull << 30;
+    constexpr auto kPatience = std::chrono::seconds(30);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_AS, &saved);
+    const rlimit bounded{std::min(kAddressSpace, saved.rlim_max), saved.rlim_max};
+    ::setrlimit(RLIMIT_AS, &bounded); // inherited by the tool, given back at once
+    RunningTool tool(arguments);
+    ::setrlimit(RLIMIT_AS, &saved);
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    for (;;) {
+        siginfo_t state{};
+        ::waitid(P_PID, static_cast<id_t>(tool.pid()), &state, WEXITED | WNOHANG | WNOWAIT);
+        if (state.si_pid != 0) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(tool.pid(), SIGKILL);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return tool.wait();
+}
+
+// Presets as they arrive from elsewhere. Those a person meant are read as meant; the rest
+// are refused in one short line that names the file and line and passes nothing from the file
+// to the terminal as it stands, within a bounded time.
+TEST(PresetTool, HostilePresetsAreReadAsMeantOrRefusedSafely) {
+    const std::string longLine = "Tone_Gain=" + std::string(10'000'000, '6') + "\n";
+    const struct {
+        const char* what;
+        std::string fileName;
+        std::string text;
+        Source source;
+        // Accepted: a line of the saved preset; refused: a part of the one line of error.
+        const char* expected;
+        int status;
+    } cases[] = {
+        {"byte-order mark", "p.preset", "\xEF\xBB\xBFTone_Gain=-6\n", Source::File,
+         "Tone_Gain=-6.0 dB", 0},
+        {"CRLF line ends", "p.preset", "# saved elsewhere\r\nStereoMode=M/S\r\nDryMix=20\r\n",
+         Source::File, "DryMix=20.0 %", 0},
+        {"byte-order mark and CRLF", "p.preset", "\xEF\xBB\xBFStereoMode=M/S\r\n", Source::File,
+         "StereoMode=M/S", 0},
+        {"a 10 MB line", "p.preset", "# fine\n" + longLine, Source::File,
+         "p.preset:2: a line longer than", 2},
+        {"/dev/zero", "", "", Source::EndlessDevice, "/dev/zero:1: a line longer than", 2},
+        {"a FIFO nobody writes to", "fifo.preset", "", Source::SilentFifo,
+         "fifo.preset': it did not end within", 2},
+        {"a NUL in a name", "p.preset", std::string("Tone\0Gain=3\n", 12), Source::File,
+         "p.preset:1: Tone\\x00Gain=3: unknown parameter 'Tone\\x00Gain'", 2},
+        {"escapes in a value", "p.preset", "Tone_Gain=\x1b[2J-6\x1b]0;x\x07\n", Source::File,
+         "p.preset:1: Tone_Gain=\\x1b[2J-6\\x1b]0;x\\x07: not a value it shows", 2},
+        {"an escape in a name", "p.preset", "Dry\x1b[8mMix=3\n", Source::File,
+         "p.preset:1: Dry\\x1b[8mMix=3: unknown parameter", 2},
+        {"a NUL in a value", "p.preset", std::string("DryMix=3\0 %\n", 12), Source::File,
+         "p.preset:1: DryMix=3\\x00 %: not a value it shows", 2},
+        {"a carriage return in a name", "p.preset", "Loud\rcalderine-render: done=1\n",
+         Source::File, "p.preset:1: Loud\\x0dcalderine-render: done=1: unknown", 2},
+        {"a newline in the file's name", "a\nb.preset", "Loudness=3\n", Source::File,
+         "a\\nb.preset:1: Loudness=3: unknown parameter", 2},
+        {"not an assignment, with escapes", "p.preset", "\x1b[31mloud\n", Source::File,
+         "p.preset:1: expected NAME=VALUE, got '\\x1b[31mloud'", 2},
+    };
+    constexpr auto kBound = std::chrono::seconds(15);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder;
+        std::string preset = (folder / c.fileName).string();
+        int writer = -1; // holds the FIFO open for writing, and writes nothing
+        if (c.source == Source::File) {
+            std::ofstream(preset, std::ios::binary) << c.text;
+        } else if (c.source == Source::EndlessDevice) {
+            preset = "/dev/zero";
+        } else {
+            ASSERT_EQ(::mkfifo(preset.c_str(), 0600), 0);
+            writer = ::open(preset.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+            ASSERT_GE(writer, 0);
+        }
+        const std::string saved = (folder / "saved.preset").string();
+        const auto start = std::chrono::steady_clock::now();
+        const ToolResult result = runBounded({"--preset", preset, "--save-preset", saved});
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (writer >= 0) {
+            ::close(writer);
+        }
+        EXPECT_LT(took, kBound);
+        EXPECT_EQ(result.status, c.status) << result.err.substr(0, 500);
+        if (c.status == 0) {
+            EXPECT_EQ(result.err, "");
+            const auto lines = settingLines(slurp(saved));
+            EXPECT_NE(std::find(lines.begin(), lines.end(), c.expected), lines.end())
+                << slurp(saved);
+            continue;
+        }
+        EXPECT_LT(result.err.size(), 1000u) << result.err.substr(0, 500);
+        EXPECT_TRUE(result.err.starts_with("calderine-render: ")) << result.err.substr(0, 500);
+        EXPECT_NE(result.err.find(c.expected), std::string::npos) << result.err.substr(0, 500);
+        // One line, and nothing in it a terminal would act on.
+        EXPECT_EQ(result.errLines(), 1);
+        EXPECT_TRUE(result.err.ends_with('\n'));
+        EXPECT_TRUE(std::none_of(result.err.begin(), result.err.end(), [](char b) {
+            return b != '\n' && b >= 0 && b < ' ';
+        })) << result.err.substr(0, 500);
+        EXPECT_FALSE(std::filesystem::exists(saved));
     }
 }
 

@@ -9,8 +9,7 @@ namespace calderine {
 namespace {
 
 std::vector<PresetLine> parse(const std::string& text) {
-    std::istringstream in(text);
-    return PresetFile::parse(in, "p.preset");
+    return PresetFile::parse(text, "p.preset");
 }
 
 TEST(PresetFile, ReadsAssignmentsWithTheirLineNumbers) {
