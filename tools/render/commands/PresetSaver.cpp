@@ -1,10 +1,14 @@
 #include "tools/render/commands/PresetSaver.h"
 
 #include "tools/render/audio/OutputFormat.h"
+#include "tools/render/commands/RunFiles.h"
 #include "tools/render/commands/SettingsProbe.h"
 #include "tools/render/common/StandardStream.h"
+#include "tools/render/filesafety/InputIdentities.h"
+#include "tools/render/filesafety/OutputGuard.h"
 
 #include <iostream>
+#include <vector>
 
 namespace calderine {
 
@@ -12,6 +16,19 @@ namespace {
 
 constexpr const char* kHeading = "calderine-render settings: NAME=VALUE as for --set, read by "
                                  "--preset";
+
+// A preset file is one more output of the run, under the rules of every other: it may replace
+// no input and no audio file of the same run, and a read-only one only when forced.
+OutputDestination checkedDestination(const RenderOptions& options) {
+    std::vector<OutputDestination> audio;
+    for (const auto& file : RunFiles::audioOutputs(options)) {
+        audio.push_back(OutputDestination::inspect(file));
+    }
+    const OutputDestination preset = OutputDestination::inspect(*options.savePreset);
+    OutputGuard::checkAddition(InputIdentities(RunFiles::inputs(options)), audio, preset,
+                               "the preset", options.force);
+    return preset;
+}
 
 } // namespace
 
@@ -26,7 +43,7 @@ PresetSaver::PresetSaver(const RenderOptions& options, const std::filesystem::pa
         settings = probe.settings();
         toStandardOutput = isStandardStream(*options.savePreset);
         if (!toStandardOutput) {
-            file = std::make_unique<AtomicTextFile>(*options.savePreset);
+            file = std::make_unique<TextOutputFile>(checkedDestination(options));
         }
     }
 }
