@@ -166,6 +166,20 @@ TEST(OutputRules, PresetAndDemoFilesObeyTheRulesOfEveryOutput) {
          "would overwrite '@/d/mix.wav'",
          {}},
 
+        // Standard output, which the test captures in a file, under a name procfs keeps.
+        {"the preset is standard output, where the audio goes",
+         none,
+         {"@/in.wav", "-", "--format", "wav", "--save-preset", "/proc/self/fd/1"},
+         kUsageExit,
+         "the preset '/proc/self/fd/1' is standard output, where the audio goes",
+         {}},
+        {"the audio is standard output, where the preset goes",
+         none,
+         {"@/in.wav", "/proc/self/fd/1", "--format", "wav", "--save-preset", "-"},
+         kUsageExit,
+         "'/proc/self/fd/1' is standard output, where --save-preset - writes",
+         {}},
+
         // Where a preset lands.
         {"the preset into a named pipe",
          [](const Scene& s) { return ::mkfifo((s / "p.fifo").c_str(), 0600) == 0; },
