@@ -1,7 +1,6 @@
-// An audio file written with libsndfile. A regular or new file is written under a short
-// hidden temporary name beside its destination (the final target of any symbolic link) and
-// renamed into place only by commit(), so that a failed or stopped run leaves no partial file
-// behind; a device or a pipe is written straight into and stays what it is.
+// An audio file written with libsndfile through an OutputFile, which decides how its bytes
+// land: aside and renamed into place by commit() for a regular or new file, straight into a
+// device or a pipe.
 #pragma once
 
 #include "tools/render/audio/EncodedStream.h"
@@ -9,10 +8,10 @@
 #include "tools/render/audio/OutputFormat.h"
 #include "tools/render/audio/SampleSink.h"
 #include "tools/render/filesafety/OutputDestination.h"
+#include "tools/render/filesafety/OutputFile.h"
 
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <span>
 
 namespace calderine {
@@ -32,7 +31,7 @@ public:
     SoundFileWriter& operator=(const SoundFileWriter&) = delete;
 
     // As named on the command line.
-    const std::filesystem::path& path() const noexcept { return destination.named(); }
+    const std::filesystem::path& path() const noexcept { return file.destination().named(); }
     int channels() const noexcept { return channelCount; }
 
     // Whole interleaved frames; throws AudioFileError with the system's reason when the disk
@@ -46,16 +45,8 @@ public:
     void commit();
 
 private:
-    int openAside();
-    int openInPlace(int format, const StreamShape& shape);
-    void closeFile();
-    void removeTemporary() noexcept;
-
-    OutputDestination destination;
-    std::optional<std::filesystem::path> temporary;
-    std::size_t temporarySlot = 0;
-    int descriptor = -1;
-    // Closed before the descriptor, which it writes into.
+    OutputFile file;
+    // Closed before the file, which it writes into.
     std::unique_ptr<EncodedStream> stream;
     int channelCount = 0;
 };

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <vector>
 
 namespace calderine {
 
@@ -15,6 +16,9 @@ public:
 
     // Writes the files into the demo folder and one line per file to out.
     void run(std::ostream& out) const;
+
+    // Every file the demo writes: its input, the mix, the stems.
+    static std::vector<std::filesystem::path> writtenFiles(const RenderOptions& options);
 
 private:
     RenderOptions options;

@@ -1,10 +1,11 @@
 // --save-preset, and the check of every setting before a render touches any file: the
 // settings asked for are tried on an instance of their own, and the file to save them in is
-// opened at once but takes its name only when the run has succeeded.
+// checked against every other file of the run and opened at once, but written and given its
+// name only when the run has succeeded.
 #pragma once
 
 #include "tools/render/commandline/RenderOptions.h"
-#include "tools/render/filesafety/AtomicTextFile.h"
+#include "tools/render/filesafety/TextOutputFile.h"
 #include "tools/render/settings/PresetFile.h"
 
 #include <filesystem>
@@ -16,7 +17,8 @@ namespace calderine {
 class PresetSaver {
 public:
     // Throws ParameterError for a setting the effect refuses, HostError for a module that
-    // cannot be loaded, std::runtime_error for a preset file that cannot be created.
+    // cannot be loaded, FileClashError for a preset file that is an input or an audio output
+    // of the run, AudioFileError for one that is read-only or cannot be created.
     PresetSaver(const RenderOptions& options, const std::filesystem::path& module);
 
     // Writes the settings into the --save-preset file, if one was asked for, or to standard
@@ -25,7 +27,7 @@ public:
 
 private:
     std::vector<Setting> settings;
-    std::unique_ptr<AtomicTextFile> file;
+    std::unique_ptr<TextOutputFile> file;
     bool toStandardOutput = false;
 };
 

@@ -8,36 +8,70 @@
 
 namespace calderine {
 
+namespace {
+
+void refuseInput(const InputIdentities& inputs, const OutputDestination& output,
+                 std::string_view role, bool whileRead) {
+    if (const std::filesystem::path* input = inputs.find(output.identity())) {
+        std::string message(role);
+        message += " ";
+        message += quoted(output.named());
+        message += " would overwrite the input ";
+        message += quoted(*input);
+        message += whileRead ? " while it is read" : "";
+        throw FileClashError(message);
+    }
+}
+
+void refuseSame(const OutputDestination& earlier, const OutputDestination& later) {
+    if (later.sameFileAs(earlier)) {
+        throw FileClashError(quoted(earlier.named()) + " and " + quoted(later.named()) +
+                             " are the same file; each output needs its own");
+    }
+}
+
+void refuseReadOnly(const OutputDestination& output, bool force) {
+    if (!force && output.readOnly()) {
+        throw AudioFileError(quoted(output.resolved()) +
+                             " is read-only; --force replaces it all the same");
+    }
+}
+
+} // namespace
+
 void OutputGuard::check(const InputIdentities& inputs, std::span<const OutputDestination> outputs,
                         bool force, bool mixMayReplaceInput) {
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const OutputDestination& output = outputs[i];
         const bool isMix = i == 0;
-        const std::filesystem::path* input = inputs.find(output.identity());
-        if (input != nullptr && !(isMix && mixMayReplaceInput && output.writtenAside())) {
-            std::string message = isMix ? "the output " : "the stem ";
-            message += quoted(output.named());
-            message += " would overwrite the input ";
-            message += quoted(*input);
-            message += mixMayReplaceInput ? " while it is read" : "";
-            throw FileClashError(message);
+        if (!(isMix && mixMayReplaceInput && output.writtenAside())) {
+            refuseInput(inputs, output, isMix ? "the output" : "the stem", mixMayReplaceInput);
         }
         for (std::size_t j = 0; j < i; ++j) {
-            if (output.sameFileAs(outputs[j])) {
-                throw FileClashError(quoted(outputs[j].named()) + " and " + quoted(output.named()) +
-                                     " are the same file; each output needs its own");
-            }
+            refuseSame(outputs[j], output);
         }
-    }
-    if (force) {
-        return;
     }
     for (const OutputDestination& output : outputs) {
-        if (output.readOnly()) {
-            throw AudioFileError(quoted(output.resolved()) +
-                                 " is read-only; --force replaces it all the same");
+        refuseReadOnly(output, force);
+    }
+}
+
+void OutputGuard::checkAddition(const InputIdentities& inputs,
+                                std::span<const OutputDestination> others,
+                                const OutputDestination& added, std::string_view role, bool force) {
+    refuseInput(inputs, added, role, false);
+    for (const OutputDestination& other : others) {
+        if (added.sameFileAs(other)) {
+            std::string message(role);
+            message += " ";
+            message += quoted(added.named());
+            message += " would overwrite ";
+            message += quoted(other.named());
+            message += ", which the run writes too; each output needs its own";
+            throw FileClashError(message);
         }
     }
+    refuseReadOnly(added, force);
 }
 
 } // namespace calderine

@@ -24,7 +24,13 @@ namespace calderine {
 namespace {
 
 constexpr int kSignalExitBase = 128;
-constexpr std::array kHandledSignals = {SIGINT, SIGTERM};
+// Every signal that ends a process by default and reports no fault of its own: a closed
+// terminal (HUP), the keyboard (INT, QUIT), a request to stop (TERM, and ALRM, USR1, USR2 that
+// nobody here expects), a reader gone from a pipe written into (PIPE), and the resource limits
+// of CPU time (XCPU). Faults (SEGV, BUS, ABRT...) keep their core dumps, and PROF and VTALRM
+// stay with a profiler that may have claimed them.
+constexpr std::array kHandledSignals = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGPIPE,
+                                        SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU};
 
 struct Slot {
     volatile std::sig_atomic_t used = 0;
@@ -73,6 +79,9 @@ private:
 } // namespace
 
 void TemporaryFileTable::installSignalHandlers() {
+    // A file grown past the size limit then fails its write with EFBIG, reported and cleaned
+    // up as any failed write, instead of ending the run without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     for (const int signal : kHandledSignals) {
         struct sigaction previous {};
         if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {

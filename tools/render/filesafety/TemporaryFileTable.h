@@ -1,7 +1,8 @@
 // The hidden temporary files of a run, kept where a signal handler can reach them: a fixed
-// table of C strings, so that on an interrupt or a termination request the handler removes
-// them with nothing but unlink(), ends an open progress line with write(), and the tool exits
-// with 128 + the signal's number, as a shell reports a program a signal ended.
+// table of C strings, so that on any signal that would end the run (a closed terminal, an
+// interrupt, a termination request, a reader gone from a pipe; the list in the source) the
+// handler removes them with nothing but unlink(), ends an open progress line with write(), and
+// the tool exits with 128 + the signal's number, as a shell reports a program a signal ended.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +22,9 @@ public:
         std::filesystem::path path;
     };
 
-    // For SIGINT and SIGTERM, except one ignored since the start (as in a background job).
+    // For each of those signals, except one ignored since the start (SIGINT in a background
+    // job, SIGHUP under nohup, SIGPIPE by a caller that wants EPIPE instead). SIGXFSZ is
+    // ignored: a write past the file size limit fails like any other.
     static void installSignalHandlers();
 
     // A new empty file in folder under a hidden name of this process (see TemporaryName),

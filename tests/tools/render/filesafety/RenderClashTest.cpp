@@ -1,16 +1,13 @@
 // calderine-render refuses, before any work, outputs that would destroy an input or each
 // other, and read-only outputs unless forced; OUTPUT naming INPUT of a single render stays
 // allowed.
+#include "tests/tools/render/support/FolderSnapshot.h"
 #include "tests/tools/render/support/TempFolder.h"
 #include "tests/tools/render/support/TestAudio.h"
 #include "tests/tools/render/support/ToolRun.h"
 
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <gtest/gtest.h>
-#include <map>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -24,43 +21,6 @@ constexpr int kRate = 44100;
 constexpr std::size_t kFrames = 4410;
 constexpr int kPcm16Wav = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 constexpr int kUsageExit = 2;
-
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// Every file and folder by its path in the scratch folder: a link by what it holds, a folder
-// as such, anything else by its size and a hash of its bytes.
-std::map<std::string, std::string> snapshot(const TempFolder& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
-        const fs::path& path = entry.path();
-        const fs::file_status status = fs::symlink_status(path);
-        files[fs::relative(path, folder.path()).string()] =
-            fs::is_symlink(status) ? "-> " + fs::read_symlink(path).string()
-            : fs::is_directory(status)
-                ? std::string("folder")
-                : std::to_string(fs::file_size(path)) + " bytes, hash " +
-                      std::to_string(std::hash<std::string>{}(bytesOf(path)));
-    }
-    return files;
-}
-
-// "@" in each word stands for the scratch folder.
-std::vector<std::string> withFolder(const TempFolder& folder, std::vector<std::string> words) {
-    const std::string path = folder.path().string();
-    for (std::string& word : words) {
-        std::string expanded;
-        for (const char c : word) {
-            expanded += c == '@' ? path : std::string(1, c);
-        }
-        word = expanded;
-    }
-    return words;
-}
 
 TEST(RenderClash, OutputsThatWouldDestroyTheInputOrEachOtherAreRefused) {
     struct Case {

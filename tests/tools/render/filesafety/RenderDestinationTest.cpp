@@ -1,12 +1,11 @@
 // calderine-render writing to what is not a plain file: a device or a named pipe must get the
 // sound and stay what it was, a symbolic link must stay a link while its target gets the sound.
 // The stand-in effect only delays, so a compensated render is the input itself.
+#include "tests/tools/render/support/PipeReader.h"
 #include "tests/tools/render/support/TempFolder.h"
 #include "tests/tools/render/support/TestAudio.h"
 #include "tests/tools/render/support/ToolRun.h"
 
-#include <atomic>
-#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +13,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -148,40 +146,6 @@ TEST(RenderDestination, SymbolicLinkStaysALinkAndItsTargetGetsTheSound) {
         EXPECT_TRUE(hiddenNames(scene.folder).empty());
     }
 }
-
-// Drains a named pipe on a thread of its own, as a listening program would. The pipe is opened
-// without waiting for a writer, so that a tool that never opens it cannot hang the test.
-class PipeReader {
-public:
-    explicit PipeReader(const fs::path& pipe)
-        : fd(::open(pipe.c_str(), O_RDONLY | O_NONBLOCK)), thread([this] {
-              for (bool last = false; fd >= 0 && !last;) {
-                  // Whatever the tool wrote is in the pipe once it has ended.
-                  last = toolEnded;
-                  for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) {
-                      bytes.append(buffer, static_cast<std::size_t>(got));
-                  }
-                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
-              }
-          }) {}
-    ~PipeReader() { ::close(fd); }
-    PipeReader(const PipeReader&) = delete;
-    PipeReader& operator=(const PipeReader&) = delete;
-
-    // Call once the tool has ended.
-    std::string finish() {
-        toolEnded = true;
-        thread.join();
-        return bytes;
-    }
-
-private:
-    int fd;
-    std::atomic<bool> toolEnded{false};
-    char buffer[4096];
-    std::string bytes;
-    std::thread thread;
-};
 
 TEST(RenderDestination, NamedPipeGetsAStreamingFormatAndStaysAPipe) {
     for (const std::string format : {"flac", "wav"}) {

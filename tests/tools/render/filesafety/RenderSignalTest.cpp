@@ -1,6 +1,7 @@
-// calderine-render stopped by an interrupt or a termination request while it writes: it must
-// remove its hidden temporary files and exit with 128 + the signal's number, as a shell
-// reports a program the signal ended.
+// calderine-render stopped while it writes by a signal that would end it (a closed terminal,
+// an interrupt, a termination request, a reader gone from a pipe): it must remove its hidden
+// temporary files and exit with 128 + the signal's number, as a shell reports a program the
+// signal ended.
 #include "tests/tools/render/support/TempFolder.h"
 #include "tests/tools/render/support/TestAudio.h"
 #include "tests/tools/render/support/ToolRun.h"
@@ -106,10 +107,10 @@ TEST(RenderSignals, StoppedRenderLeavesNoTemporaryFiles) {
         std::size_t temporaries;
     };
     const Case cases[] = {
-        {SIGTERM, 143, true, false, 3},
-        {SIGINT, 130, true, false, 3},
-        {SIGTERM, 143, false, false, 1},
-        {SIGINT, 130, false, true, 2},
+        {SIGTERM, 143, true, false, 3},  {SIGINT, 130, true, false, 3},
+        {SIGTERM, 143, false, false, 1}, {SIGINT, 130, false, true, 2},
+        {SIGHUP, 129, true, false, 3},   {SIGHUP, 129, false, true, 2},
+        {SIGQUIT, 131, false, false, 1}, {SIGPIPE, 141, false, true, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(strsignal(c.signal) + std::string(c.stems ? ", stems" : "") +
@@ -213,6 +214,22 @@ TEST(RenderSignals, AKilledRunsTemporaryGoesWithTheNextRunAndALiveRunsStays) {
     ::kill(live.tool.pid(), SIGTERM);
     EXPECT_EQ(live.tool.wait().status, 143);
     EXPECT_EQ(hiddenNames(folder / "out"), std::vector<std::string>{});
+}
+
+// A file grown past the size limit fails as on a full disk, with its reason and no temporary
+// left, instead of the run ending without a word at SIGXFSZ.
+TEST(RenderSignals, AnOutputOverTheFileSizeLimitFailsWithItsReason) {
+    const TempFolder folder;
+    const fs::path input = folder / "in.wav";
+    // One second of 16-bit stereo: 176 kB, over the limit of 64 kB (bash's unit: 1024 bytes).
+    writeSound(input, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, kRate, testSignal(kRate, 2, kRate));
+    const ToolResult result =
+        runShell("ulimit -f 64; " + shellQuoted(CALDERINE_RENDER_TOOL) + " " +
+                 shellQuoted(input.string()) + " " + shellQuoted((folder / "out.wav").string()));
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.errLines(), 1) << result.err;
+    EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
 }
 
 } // namespace

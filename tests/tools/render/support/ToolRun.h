@@ -2,6 +2,7 @@
 // captured and its exit status returned.
 #pragma once
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -64,9 +66,9 @@ public:
         posix_spawnattr_init(&attributes);
         sigset_t defaults;
         sigemptyset(&defaults);
-        sigaddset(&defaults, SIGINT);
-        sigaddset(&defaults, SIGTERM);
-        sigaddset(&defaults, SIGPIPE);
+        for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE}) {
+            sigaddset(&defaults, signal);
+        }
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         std::vector<std::string> words{CALDERINE_RENDER_TOOL};
@@ -92,6 +94,25 @@ public:
     RunningTool& operator=(const RunningTool&) = delete;
 
     pid_t pid() const { return child; }
+
+    // As wait(), but a tool still running after `patience` is killed (status -1): a fault that
+    // makes it hang fails the test instead of hanging it.
+    ToolResult waitAtMost(std::chrono::milliseconds patience) {
+        const auto deadline = std::chrono::steady_clock::now() + patience;
+        // WNOWAIT: the child stays to be collected by wait().
+        for (siginfo_t ended{}; child > 0; ended = {}) {
+            if (waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+                ended.si_pid != 0) {
+                break;
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                ::kill(child, SIGKILL);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return wait();
+    }
 
     ToolResult wait() {
         ToolResult result;
