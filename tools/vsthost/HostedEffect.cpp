@@ -1,9 +1,9 @@
 #include "tools/vsthost/HostedEffect.h"
 
 #include "tools/vsthost/HostError.h"
+#include "tools/vsthost/RecordLimits.h"
 
-#include <array>
-#include <cstring>
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 #include <utility>
@@ -11,10 +11,6 @@
 namespace calderine {
 
 namespace {
-
-// Well above the longest text an effect may write (64 characters and a zero), so that an
-// effect exceeding its limit writes into spare room rather than past the buffer.
-constexpr std::size_t kTextBufferSize = 256;
 
 constexpr std::intptr_t kMainsOff = 0;
 constexpr std::intptr_t kMainsOn = 1;
@@ -25,6 +21,31 @@ std::string describe(const PluginModule& module) {
     quoted += module.path().string();
     quoted += '\'';
     return quoted;
+}
+
+// The entries a host cannot do without, by name, or empty when the record has them all.
+std::string missingEntries(const AEffect& record) {
+    std::string missing;
+    auto note = [&missing](bool present, const char* name) {
+        if (!present) {
+            missing += missing.empty() ? "" : " and ";
+            missing += name;
+        }
+    };
+    note(record.setParameter != nullptr, "setParameter");
+    note(record.getParameter != nullptr, "getParameter");
+    return missing;
+}
+
+// Where a text cut at `length` bytes splits a UTF-8 character, the cut moves back before it.
+std::size_t characterBoundary(const char* text, std::size_t length) {
+    constexpr unsigned char kContinuationMask = 0xC0;
+    constexpr unsigned char kContinuation = 0x80;
+    while (length > 0 &&
+           (static_cast<unsigned char>(text[length]) & kContinuationMask) == kContinuation) {
+        --length;
+    }
+    return length;
 }
 
 template <typename Sample>
@@ -53,7 +74,7 @@ std::int32_t blockFrames(const std::vector<std::vector<Sample>>& inputs,
 } // namespace
 
 HostedEffect::HostedEffect(std::shared_ptr<const PluginModule> module, EffectHost& host)
-    : loadedModule(std::move(module)), effectHost(&host) {
+    : loadedModule(std::move(module)), effectHost(&host), textBuffer(kTextBufferBytes) {
     if (!loadedModule) {
         throw std::invalid_argument("HostedEffect needs a loaded module");
     }
@@ -68,7 +89,22 @@ HostedEffect::HostedEffect(std::shared_ptr<const PluginModule> module, EffectHos
         throw HostError("the entry point of " + describe(*loadedModule) +
                         " returned a record without the effect magic number");
     }
+    // Nor can a record without a dispatcher be closed.
+    if (created->dispatcher == nullptr) {
+        effectHost->forget(created);
+        throw HostError("the record of " + describe(*loadedModule) + " leaves out its dispatcher");
+    }
     effect = created;
+    try {
+        if (const std::string missing = missingEntries(*created); !missing.empty()) {
+            throw HostError("the record of " + describe(*loadedModule) + " leaves out its " +
+                            missing);
+        }
+        checkRecord();
+    } catch (const HostError&) {
+        close();
+        throw;
+    }
 }
 
 HostedEffect::~HostedEffect() {
@@ -84,6 +120,40 @@ AEffect& HostedEffect::record() const {
     return *effect;
 }
 
+void HostedEffect::checkRecord() const {
+    inputCount();
+    outputCount();
+    parameterCount();
+    programCount();
+    latency();
+}
+
+std::int32_t HostedEffect::bounded(std::int32_t count, std::int32_t most, const char* what) const {
+    if (count < 0 || count > most) {
+        throw HostError("the effect of " + describe(*loadedModule) + " reports " +
+                        std::to_string(count) + " " + what + "; a host takes 0 to " +
+                        std::to_string(most));
+    }
+    return count;
+}
+
+std::int32_t HostedEffect::inputCount() const {
+    return bounded(record().numInputs, kMostChannels, "inputs");
+}
+
+std::int32_t HostedEffect::outputCount() const {
+    return bounded(record().numOutputs, kMostChannels, "outputs");
+}
+
+std::int32_t HostedEffect::latency() const {
+    const std::int32_t frames = record().initialDelay;
+    if (frames < 0) {
+        throw HostError("the effect of " + describe(*loadedModule) + " reports a latency of " +
+                        std::to_string(frames) + " samples; a latency cannot be negative");
+    }
+    return frames;
+}
+
 std::intptr_t HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, std::intptr_t value,
                                      void* ptr, float opt) {
     AEffect& live = record();
@@ -91,13 +161,14 @@ std::intptr_t HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, st
 }
 
 std::string HostedEffect::text(std::int32_t opcode, std::int32_t index) {
-    std::array<char, kTextBufferSize> buffer{};
-    dispatch(opcode, index, 0, buffer.data());
-    if (buffer.back() != '\0') {
-        throw HostError("the effect of " + describe(*loadedModule) +
-                        " wrote an unterminated text for opcode " + std::to_string(opcode));
-    }
-    return std::string(buffer.data());
+    // Cleared as far as it is read, so that an effect writing nothing or leaving out the
+    // terminator leaves nothing of an earlier text; a text longer than that is cut.
+    char* const buffer = textBuffer.data();
+    std::fill_n(buffer, kLongestText + 1, '\0');
+    dispatch(opcode, index, 0, buffer);
+    const std::size_t length =
+        static_cast<std::size_t>(std::find(buffer, buffer + kLongestText, '\0') - buffer);
+    return std::string(buffer, length == kLongestText ? characterBoundary(buffer, length) : length);
 }
 
 std::string HostedEffect::effectName() {
@@ -119,7 +190,7 @@ std::intptr_t HostedEffect::canDo(std::string_view feature) {
 }
 
 std::int32_t HostedEffect::parameterCount() const {
-    return record().numParams;
+    return bounded(record().numParams, kMostParameters, "parameters");
 }
 std::string HostedEffect::parameterName(std::int32_t index) {
     return text(effGetParamName, index);
@@ -142,7 +213,7 @@ void HostedEffect::setParameter(std::int32_t index, float normalised) {
 }
 
 std::int32_t HostedEffect::programCount() const {
-    return record().numPrograms;
+    return bounded(record().numPrograms, kMostPrograms, "programs");
 }
 std::int32_t HostedEffect::program() {
     return static_cast<std::int32_t>(dispatch(effGetProgram));
@@ -176,11 +247,17 @@ void HostedEffect::process(Process entry, std::int32_t requiredFlag, const char*
         throw HostError("the effect of " + describe(*loadedModule) + " does not offer " +
                         entryName);
     }
-    if (inputs.size() != static_cast<std::size_t>(live.numInputs) ||
-        outputs.size() != static_cast<std::size_t>(live.numOutputs)) {
-        throw std::invalid_argument(std::string(entryName) + " needs " +
-                                    std::to_string(live.numInputs) + " input and " +
-                                    std::to_string(live.numOutputs) + " output channels");
+    // Read afresh for every block: an effect that changed its channels would otherwise be
+    // handed fewer buffers than it writes.
+    const std::int32_t reportedInputs = inputCount();
+    const std::int32_t reportedOutputs = outputCount();
+    if (inputs.size() != static_cast<std::size_t>(reportedInputs) ||
+        outputs.size() != static_cast<std::size_t>(reportedOutputs)) {
+        throw HostError("the effect of " + describe(*loadedModule) + " reports " +
+                        std::to_string(reportedInputs) + " inputs and " +
+                        std::to_string(reportedOutputs) + " outputs; the block for " + entryName +
+                        " has " + std::to_string(inputs.size()) + " and " +
+                        std::to_string(outputs.size()));
     }
     const std::int32_t frames = blockFrames(inputs, outputs);
     // The interface is not const-correct: effects receive the inputs through non-const

@@ -44,6 +44,13 @@ std::intptr_t CALDERINE_VST_CALL chattyDispatcher(AEffect* effect, std::int32_t 
     }
     return answer;
 }
+
+// A host refuses a record without parameter entries, even one with no parameters.
+void CALDERINE_VST_CALL chattySet(AEffect* /*effect*/, std::int32_t /*index*/, float /*value*/) {}
+
+float CALDERINE_VST_CALL chattyGet(AEffect* /*effect*/, std::int32_t /*index*/) {
+    return 0.0f;
+}
 #endif
 
 #if CALDERINE_FAKE_KIND == CALDERINE_FAKE_DELAY
@@ -247,6 +254,8 @@ CALDERINE_FAKE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     chatty->host = host;
     chatty->record.magic = kEffectMagic;
     chatty->record.dispatcher = &chattyDispatcher;
+    chatty->record.setParameter = &chattySet;
+    chatty->record.getParameter = &chattyGet;
     chatty->record.object = chatty;
     return &chatty->record;
 }

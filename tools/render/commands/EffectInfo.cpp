@@ -15,14 +15,15 @@ EffectInfo collectEffectInfo(HostedEffect& effect) {
     info.vendorVersion = effect.vendorVersion();
     info.version = record.version;
     info.uniqueId = record.uniqueID;
-    info.numInputs = record.numInputs;
-    info.numOutputs = record.numOutputs;
+    info.numInputs = effect.inputCount();
+    info.numOutputs = effect.outputCount();
     info.flags = record.flags;
-    info.initialDelay = record.initialDelay;
-    info.numPrograms = record.numPrograms;
+    info.initialDelay = effect.latency();
+    info.numPrograms = effect.programCount();
     info.currentProgram = effect.program();
     info.programName = effect.programName();
-    for (std::int32_t index = 0; index < record.numParams; ++index) {
+    const std::int32_t parameters = effect.parameterCount();
+    for (std::int32_t index = 0; index < parameters; ++index) {
         info.parameters.push_back(
             ParameterInfo{index, effect.parameterName(index), effect.parameterLabel(index),
                           effect.parameterDisplay(index), effect.parameter(index)});

@@ -58,7 +58,7 @@ std::unique_ptr<HostedEffect> openEffect(const std::shared_ptr<const PluginModul
                                          const RenderOptions& options) {
     auto effect = startEffect(module, {static_cast<float>(input.sampleRate()),
                                        static_cast<std::int32_t>(options.blockFrames)});
-    StreamRenderer::checkFits(*effect, input.channels(), options.precision);
+    StreamRenderer::checkFits(*effect, input.channels(), input.sampleRate(), options.precision);
     return effect;
 }
 
@@ -169,7 +169,7 @@ RenderSummary RenderCommand::run(const FrameProgress& progress, const MessageSin
         effects.push_back(openEffect(module, input, options));
     }
 
-    const int effectChannels = effects.front()->record().numOutputs;
+    const int effectChannels = effects.front()->outputCount();
     const StreamShape shape{outputChannels(options, input, effectChannels), input.sampleRate()};
     const int format = OutputFormat::choose(input.format(), shape, options.format, options.output,
                                             options.encoding);
@@ -186,7 +186,7 @@ RenderSummary RenderCommand::run(const FrameProgress& progress, const MessageSin
         writers.push_back(
             std::make_unique<RenderOutput>(path, destinations.empty() ? nullptr : &destinations[p],
                                            format, shape, effectChannels, encoder));
-        targets.push_back({effects[p].get(), &writers.back()->sink()});
+        targets.push_back({effects[p].get(), &writers.back()->sink(), effectChannels});
     }
 
     ProgressBar bar(std::cerr,

@@ -18,7 +18,7 @@ constexpr int kSecondReferenceRate = 96000;
 std::int32_t latencyAfter(HostedEffect& probe, int before, int rate) {
     probe.setSampleRate(static_cast<float>(before));
     probe.setSampleRate(static_cast<float>(rate));
-    return probe.record().initialDelay;
+    return probe.latency();
 }
 
 std::string whole(double number) {

@@ -57,6 +57,10 @@ void spread(const std::vector<Sample>& interleaved, int fileChannels, std::size_
     }
 }
 
+std::string channelCounts(std::int32_t inputs, std::int32_t outputs) {
+    return std::to_string(inputs) + " inputs and " + std::to_string(outputs) + " outputs";
+}
+
 template <typename Sample>
 void interleave(const Channels<Sample>& outputs, std::size_t first, std::size_t count,
                 std::vector<Sample>& interleaved) {
@@ -73,18 +77,20 @@ void interleave(const Channels<Sample>& outputs, std::size_t first, std::size_t 
 
 StreamRenderer::StreamRenderer(const RenderSettings& settings) : settings(settings) {}
 
-void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels, SamplePrecision precision) {
-    const AEffect& record = effect.record();
-    if (record.numInputs < 1 || record.numOutputs < 1) {
+void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels, int sampleRate,
+                               SamplePrecision precision) {
+    const std::int32_t inputs = effect.inputCount();
+    const std::int32_t outputs = effect.outputCount();
+    if (inputs < 1 || outputs < 1) {
         throw HostError(describe(effect) + " is not an audio effect: it has " +
-                        std::to_string(record.numInputs) + " inputs and " +
-                        std::to_string(record.numOutputs) + " outputs");
+                        channelCounts(inputs, outputs));
     }
-    if (fileChannels != 1 && fileChannels != record.numInputs) {
-        throw HostError("the effect of " + describe(effect) + " takes " +
-                        std::to_string(record.numInputs) + " input channels; a file with " +
-                        std::to_string(fileChannels) + " channels does not fit");
+    if (fileChannels != 1 && fileChannels != inputs) {
+        throw HostError("the effect of " + describe(effect) + " takes " + std::to_string(inputs) +
+                        " input channels; a file with " + std::to_string(fileChannels) +
+                        " channels does not fit");
     }
+    const AEffect& record = effect.record();
     const bool single = precision == SamplePrecision::Float;
     const std::int32_t flag = single ? effFlagsCanReplacing : effFlagsCanDoubleReplacing;
     const bool entry =
@@ -93,8 +99,13 @@ void StreamRenderer::checkFits(HostedEffect& effect, int fileChannels, SamplePre
         throw HostError("the effect of " + describe(effect) + " cannot process " +
                         (single ? "float" : "double") + " samples");
     }
-    if (record.initialDelay < 0) {
-        throw HostError("the effect of " + describe(effect) + " reports a negative latency");
+    const std::int64_t longest = std::int64_t{kLongestLatencySeconds} * sampleRate;
+    if (const std::int32_t latency = effect.latency(); latency > longest) {
+        throw HostError("the effect of " + describe(effect) + " reports a latency of " +
+                        std::to_string(latency) + " samples; a render takes 0 to " +
+                        std::to_string(longest) + " (" +
+                        std::to_string(kLongestLatencySeconds / 60) + " minutes at " +
+                        std::to_string(sampleRate) + " Hz)");
     }
 }
 
@@ -114,15 +125,30 @@ RenderReport StreamRenderer::stream(SoundFileReader& input, std::span<const Rend
     std::vector<Channels<Sample>> outputs;
     std::vector<TargetState> states;
     for (const RenderTarget& target : targets) {
-        checkFits(*target.effect, input.channels(), settings.precision);
-        target.effect->resume();
-        // Read only now: an effect may change its latency with the sample rate or when
-        // switched on, and a careful host takes the last word.
-        const AEffect& record = target.effect->record();
-        inputs.emplace_back(static_cast<std::size_t>(record.numInputs), std::vector<Sample>(block));
-        outputs.emplace_back(static_cast<std::size_t>(record.numOutputs),
-                             std::vector<Sample>(block));
-        states.push_back({settings.compensateLatency ? record.initialDelay : 0, 0, 0.0});
+        HostedEffect& effect = *target.effect;
+        checkFits(effect, input.channels(), input.sampleRate(), settings.precision);
+        if (effect.outputCount() != target.channels) {
+            throw HostError("the effect of " + describe(effect) + " has " +
+                            std::to_string(effect.outputCount()) + " outputs; its output takes " +
+                            std::to_string(target.channels));
+        }
+        const std::int32_t inputsBefore = effect.inputCount();
+        effect.resume();
+        // Read again: an effect may change its latency with the sample rate or when switched
+        // on, and a careful host takes the last word. Its channels it must keep, as the writer
+        // is made for them.
+        const std::int32_t inputCount = effect.inputCount();
+        const std::int32_t outputCount = effect.outputCount();
+        if (inputCount != inputsBefore || outputCount != target.channels) {
+            throw HostError("the effect of " + describe(effect) + " switched on with " +
+                            channelCounts(inputCount, outputCount) + " instead of " +
+                            channelCounts(inputsBefore, target.channels) +
+                            "; a render cannot follow a change of channels");
+        }
+        checkFits(effect, input.channels(), input.sampleRate(), settings.precision);
+        inputs.emplace_back(static_cast<std::size_t>(inputCount), std::vector<Sample>(block));
+        outputs.emplace_back(static_cast<std::size_t>(outputCount), std::vector<Sample>(block));
+        states.push_back({settings.compensateLatency ? effect.latency() : 0, 0, 0.0});
     }
 
     RenderReport report;

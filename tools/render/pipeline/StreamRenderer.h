@@ -20,6 +20,8 @@ class SampleSink;
 struct RenderTarget {
     HostedEffect* effect = nullptr;
     SampleSink* writer = nullptr;
+    // Per frame of what the writer takes: the effect's outputs, which it must keep.
+    std::int32_t channels = 0;
 };
 
 // Told after every block how many input frames have been read so far.
@@ -33,13 +35,21 @@ struct RenderReport {
 
 class StreamRenderer {
 public:
+    // Past the end of the input, the latency is pushed out of the effect in blocks of silence:
+    // a limit on the time that takes, far beyond any look-ahead an effect needs.
+    static constexpr int kLongestLatencySeconds = 600;
+
     explicit StreamRenderer(const RenderSettings& settings);
 
-    // Throws HostError when the effect cannot take the file's channels or the precision.
-    static void checkFits(HostedEffect& effect, int fileChannels, SamplePrecision precision);
+    // Throws HostError when the effect cannot take the file's channels or the precision, or
+    // reports a latency beyond kLongestLatencySeconds at the file's rate.
+    static void checkFits(HostedEffect& effect, int fileChannels, int sampleRate,
+                          SamplePrecision precision);
 
     // Each effect must be prepared (sample rate, block size, parameters) and suspended; it is
-    // resumed for the render and suspended again afterwards. The writers are left open.
+    // resumed for the render and suspended again afterwards. The writers are left open. Throws
+    // HostError when an effect, once switched on, no longer fits (checkFits) or has changed
+    // its channels.
     RenderReport render(SoundFileReader& input, std::span<const RenderTarget> targets,
                         const FrameProgress& progress) const;
 

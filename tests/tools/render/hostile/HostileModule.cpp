@@ -154,6 +154,14 @@ void CALDERINE_VST_CALL nonFiniteDouble(AEffect* effect, double** in, double** o
                                         std::int32_t n) {
     nonFiniteOf(effect).run(in, out, n);
 }
+
+// It has no parameters, but a host may rely on the entries being there.
+void CALDERINE_VST_CALL nonFiniteSet(AEffect* /*effect*/, std::int32_t /*index*/, float /*value*/) {
+}
+
+float CALDERINE_VST_CALL nonFiniteGet(AEffect* /*effect*/, std::int32_t /*index*/) {
+    return 0.0f;
+}
 #endif
 
 } // namespace
@@ -184,6 +192,8 @@ CALDERINE_HOSTILE_EXPORT AEffect* VSTPluginMain(audioMasterCallback /*host*/) {
     AEffect& record = effect->record;
     record.magic = kEffectMagic;
     record.dispatcher = &nonFiniteDispatcher;
+    record.setParameter = &nonFiniteSet;
+    record.getParameter = &nonFiniteGet;
     record.processReplacing = &nonFiniteFloat;
     record.processDoubleReplacing = &nonFiniteDouble;
     record.numInputs = kChannels;
