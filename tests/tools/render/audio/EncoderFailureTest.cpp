@@ -44,13 +44,7 @@ const Format kFormats[] = {
 // the size of any file it writes (0: none).
 ToolResult runLimited(const std::vector<std::string>& arguments, const fs::path& out,
                       const fs::path& err, rlim_t fileSizeLimit) {
-    std::vector<std::string> words{CALDERINE_RENDER_TOOL};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    const ToolCommandLine line(arguments);
     const pid_t child = ::fork();
     if (child == 0) {
         const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -62,7 +56,7 @@ ToolResult runLimited(const std::vector<std::string>& arguments, const fs::path&
             ::setrlimit(RLIMIT_FSIZE, &limit);
             ::signal(SIGXFSZ, SIG_IGN); // writes past the limit fail with EFBIG instead
         }
-        ::execv(argv[0], argv.data());
+        ::execv(line.argv()[0], line.argv());
         ::_exit(127);
     }
     int status = 0;

@@ -135,15 +135,10 @@ int runWithSlowStandardError(const std::vector<std::string>& arguments, std::str
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDERR_FILENO);
-    std::vector<std::string> words{CALDERINE_RENDER_TOOL};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
+    const ToolCommandLine line(arguments);
     pid_t child = -1;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        posix_spawn(&child, line.argv()[0], &actions, nullptr, line.argv(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);
     char piece[32];

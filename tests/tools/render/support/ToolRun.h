@@ -41,6 +41,27 @@ inline std::string slurp(const std::string& path) {
     return text.str();
 }
 
+// The tool's command line for exec: the words own the texts that argv() points into.
+class ToolCommandLine {
+public:
+    explicit ToolCommandLine(const std::vector<std::string>& arguments)
+        : words{CALDERINE_RENDER_TOOL} {
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        for (auto& word : words) {
+            pointers.push_back(word.data());
+        }
+        pointers.push_back(nullptr);
+    }
+    ToolCommandLine(const ToolCommandLine&) = delete;
+    ToolCommandLine& operator=(const ToolCommandLine&) = delete;
+
+    char* const* argv() const { return pointers.data(); }
+
+private:
+    std::vector<std::string> words;
+    std::vector<char*> pointers;
+};
+
 // The tool started and left running, for tests that act on it while it works; wait() collects
 // its result.
 class RunningTool {
@@ -71,14 +92,8 @@ public:
         }
         posix_spawnattr_setsigdefault(&attributes, &defaults);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-        std::vector<std::string> words{CALDERINE_RENDER_TOOL};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (auto& word : words) {
-            argv.push_back(word.data());
-        }
-        argv.push_back(nullptr);
-        if (posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ) != 0) {
+        const ToolCommandLine line(arguments);
+        if (posix_spawn(&child, line.argv()[0], &actions, &attributes, line.argv(), environ) != 0) {
             child = -1;
         }
         posix_spawnattr_destroy(&attributes);
