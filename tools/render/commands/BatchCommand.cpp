@@ -5,6 +5,7 @@
 #include "tools/render/commands/RenderCommand.h"
 #include "tools/render/common/AudioFileError.h"
 #include "tools/render/common/FileClashError.h"
+#include "tools/render/common/TextForms.h"
 #include "tools/render/filesafety/InputIdentities.h"
 #include "tools/render/pipeline/ProgressBar.h"
 
@@ -47,8 +48,8 @@ BatchCommand::BatchCommand(const RenderOptions& options, std::filesystem::path m
         for (const auto& file : RenderCommand::writtenFiles(outputs.back(), options.stems)) {
             const auto [earlier, added] = writers.emplace(file.filename().string(), input);
             if (!added) {
-                throw UsageError("'" + earlier->second.string() + "' and '" + input.string() +
-                                 "' would both write '" + file.string() + "'");
+                throw UsageError(quoted(earlier->second) + " and " + quoted(input) +
+                                 " would both write " + quoted(file));
             }
         }
     }
@@ -58,9 +59,9 @@ BatchCommand::BatchCommand(const RenderOptions& options, std::filesystem::path m
     for (const auto& [name, input] : writers) {
         const std::filesystem::path file = folder / name;
         if (const std::filesystem::path* overwritten = inputs.find(file)) {
-            throw FileClashError("'" + file.string() + "' would overwrite the input '" +
-                                 overwritten->string() +
-                                 "'; with --output-dir no output may replace an input");
+            throw FileClashError(quoted(file) + " would overwrite the input " +
+                                 quoted(*overwritten) +
+                                 "; with --output-dir no output may replace an input");
         }
     }
 }
@@ -103,8 +104,7 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        throw AudioFileError("cannot create the folder '" + folder.string() +
-                             "': " + error.message());
+        throw AudioFileError("cannot create the folder " + quoted(folder) + ": " + error.message());
     }
     const std::size_t files = options.inputs.size();
     const bool terminal =
@@ -152,8 +152,8 @@ std::size_t BatchCommand::run(std::ostream& errors, std::string_view program) co
             const std::lock_guard lock(reporting);
             if (!problem.empty()) {
                 ++failed;
-                progress.print(std::string(program) + ": " + options.inputs[index].string() + ": " +
-                               problem);
+                progress.print(std::string(program) + ": " +
+                               printable(options.inputs[index].string()) + ": " + problem);
             }
             progress.update(framesDone.load());
         }

@@ -61,9 +61,7 @@ std::optional<std::string> RenderOutput::clipWarning() const {
     text += std::to_string(counter.clipped());
     text += " samples clipped in ";
     if (file) {
-        text += '\'';
-        text += destination.string();
-        text += '\'';
+        text += quoted(destination);
     } else {
         text += "standard output";
     }
