@@ -34,6 +34,9 @@ std::vector<Row> rowsIn(const std::string& listing, const std::filesystem::path&
     return rows;
 }
 
+// Stands for the number of a crash's signal, which the sanitizers change.
+constexpr const char* kAnySignal = "<SIGSEGV or SIGABRT>";
+
 TEST(PluginProbeTool, ListsALibraryThatMisbehavesOnLoadAndGoesOn) {
     const struct {
         const char* what;
@@ -46,7 +49,8 @@ TEST(PluginProbeTool, ListsALibraryThatMisbehavesOnLoadAndGoesOn) {
          "hostile",
          "hostile",
          CALDERINE_HOSTILE_CRASH,
-         {"(crashed", "while", "loading:", "signal", "11)"}},
+         // SIGSEGV, or SIGABRT where a sanitizer's handler turns the fault into an abort.
+         {"(crashed", "while", "loading:", "signal", kAnySignal}},
         {"prints and exits 0",
          "hostile",
          "hostile",
@@ -84,7 +88,12 @@ TEST(PluginProbeTool, ListsALibraryThatMisbehavesOnLoadAndGoesOn) {
         Row hostile{c.shown, (root / "vst").string() + "/" + c.shown + ".so"};
         hostile.insert(hostile.end(), c.annotation.begin(), c.annotation.end());
         const std::vector<Row> expected{hostile, {"later", (root / "vst/later.so").string()}};
-        EXPECT_EQ(rowsIn(listing, root / "vst"), expected) << listing;
+        std::vector<Row> rows = rowsIn(listing, root / "vst");
+        if (!rows.empty() && !rows.front().empty() && hostile.back() == kAnySignal &&
+            (rows.front().back() == "11)" || rows.front().back() == "6)")) {
+            rows.front().back() = kAnySignal;
+        }
+        EXPECT_EQ(rows, expected) << listing;
         EXPECT_EQ(listing.find("hostile library output"), std::string::npos) << listing;
         EXPECT_LT(seconds, 10.0);
     }
