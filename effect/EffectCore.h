@@ -58,6 +58,7 @@ public:
     void setPlain(std::size_t index, double plain) noexcept;
     // Any thread, any state: the stored value, new values included before they are applied.
     float normalized(std::size_t index) const noexcept;
+    // Any thread, any state: the stored value in the parameter's own unit.
     double plain(std::size_t index) const noexcept { return parameters[index].current(); }
     // Any thread, any state: the stored value's text, at most Parameter::kDisplayLength
     // characters and a terminating zero.
@@ -66,11 +67,13 @@ public:
     // resumed, the next block does.
     void setAllNormalized(const std::array<float, kParameterCount>& values) noexcept;
 
+    // Any thread, any state: the descriptor (names, unit, range, texts) and the stored value.
     const Parameter& parameter(std::size_t index) const noexcept { return parameters[index]; }
-    // Samples by which the output follows the input at the current rate.
+    // Life-cycle thread, any state: samples by which the output follows the input at the rate.
     std::uint32_t latency() const noexcept { return router.latency(); }
-    // Hz the engines and filters are built for.
+    // Life-cycle thread, any state: Hz the engines and filters are built for.
     double sampleRate() const noexcept { return rate; }
+    // Any thread, any state.
     bool isResumed() const noexcept { return resumed.load(std::memory_order_acquire); }
     // Read access for tests and diagnostics.
     const StereoRouter& stereoRouter() const noexcept { return router; }
