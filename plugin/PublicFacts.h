@@ -1,5 +1,5 @@
-// What any host may know of calderine without asking it: the ID it registers under and the
-// sample rates it serves.
+// What any host may know of calderine without asking it: the ID it registers under. (The
+// sample rates it serves are the effect core's.)
 #pragma once
 
 #include "host/VstConstants.h"
@@ -9,11 +9,5 @@
 namespace calderine {
 
 inline constexpr std::int32_t kCalderineUniqueId = fourCharCode("CLDR");
-
-// Hz. Outside, a new rate is ignored and the effect stays as it was: below, the tilt corners
-// crowd the Nyquist frequency; above, the frames (50 ms) grow into megabytes with no benefit
-// to any real session.
-inline constexpr double kMinServedSampleRate = 8000.0;
-inline constexpr double kMaxServedSampleRate = 768000.0;
 
 } // namespace calderine

@@ -1,23 +1,20 @@
-// The effect class that the host drives: a stereo tone/noise shaper.
+// The effect class that a VST 2.4 host drives: a stereo tone/noise shaper, as a thin adapter
+// over the format-neutral EffectCore, which owns parameters, engines and processing.
 #pragma once
 
+#include "effect/EffectCore.h"
 #include "host/AudioEffectX.h"
 #include "host/VstConstants.h"
-#include "plugin/Parameter.h"
-#include "plugin/ParameterTable.h"
 #include "plugin/PublicFacts.h"
-#include "plugin/StereoRouter.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 
 namespace calderine {
 
-// Engine ownership: exactly one thread at a time touches the engines. While resumed that is
-// the audio thread (in its processing calls); while suspended, the host's main thread (in
-// resume, setSampleRate and setProgram). setParameter, from any thread, only stores the value
-// and raises its changed flag; the owner applies pending changes (Parameter's hand-over).
+// Threads as EffectCore's: the host's main thread drives the life cycle (suspend, resume,
+// setSampleRate, setProgram), the audio thread the processing calls; setParameter may come from
+// any thread and only stores the value.
 class plugin : public AudioEffectX {
 public:
     static constexpr std::int32_t kNumPrograms = 1;
@@ -38,11 +35,11 @@ public:
     static constexpr const char* kProductName = "calderine";
     static constexpr const char* kDefaultProgramName = "Default";
     // Hz; the engines are built for it by their own constructors, and the base class reports it.
-    static constexpr double kDefaultSampleRate = ChannelEngine::kDefaultSampleRate;
+    static constexpr double kDefaultSampleRate = EffectCore::kDefaultSampleRate;
     static_assert(kDefaultSampleRate == AudioEffect::kDefaultSampleRate);
-    // Sample rates served, in Hz (see PublicFacts.h).
-    static constexpr double kMinSampleRate = kMinServedSampleRate;
-    static constexpr double kMaxSampleRate = kMaxServedSampleRate;
+    // Sample rates served, in Hz.
+    static constexpr double kMinSampleRate = EffectCore::kMinSampleRate;
+    static constexpr double kMaxSampleRate = EffectCore::kMaxSampleRate;
 
     // Entry point, any host thread: a new, independent instance, suspended, built for 44100 Hz
     // with every parameter at its default and applied. Throws std::bad_alloc.
@@ -97,31 +94,24 @@ public:
     std::int32_t getVendorVersion() override;
 
     // Read access for tests and diagnostics.
-    const StereoRouter& stereoRouter() const noexcept { return router; }
-    const Parameter& parameter(std::size_t index) const noexcept { return parameters[index]; }
+    const EffectCore& effectCore() const noexcept { return core; }
+    const StereoRouter& stereoRouter() const noexcept { return core.stereoRouter(); }
+    const Parameter& parameter(std::size_t index) const noexcept { return core.parameter(index); }
     // Hz the engines and filters are built for: the base's sampleRate, which is only ever set
-    // together with the engines.
+    // together with the core's.
     double currentSampleRate() const noexcept { return sampleRate; }
-    bool isResumed() const noexcept { return resumed.load(std::memory_order_acquire); }
+    bool isResumed() const noexcept { return core.isResumed(); }
 
 private:
-    // Turns every parameter whose `changed` flag is set into engine settings, in index order.
-    void applyParameterChanges() noexcept;
-    void applyParameter(std::size_t index, const Parameter& parameter) noexcept;
     void saveProgramValues() noexcept;
-    template <typename Sample>
-    void processBlock(Sample** inputs, Sample** outputs, std::int32_t count) noexcept;
-    // Parameter `index` if it exists (negative indices compare as huge unsigned ones).
-    Parameter* findParameter(std::int32_t index) noexcept;
+    // The core's index for a host index, or kParameterCount if there is no such parameter
+    // (negative indices compare as huge unsigned ones).
+    static std::size_t coreIndex(std::int32_t index) noexcept;
 
     // The current program is the base's curProgram, the sample rate the base's sampleRate.
-    // Declared before the parameters, so the engines are built first and destroyed last.
-    StereoRouter router;
-    std::array<Parameter, kParameterCount> parameters;
+    EffectCore core;
     std::array<std::array<char, kMaxProgramNameChars + 1>, kNumPrograms> programNames{};
     std::array<std::array<float, kParameterCount>, kNumPrograms> programValues{};
-    // Written on the main thread; readable from any thread (isResumed).
-    std::atomic<bool> resumed{false};
 };
 
 // The construction the exported entry point hands to createEffect; tests build instances

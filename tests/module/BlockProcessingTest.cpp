@@ -1,6 +1,6 @@
 // The audio path of the built module: routing of the five stereo modes, both sample
 // precisions, buffer handling, and what a host or an upstream effect may throw at it.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/EffectSignals.h"
 #include "tools/vsthost/HostedEffect.h"

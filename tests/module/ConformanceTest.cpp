@@ -1,7 +1,7 @@
 // What plug-in validators check before a host accepts an effect: every common sample rate and
 // block size, noise with loud, quiet and silent stretches, and parameters automated every few
 // samples. Whatever happens, no output sample may be NaN, infinite or subnormal.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/EffectSignals.h"
 #include "tools/vsthost/HostedEffect.h"

@@ -1,6 +1,6 @@
 // What a host reads from the built module: parameter names, units, values and display texts,
 // the program and the identity, with every text kept inside its buffer.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/host/SentinelBuffer.h"
 #include "tests/support/BuiltModule.h"
 #include "tools/vsthost/HostedEffect.h"

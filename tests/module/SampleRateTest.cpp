@@ -1,6 +1,6 @@
 // Sample-rate changes through the built module: the reported latency, the rates refused, and
 // settings that must sound the same after the engines were rebuilt.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/support/BuiltModule.h"
 #include "tests/support/EffectSignals.h"
 #include "tests/support/RecordingHost.h"

@@ -3,7 +3,7 @@
 // and take parameter changes (mode resets and filter redesigns included), without allocating.
 // This binary replaces the global allocation functions to count every allocation, and every
 // block still live, while counting is armed.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/plugin/LocalEffect.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/EffectSignals.h"

@@ -1,7 +1,7 @@
 // The host chooses the block size, and the effect must not sound different for it: whatever the
 // sizes of the calls, the output is that of one sample per call, to the bit, across parameter
 // changes, bypass and stereo-mode changes made at the same samples.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/plugin/LocalEffect.h"
 #include "tests/support/EffectSignals.h"
 

@@ -1,5 +1,5 @@
 // What a parameter change does to the two engines, and when it gets there.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/plugin/LocalEffect.h"
 #include "tests/support/EffectSignals.h"
 

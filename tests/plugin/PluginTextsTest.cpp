@@ -1,6 +1,6 @@
 // The parameter texts and values a host reads from an instance through its record: names,
 // labels, and the display at the default, at both ends of the range and inside it.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/host/SentinelBuffer.h"
 #include "tests/plugin/LocalEffect.h"
 

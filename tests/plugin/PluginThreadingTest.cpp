@@ -1,7 +1,7 @@
 // A host automates parameters from its own thread while the audio thread processes, and its
 // main thread suspends, changes the sample rate and resumes. The hand-over is lock-free; run
 // under ThreadSanitizer, any unsynchronised access between the threads fails these tests.
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 #include "tests/plugin/LocalEffect.h"
 #include "tests/support/EffectSignals.h"
 

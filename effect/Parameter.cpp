@@ -1,4 +1,4 @@
-#include "plugin/Parameter.h"
+#include "effect/Parameter.h"
 
 #include "shaping/ShapingLaws.h"
 
@@ -60,6 +60,14 @@ double Parameter::fromNormalized(float normalized) const noexcept {
         break;
     }
     return d.minimum + (d.maximum - d.minimum) * n;
+}
+
+double Parameter::roundedToDisplay(double plain) const noexcept {
+    const ParameterDescriptor& d = descriptor;
+    // Written as !(plain > minimum) so that NaN lands on minimum.
+    const double clamped = !(plain > d.minimum) ? d.minimum : std::min(plain, d.maximum);
+    const double s = scale();
+    return roundHalfUp(clamped * s) / s;
 }
 
 void Parameter::displayText(double plain, char* text) const noexcept {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterDescriptor.h"
+#include "effect/ParameterDescriptor.h"
 
 #include <atomic>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 namespace calderine {
 
-// The one rounding rule of the plug-in's control layer (display texts, engine values, stereo
+// The one rounding rule of the effect's control layer (display texts, engine values, stereo
 // mode, bypass): half up, also for negative numbers, so -22.5 becomes -22.
 inline double roundHalfUp(double x) noexcept {
     return std::floor(x + 0.5);
@@ -35,6 +35,9 @@ public:
     float toNormalized(double plain) const noexcept;
     // Always within [minimum, maximum]; anything not above 0 (NaN included) gives minimum.
     double fromNormalized(float normalized) const noexcept;
+    // A plain value within [minimum, maximum] (NaN gives minimum), rounded half up to the
+    // decimals the display shows.
+    double roundedToDisplay(double plain) const noexcept;
     // Writes at most kDisplayLength characters and a terminating zero into text.
     void displayText(double plain, char* text) const noexcept;
     // The current value kept to `precision` decimals; for Decibel, as an amplitude factor.

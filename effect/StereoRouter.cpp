@@ -1,4 +1,4 @@
-#include "plugin/StereoRouter.h"
+#include "effect/StereoRouter.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plugin/ParameterDescriptor.h"
+#include "effect/ParameterDescriptor.h"
 
 #include <array>
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 namespace calderine {
 
-// Host parameter indices; also the positions in the plugin's parameter array.
+// Parameter indices: the host's, and the positions in the effect core's parameter array.
 namespace parameterIndex {
 inline constexpr std::size_t toneGain = 0;
 inline constexpr std::size_t clipperThreshold = 1;

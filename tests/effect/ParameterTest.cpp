@@ -1,6 +1,6 @@
-#include "plugin/Parameter.h"
+#include "effect/Parameter.h"
 
-#include "plugin/ParameterTable.h"
+#include "effect/ParameterTable.h"
 
 #include <clocale>
 #include <cmath>
