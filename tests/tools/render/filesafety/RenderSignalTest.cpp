@@ -134,7 +134,7 @@ TEST(RenderSignals, StoppedRenderLeavesNoTemporaryFiles) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         ASSERT_EQ(hiddenCount(folder), c.temporaries) << "the render did not start";
-        ::kill(tool.pid(), c.signal);
+        tool.signal(c.signal);
         const ToolResult result = tool.wait();
         EXPECT_EQ(result.status, c.exitStatus) << result.err;
         EXPECT_EQ(folder.names(), std::vector<std::string>{"in.wav"});
@@ -196,7 +196,7 @@ TEST(RenderSignals, AKilledRunsTemporaryGoesWithTheNextRunAndALiveRunsStays) {
     EndlessRender killed(folder, "killed.wav", 1);
     ASSERT_EQ(hiddenNames(folder / "out").size(), 2u) << "the render to kill did not start";
     const std::string killedPrefix = temporaryPrefixOf(killed.tool.pid());
-    ::kill(killed.tool.pid(), SIGKILL);
+    killed.tool.signal(SIGKILL);
     EXPECT_EQ(killed.tool.wait().status, -1);
     const auto left = hiddenNames(folder / "out");
     ASSERT_EQ(left.size(), 2u) << "SIGKILL cannot have removed it";
@@ -211,7 +211,7 @@ TEST(RenderSignals, AKilledRunsTemporaryGoesWithTheNextRunAndALiveRunsStays) {
     ASSERT_EQ(later.status, 0) << later.err;
     EXPECT_EQ(hiddenNames(folder / "out"), liveOnly);
 
-    ::kill(live.tool.pid(), SIGTERM);
+    live.tool.signal(SIGTERM);
     EXPECT_EQ(live.tool.wait().status, 143);
     EXPECT_EQ(hiddenNames(folder / "out"), std::vector<std::string>{});
 }

@@ -110,6 +110,14 @@ public:
 
     pid_t pid() const { return child; }
 
+    // Sends the tool a signal. Never kill(pid(), ...) directly: a tool that failed to start
+    // has pid -1, and kill(-1, ...) signals every process the tests may signal.
+    void signal(int number) const {
+        if (child > 0) {
+            ::kill(child, number);
+        }
+    }
+
     // As wait(), but a tool still running after `patience` is killed (status -1): a fault that
     // makes it hang fails the test instead of hanging it.
     ToolResult waitAtMost(std::chrono::milliseconds patience) {
