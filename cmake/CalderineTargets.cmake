@@ -27,3 +27,32 @@ function(calderine_add_bench name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
+
+# calderine_module_exports(TARGET MAP exports.map [DEF exports.def])
+# A plug-in module as hosts load it: only the format's entry points visible (the version script
+# MAP; on Windows the module-definition file DEF), every symbol resolved at link time, and a C++
+# runtime of its own.
+function(calderine_module_exports target)
+    cmake_parse_arguments(ARG "" "MAP;DEF" "" ${ARGN})
+    if(NOT WIN32)
+        target_link_options(${target} PRIVATE -Wl,--version-script=${ARG_MAP})
+        set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${ARG_MAP})
+        # Not under clang's sanitizers: clang links their runtimes into executables only, and a
+        # module finds them in the (sanitized) host process.
+        if(NOT (CALDERINE_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+            target_link_options(${target} PRIVATE -Wl,--no-undefined)
+        endif()
+        # The host may bring any C++ runtime, or none: carry our own. Not under the sanitizers:
+        # a private libstdc++ allocates its exception-handling pool (72704 bytes) at load, which
+        # the leak checker reports as lost once the module is unloaded, and the sanitizer
+        # runtimes come as shared libraries that pull the shared C++ runtime in anyway.
+        if(NOT CALDERINE_SANITIZE)
+            target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc)
+        endif()
+    else()
+        # -static links the GCC, C++ and thread runtimes in, so that the DLL imports only system
+        # DLLs.
+        target_sources(${target} PRIVATE ${ARG_DEF})
+        target_link_options(${target} PRIVATE -static -Wl,--no-undefined)
+    endif()
+endfunction()

@@ -8,7 +8,7 @@ if [ $# -gt 0 ]; then
     packages=("$@")
 else
     packages=(cmake ninja-build g++ binutils pkg-config libgtest-dev libbenchmark-dev
-              libsndfile1-dev libfftw3-dev)
+              libsndfile1-dev libfftw3-dev lv2-dev liblilv-dev lilv-utils sordi)
 fi
 
 missing=()
