@@ -1,17 +1,18 @@
 # What `cpack` makes of a build: on Linux a Debian package that installs the module where
-# Debian's VST packages put theirs (/usr/lib/vst) and the tool in /usr/bin; for Windows a zip
+# Debian's VST packages put theirs (/usr/lib/vst), the LV2 bundle in /usr/lib/lv2 and the tool
+# in /usr/bin; for Windows a zip
 # archive with the DLL (and the 32-bit DLL of a windows32 build in x86/).
 
 set(CPACK_PACKAGE_NAME calderine)
 set(CPACK_PACKAGE_VENDOR "pemberlow")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Stereo audio effect splitting a signal into its noise and tone parts (VST 2.4)")
+    "Stereo audio effect splitting a signal into its noise and tone parts (VST 2.4, LV2)")
 set(CPACK_PACKAGE_DESCRIPTION
     "calderine splits a signal into a noise part (breath, hiss, air, room noise) and a tone part
 (the steady partials of voices and instruments) with a short-time spectral separator, shapes the
-two parts separately and mixes them with the dry signal. It comes as a VST 2.4 plug-in module for
-digital audio workstations and as calderine-render, a command-line host that renders sound files
-through it.")
+two parts separately and mixes them with the dry signal. It comes as a VST 2.4 plug-in module and
+an LV2 plug-in for digital audio workstations, and as calderine-render, a command-line host that
+renders sound files through it.")
 set(CPACK_PACKAGE_CONTACT "calderine developers <calderine@pemberlow.invalid>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)

@@ -45,10 +45,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const calderine::lv2::PluginVersion version{CALDERINE_VERSION_MINOR, CALDERINE_VERSION_PATCH};
-    const bool written =
-        writeFile(bundle / "manifest.ttl",
-                  calderine::lv2::manifestTurtle(argv[2], "calderine.ttl")) &&
-        writeFile(bundle / "calderine.ttl",
-                  calderine::lv2::pluginTurtle(version, effect.latency()));
+    const bool written = writeFile(bundle / "manifest.ttl",
+                                   calderine::lv2::manifestTurtle(argv[2], "calderine.ttl")) &&
+                         writeFile(bundle / "calderine.ttl",
+                                   calderine::lv2::pluginTurtle(version, effect.latency()));
     return written ? 0 : 1;
 }

@@ -3,14 +3,13 @@
 #include "effect/ParameterTable.h"
 #include "lv2/PortLayout.h"
 
+#include <cctype>
+#include <charconv>
+#include <cstring>
 #include <lv2/core/lv2.h>
 #include <lv2/port-groups/port-groups.h>
 #include <lv2/port-props/port-props.h>
 #include <lv2/units/units.h>
-
-#include <cctype>
-#include <charconv>
-#include <cstring>
 #include <vector>
 
 namespace calderine::lv2 {
@@ -70,12 +69,12 @@ std::string portNode(const std::vector<std::string>& statements) {
 
 std::string audioPortNode(std::uint32_t index, bool input, std::string_view side) {
     const std::string direction = input ? "in" : "out";
-    const std::string name = std::string(side == "left" ? "Left " : "Right ") + (input ? "In" : "Out");
+    const std::string name =
+        std::string(side == "left" ? "Left " : "Right ") + (input ? "In" : "Out");
     return portNode({std::string("a lv2:AudioPort , lv2:") + (input ? "InputPort" : "OutputPort"),
                      "lv2:index " + std::to_string(index),
                      "lv2:symbol " + quoted(direction + "_" + std::string(side)),
-                     "lv2:name " + quoted(name),
-                     "pg:group " + uri(input ? "#input" : "#output"),
+                     "lv2:name " + quoted(name), "pg:group " + uri(input ? "#input" : "#output"),
                      "lv2:designation pg:" + std::string(side)});
 }
 
@@ -92,11 +91,11 @@ std::string controlPortNode(std::size_t parameter) {
         return portNode(statements);
     }
     const bool integral = d.choices != nullptr;
-    statements.insert(statements.end(), {"lv2:symbol " + quoted(portSymbol(d.name)),
-                                         "lv2:name " + quoted(d.name),
-                                         "lv2:default " + number(d.defaultValue, integral),
-                                         "lv2:minimum " + number(d.minimum, integral),
-                                         "lv2:maximum " + number(d.maximum, integral)});
+    statements.insert(statements.end(),
+                      {"lv2:symbol " + quoted(portSymbol(d.name)), "lv2:name " + quoted(d.name),
+                       "lv2:default " + number(d.defaultValue, integral),
+                       "lv2:minimum " + number(d.minimum, integral),
+                       "lv2:maximum " + number(d.maximum, integral)});
     if (const char* unit = unitName(d.unit)) {
         statements.push_back("units:unit " + std::string(unit));
     }
@@ -158,9 +157,8 @@ std::string manifestTurtle(std::string_view binaryFile, std::string_view descrip
 std::string pluginTurtle(PluginVersion version, std::uint32_t maxLatency) {
     std::string out = "# Generated at build time from the effect's parameter table.\n";
     out += kPrefixes;
-    out += uri("#input") +
-           "\n    a pg:InputGroup , pg:StereoGroup ;\n    lv2:symbol \"input\" ;\n"
-           "    rdfs:label \"Input\" .\n\n";
+    out += uri("#input") + "\n    a pg:InputGroup , pg:StereoGroup ;\n    lv2:symbol \"input\" ;\n"
+                           "    rdfs:label \"Input\" .\n\n";
     out += uri("#output") +
            "\n    a pg:OutputGroup , pg:StereoGroup ;\n    lv2:symbol \"output\" ;\n"
            "    rdfs:label \"Output\" ;\n    pg:source " +
@@ -172,8 +170,9 @@ std::string pluginTurtle(PluginVersion version, std::uint32_t maxLatency) {
            std::to_string(version.micro) +
            " ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n    pg:mainInput " + uri("#input") +
            " ;\n    pg:mainOutput " + uri("#output") + " ;\n    lv2:port\n";
-    out += audioPortNode(port::inLeft, true, "left") + " ,\n" + audioPortNode(port::inRight, true, "right") +
-           " ,\n" + audioPortNode(port::outLeft, false, "left") + " ,\n" +
+    out += audioPortNode(port::inLeft, true, "left") + " ,\n" +
+           audioPortNode(port::inRight, true, "right") + " ,\n" +
+           audioPortNode(port::outLeft, false, "left") + " ,\n" +
            audioPortNode(port::outRight, false, "right");
     for (std::size_t i = 0; i < kParameterCount; ++i) {
         out += " ,\n" + controlPortNode(i);

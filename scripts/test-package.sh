@@ -20,6 +20,8 @@ deb="calderine_${version}_${arch}.deb"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 contents=$(dpkg-deb -c "$build/$deb" | awk '{print $NF}')
 for f in ./usr/lib/vst/calderine.so ./usr/bin/calderine-render \
+         ./usr/lib/lv2/calderine.lv2/calderine.so ./usr/lib/lv2/calderine.lv2/manifest.ttl \
+         ./usr/lib/lv2/calderine.lv2/calderine.ttl \
          ./usr/share/doc/calderine/copyright ./usr/share/doc/calderine/CHANGELOG.md \
          ./usr/share/doc/calderine/README.md ./usr/share/man/man1/calderine-render.1.gz \
          ./usr/share/calderine/presets/transparent-split.preset \
@@ -27,6 +29,8 @@ for f in ./usr/lib/vst/calderine.so ./usr/bin/calderine-render \
          ./usr/share/calderine/presets/tones-only.preset; do
     grep -qx "$f" <<<"$contents" || fail "$deb lacks $f"
 done
+# lv2apply is the LV2 render below.
+scripts/install-deps.sh lilv-utils
 # Debian compresses manual pages (gzip -9n) and ships no uncompressed copy.
 grep -qx './usr/share/man/man1/calderine-render.1' <<<"$contents" &&
     fail "$deb ships an uncompressed manual page"
@@ -61,5 +65,15 @@ if command -v man >/dev/null; then
 fi
 cmp -s "$scratch/installed.wav" "$scratch/built.wav" ||
     fail "the installed tool and module render differently from the build tree's"
-echo "package $deb: contents, control fields, install and render checked"
+# LV2 hosts find the installed bundle on their default path and render what the build's does.
+env -u LV2_PATH lv2apply -i "$scratch/demo/input.wav" -o "$scratch/installed-lv2.wav" \
+    -c tone_gain -6 urn:pemberlow:calderine || fail "lv2apply does not run the installed bundle"
+LV2_PATH="$(realpath "$build/lv2/bundles")" lv2apply -i "$scratch/demo/input.wav" -o "$scratch/built-lv2.wav" \
+    -c tone_gain -6 urn:pemberlow:calderine
+cmp -s "$scratch/installed-lv2.wav" "$scratch/built-lv2.wav" ||
+    fail "the installed LV2 bundle renders differently from the build tree's"
+env -u LV2_PATH lv2info urn:pemberlow:calderine |
+    grep -E 'Bundle:[[:space:]]+file:///usr/lib/lv2/calderine.lv2/' >/dev/null ||
+    fail "lv2info does not find the bundle in /usr/lib/lv2"
+echo "package $deb: contents, control fields, install and render (VST 2.4 and LV2) checked"
 echo "Depends: $depends"

@@ -1,5 +1,5 @@
-// The built module must export the entry point under its two names and nothing else: any
-// further dynamic symbol could collide with the host's or another plug-in's.
+// Each built module must export its format's entry point and nothing else: any further dynamic
+// symbol could collide with the host's or another plug-in's.
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
@@ -27,9 +27,17 @@ std::set<std::string> definedDynamicSymbols(const std::string& module) {
     return symbols;
 }
 
-TEST(ModuleExportsTest, ExportsExactlyTheTwoEntryNames) {
-    const std::set<std::string> expected = {"VSTPluginMain", "main"};
-    EXPECT_EQ(definedDynamicSymbols(CALDERINE_MODULE_PATH), expected);
+TEST(ModuleExportsTest, EachModuleExportsExactlyItsEntry) {
+    const struct {
+        const char* module;
+        std::set<std::string> entries;
+    } kModules[] = {
+        {CALDERINE_MODULE_PATH, {"VSTPluginMain", "main"}},
+        {CALDERINE_LV2_MODULE_PATH, {"lv2_descriptor"}},
+    };
+    for (const auto& row : kModules) {
+        EXPECT_EQ(definedDynamicSymbols(row.module), row.entries) << row.module;
+    }
 }
 
 } // namespace
