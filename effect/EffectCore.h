@@ -37,6 +37,9 @@ public:
     // Life-cycle thread, suspended: applies pending changes, clears all signal memory and hands
     // the engines to the audio thread.
     void resume() noexcept;
+    // Owner thread, any state: clears all signal memory (the output restarts from silence, as
+    // after resume) and changes nothing else.
+    void reset() noexcept { router.reset(); }
     // Life-cycle thread, suspended: rebuilds both engines for rate (Hz) and applies pending
     // changes. False, with all left as it was, for a rate outside the served range (or NaN) or
     // when memory runs out.
