@@ -21,7 +21,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 contents=$(dpkg-deb -c "$build/$deb" | awk '{print $NF}')
 for f in ./usr/lib/vst/calderine.so ./usr/bin/calderine-render \
          ./usr/lib/lv2/calderine.lv2/calderine.so ./usr/lib/lv2/calderine.lv2/manifest.ttl \
-         ./usr/lib/lv2/calderine.lv2/calderine.ttl \
+         ./usr/lib/lv2/calderine.lv2/calderine.ttl ./usr/lib/clap/calderine.clap \
          ./usr/share/doc/calderine/copyright ./usr/share/doc/calderine/CHANGELOG.md \
          ./usr/share/doc/calderine/README.md ./usr/share/man/man1/calderine-render.1.gz \
          ./usr/share/calderine/presets/transparent-split.preset \
@@ -75,5 +75,12 @@ cmp -s "$scratch/installed-lv2.wav" "$scratch/built-lv2.wav" ||
 env -u LV2_PATH lv2info urn:pemberlow:calderine |
     grep -E 'Bundle:[[:space:]]+file:///usr/lib/lv2/calderine.lv2/' >/dev/null ||
     fail "lv2info does not find the bundle in /usr/lib/lv2"
-echo "package $deb: contents, control fields, install and render (VST 2.4 and LV2) checked"
+# A CLAP host finds the installed module where it looks (when Qtractor's scanner is here).
+scanner=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || echo x86_64-linux-gnu)/qtractor/qtractor_plugin_scan
+if [ -x "$scanner" ]; then
+    echo "CLAP:/usr/lib/clap/calderine.clap" | QT_QPA_PLATFORM=offscreen "$scanner" 2>/dev/null |
+        grep -E '^CLAP\|calderine\|2:2\|0:0\|10:0\|' >/dev/null ||
+        fail "Qtractor's scanner does not list the installed calderine.clap"
+fi
+echo "package $deb: contents, control fields, install and render (VST 2.4, LV2, CLAP) checked"
 echo "Depends: $depends"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Windows job: calderine.dll for 32-bit and for 64-bit Windows cross-built with mingw-w64, and
+# The Windows job: calderine.dll and calderine.clap for 32-bit and for 64-bit Windows cross-built
+# with mingw-w64, and
 # the tests of each run under wine (the 32-bit ones through wine32, of Debian's i386 architecture).
 #   scripts/test-windows.sh [LINUX_BUILD_DIR]
 # LINUX_BUILD_DIR: a native build tree (e.g. build/release) whose module the DLLs' renders are
@@ -33,11 +34,12 @@ cmake --preset windows "${reference[@]}" >/dev/null
 cmake --build --preset windows --parallel "$(nproc)"
 ctest --preset windows --parallel "$(nproc)"
 
-# The archive users download: both DLLs, the README and the licence.
+# The archive users download: both DLLs and both CLAP modules, the README and the licence.
 (cd build/windows && rm -f calderine-*-win64.zip && cpack -G ZIP >/dev/null)
 archive=$(ls build/windows/calderine-*-win64.zip)
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$archive")
-for f in calderine.dll x86/calderine.dll README.md LICENSE CHANGELOG.md; do
+for f in calderine.dll x86/calderine.dll calderine.clap x86/calderine.clap README.md LICENSE \
+         CHANGELOG.md; do
     grep -qx "$f" <<<"$listing" || { echo "FAIL: $archive lacks $f" >&2; exit 1; }
 done
 echo "archive $archive: $(wc -l <<<"$listing") files checked"

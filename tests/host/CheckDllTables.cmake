@@ -1,7 +1,8 @@
-# Checks calderine.dll's tables as the Windows loader sees them:
-#   cmake -DOBJDUMP=<cross objdump> -DMODULE=<dll> [-DFORMAT=pei-x86-64] -P CheckDllTables.cmake
+# Checks a module's tables as the Windows loader sees them:
+#   cmake -DOBJDUMP=<cross objdump> -DMODULE=<dll> [-DFORMAT=pei-x86-64]
+#         [-DEXPORTS=name;...] -P CheckDllTables.cmake
 # - it is a DLL (of the expected file format);
-# - it exports exactly VSTPluginMain and main, and both names lead to the same address;
+# - it exports exactly EXPORTS (default: VSTPluginMain and main), all names at one address;
 # - it imports only system DLLs: a runtime DLL (libstdc++, libgcc, winpthread) would have to be
 #   shipped and found next to the module, and hosts load it from anywhere.
 cmake_minimum_required(VERSION 3.25)
@@ -9,7 +10,10 @@ cmake_minimum_required(VERSION 3.25)
 if(NOT FORMAT)
     set(FORMAT pei-x86-64)
 endif()
-set(expected_exports "VSTPluginMain;main")
+if(NOT EXPORTS)
+    set(EXPORTS "VSTPluginMain;main")
+endif()
+set(expected_exports "${EXPORTS}")
 # Compared in lower case: the loader treats DLL names case-insensitively.
 set(allowed_imports "kernel32.dll;msvcrt.dll")
 

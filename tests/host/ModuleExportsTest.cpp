@@ -34,6 +34,7 @@ TEST(ModuleExportsTest, EachModuleExportsExactlyItsEntry) {
     } kModules[] = {
         {CALDERINE_MODULE_PATH, {"VSTPluginMain", "main"}},
         {CALDERINE_LV2_MODULE_PATH, {"lv2_descriptor"}},
+        {CALDERINE_CLAP_MODULE_PATH, {"clap_entry"}},
     };
     for (const auto& row : kModules) {
         EXPECT_EQ(definedDynamicSymbols(row.module), row.entries) << row.module;
