@@ -186,6 +186,19 @@ bool channelsFrom(Sample* const* data, std::uint32_t start, Sample* (&channels)[
     return true;
 }
 
+// Processes the frames when both ports carry Sample; false, with nothing done, otherwise.
+template <typename Sample>
+bool processIn(EffectCore& effect, Sample* const* in, Sample* const* out, std::uint32_t start,
+               std::int32_t frames) noexcept {
+    Sample* inputs[2];
+    Sample* outputs[2];
+    if (!channelsFrom(in, start, inputs) || !channelsFrom(out, start, outputs)) {
+        return false;
+    }
+    effect.process(inputs, outputs, frames);
+    return true;
+}
+
 } // namespace
 
 void ClapInstance::processFrames(const ClapProcess& block, std::uint32_t start,
@@ -199,18 +212,8 @@ void ClapInstance::processFrames(const ClapProcess& block, std::uint32_t start,
     if (stereo) {
         const ClapAudioBuffer& in = block.audio_inputs[0];
         const ClapAudioBuffer& out = block.audio_outputs[0];
-        double* inputs64[2];
-        double* outputs64[2];
-        if (channelsFrom(in.data64, start, inputs64) &&
-            channelsFrom(out.data64, start, outputs64)) {
-            effect.process(inputs64, outputs64, frames);
-            return;
-        }
-        float* inputs32[2];
-        float* outputs32[2];
-        if (channelsFrom(in.data32, start, inputs32) &&
-            channelsFrom(out.data32, start, outputs32)) {
-            effect.process(inputs32, outputs32, frames);
+        if (processIn(effect, in.data64, out.data64, start, frames) ||
+            processIn(effect, in.data32, out.data32, start, frames)) {
             return;
         }
     }

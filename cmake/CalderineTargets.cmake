@@ -56,3 +56,12 @@ function(calderine_module_exports target)
         target_link_options(${target} PRIVATE -static -Wl,--no-undefined)
     endif()
 endfunction()
+
+# calderine_version_definitions(TARGET PUBLIC|PRIVATE)
+# The project's one version number, as the macros CALDERINE_VERSION_MAJOR, _MINOR, _PATCH.
+function(calderine_version_definitions target scope)
+    target_compile_definitions(${target} ${scope}
+        CALDERINE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+        CALDERINE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+        CALDERINE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+endfunction()
