@@ -1,7 +1,7 @@
 #include "engine/ChannelEngine.h"
 
 #include "shaping/ShapingLaws.h"
-#include "spectral/FftPassTable.h"
+#include "simd/CpuBuild.h"
 #include "spectral/SpectralSeparator.h"
 
 #include <algorithm>
@@ -32,7 +32,7 @@ TiltFilter designedTilt(double sampleRate, double gain) noexcept {
 // The filters' wide build follows the transform's choice, so that one switch (the baseline
 // diagnostic) selects the build of every vector loop.
 ChannelEngine::ChannelEngine()
-    : quad_(TiltFilter::quadKernel(&fftpass::activeFftPasses() != &fftpass::baselineFftPasses())) {
+    : quad_(TiltFilter::quadKernel(simd::activeBuild() == simd::Build::avx2)) {
     toneTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
     noiseTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
     emphasis_.design(kFlatDesignFrequency, kFlatDesignGain);

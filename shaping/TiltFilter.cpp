@@ -1,6 +1,8 @@
 #include "shaping/TiltFilter.h"
 
 #include "shaping/TiltLanes.h"
+#include "simd/CpuBuild.h"
+#include "simd/Vectors.h"
 
 #include <cmath>
 
@@ -34,8 +36,8 @@ void TiltFilter::clearHistory() noexcept {
 
 namespace {
 
-// Two doubles, one per filter; GCC and clang spell lane-wise arithmetic on it alike.
-using PairLanes = double __attribute__((vector_size(16)));
+// Two doubles, one per filter.
+using PairLanes = simd::Double2;
 
 void runQuadAsPairs(TiltFilter* const* filters, double* const* signals,
                     std::size_t count) noexcept {
@@ -53,9 +55,8 @@ void TiltFilter::processPair(TiltFilter& first, double* firstSignal, TiltFilter&
 }
 
 TiltFilter::QuadKernel TiltFilter::quadKernel(bool wide) noexcept {
-#if defined(CALDERINE_SHAPING_AVX2)
-    __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) {
+#if defined(CALDERINE_SIMD_AVX2)
+    if (wide && simd::avx2Available()) {
         return &tiltQuadAvx2;
     }
 #else

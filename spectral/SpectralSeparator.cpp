@@ -34,7 +34,7 @@ std::uint32_t stageSpacingFor(std::uint32_t frameSize) {
 
 SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRate)
     : frameSize_(checkedFrameSize(frameLength)), binMath_(&binmath::activeBinMath()),
-      fft_(frameSize_), analysis_(frameSize_, sampleRate, binmath::activeAnalysisBuild(),
+      fft_(frameSize_), analysis_(frameSize_, sampleRate, activeAnalysisBuild(),
                                   renderStages * stageSpacingFor(frameSize_)),
       ringCapacity_(frameSize_ + stageSpacingFor(frameSize_)),
       ring_(2 * std::size_t{ringCapacity_}), paddedFrame_(2 * std::size_t{frameSize_}),

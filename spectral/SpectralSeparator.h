@@ -1,11 +1,11 @@
 #pragma once
 
-#include "spectral/BinMath.h"
-#include "spectral/FftBatch.h"
-#include "spectral/FftWorkspace.h"
+#include "fft/FftBatch.h"
+#include "fft/FftWorkspace.h"
+#include "fft/GoodFftSize.h"
 #include "spectral/FrameAnalysis.h"
 #include "spectral/FrameSlot.h"
-#include "spectral/GoodFftSize.h"
+#include "vecmath/BinMath.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "spectral/SpectralSeparator.h"
 
-#include "spectral/FftWorkspace.h"
+#include "fft/FftWorkspace.h"
 #include "spectral/FrameAnalysis.h"
 
 #include <algorithm>

@@ -1,0 +1,563 @@
+#include "fft/Fft.h"
+
+#include "fft/FftConstants.h"
+#include "fft/FftPassTable.h"
+#include "fft/FftTwiddleOrder.h"
+#include "simd/AlignedBuffer.h"
+#include "simd/CpuBuild.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <numeric>
+#include <utility>
+
+namespace calderine {
+
+namespace {
+
+constexpr int trialFactors[] = {4, 2, 3, 5};
+
+// Without a caller's work array the scratch comes from the stack up to this many doubles
+// (8 KiB, harmless on any audio thread), and from the heap above it.
+constexpr int stackScratchLimit = 1024;
+
+// Fills factors[2 ..] in pass order and returns their count, or 0 when size is not a product of
+// the trial factors or needs more factors than the table holds. A 2 (there is at most one, the
+// 4s having been taken first) goes to the front, so that it runs as the last forward pass.
+int factorise(int size, int (&factors)[15]) {
+    int remaining = size;
+    int nf = 0;
+    for (const int trial : trialFactors) {
+        while (remaining != 1 && remaining % trial == 0) {
+            if (nf == fftMaxFactors) {
+                return 0;
+            }
+            remaining /= trial;
+            factors[2 + nf] = trial;
+            ++nf;
+            if (trial == 2 && nf > 1) {
+                std::rotate(factors + 2, factors + 1 + nf, factors + 2 + nf);
+            }
+        }
+    }
+    return remaining == 1 ? nf : 0;
+}
+
+// Row layout: factor j (all but the last) owns p_j - 1 rows of ido_j entries, one row per
+// non-trivial input of its butterfly, holding (cos, sin) of q * ld * 2*pi/N for q = 1 ..
+// (ido_j - 1) / 2. The last factor runs with ido = 1 and needs no row.
+void fillTwiddles(const int size, const int (&factors)[15], double* twiddles) {
+    const double h = fftconst::twoPi / size;
+    const int nf = factors[1];
+    int l1 = 1;
+    int is = 0;
+    for (int j = 0; j < nf - 1; ++j) {
+        const int p = factors[2 + j];
+        const int l2 = l1 * p;
+        const int ido = size / l2;
+        int ld = 0;
+        for (int m = 1; m < p; ++m) {
+            ld += l1;
+            const double a = ld * h;
+            for (int q = 1; q <= (ido - 1) / 2; ++q) {
+                twiddles[is + 2 * (q - 1)] = std::cos(q * a);
+                twiddles[is + 2 * (q - 1) + 1] = std::sin(q * a);
+            }
+            is += ido;
+        }
+        l1 = l2;
+    }
+}
+
+void freeTwiddles(double* twiddles) noexcept {
+    ::operator delete (twiddles, std::align_val_t{AlignedBuffer::alignment});
+}
+
+// upperHalfZero: cc is the transform's input and its upper half is zero (the first pass, ido = 1).
+// A radix-2 first pass (N = 2) runs in full.
+void forwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1, const double* wa,
+                 const double* cc, double* ch, bool upperHalfZero) noexcept {
+    switch (p) {
+    case 4:
+        (upperHalfZero ? passes.radf4UpperHalfZero : passes.radf4)(ido, l1, cc, ch, wa, wa + ido,
+                                                                   wa + 2 * ido);
+        break;
+    case 2:
+        passes.radf2(ido, l1, cc, ch, wa);
+        break;
+    case 3:
+        (upperHalfZero ? passes.radf3UpperHalfZero : passes.radf3)(ido, l1, cc, ch, wa, wa + ido);
+        break;
+    default:
+        (upperHalfZero ? passes.radf5UpperHalfZero : passes.radf5)(ido, l1, cc, ch, wa, wa + ido,
+                                                                   wa + 2 * ido, wa + 3 * ido);
+        break;
+    }
+}
+
+void backwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1, const double* wa,
+                  const double* cc, double* ch) noexcept {
+    switch (p) {
+    case 4:
+        passes.radb4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        break;
+    case 2:
+        passes.radb2(ido, l1, cc, ch, wa);
+        break;
+    case 3:
+        passes.radb3(ido, l1, cc, ch, wa, wa + ido);
+        break;
+    default:
+        passes.radb5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        break;
+    }
+}
+
+// Nyquist moves from the end to slot 1; the complex bins shift up by one. In place: the packed
+// spectrum is still in cache, and a second array would cost as much again.
+void packedToOrderedInPlace(double* spectrum, int n) noexcept {
+    const double nyquist = spectrum[n - 1];
+    std::memmove(spectrum + 2, spectrum + 1, static_cast<std::size_t>(n - 2) * sizeof(double));
+    spectrum[1] = nyquist;
+}
+
+void orderedToPacked(const double* __restrict in, double* __restrict out, int n) noexcept {
+    out[0] = in[0];
+    out[n - 1] = in[1];
+    for (int k = 1; k < n - 1; ++k) {
+        out[k] = in[k + 1];
+    }
+}
+
+// Plans whose last two factors are equal odd ones (5, 5 or 3, 3) run the passes at ido = 1 and
+// ido = p as one step (radf55/radb55, radf33/radb33), which spares the trip of the whole array
+// through memory between them and the interleaving shuffles on both sides of it (measured: 0.6 to
+// 0.8 of the two passes' time). Where a 4 precedes the 3, 3, the radix-4 pass at ido = 9 joins them
+// (radf433/radb433).
+//
+// The fused backward 5, 5 and 3, 3 steps store p * p streams l1 = N / p^2 doubles apart. Where more
+// of them fall into one set of the L1 data cache than it has ways (8 on current x86-64 cores, 4 KiB
+// per way), they evict each other: at N = 4608 (l1 = 512, all nine streams in one set) radb33 took
+// 2180 ns against 1063 + 655 for the two passes. Such plans keep those backward passes apart.
+struct FusedTail {
+    int radix; // p of the fused p, p step, or 0 for none
+    int lead;  // the factor before the p, p whose pass joins them (4 before 3, 3; 3 before 5, 5 in
+               // forward transforms), or 0
+    int passes() const noexcept { return radix == 0 ? 0 : lead != 0 ? 3 : 2; }
+};
+
+FusedTail fusedTail(const FftPlan& plan, FftDirection direction) noexcept {
+    const int nf = plan.factors[1];
+    if (nf < 2) {
+        return {0, 0};
+    }
+    const int p = plan.factors[nf + 1];
+    if ((p != 5 && p != 3) || plan.factors[nf] != p) {
+        return {0, 0};
+    }
+    if (p == 3 && nf >= 3 && plan.factors[nf - 1] == 4) {
+        return {3, 4};
+    }
+    if (p == 5 && nf >= 3 && plan.factors[nf - 1] == 3 && direction == FftDirection::Forward) {
+        return {5, 3};
+    }
+    if (direction == FftDirection::Backward) {
+        constexpr int wayBytes = 4096;
+        constexpr int ways = 8;
+        const int strideBytes = static_cast<int>(sizeof(double)) * (plan.size / (p * p));
+        const int sets = wayBytes / std::gcd(strideBytes, wayBytes);
+        if ((p * p + sets - 1) / sets > ways) {
+            return {0, 0};
+        }
+    }
+    return {p, 0};
+}
+
+// Plans whose first factors are 2, 4 with an even ido for the radix-4 pass run those two passes as
+// one step (radf24/radb24): the radix-2 pass at ido = N / 2 does little arithmetic per value, so
+// the trip of the whole array through memory was most of its time. Not where the radix-4 pass
+// already belongs to the fused tail (N = 72: 2, 4, 3, 3).
+bool fusedHead(const FftPlan& plan, const FusedTail& tail) noexcept {
+    const int nf = plan.factors[1];
+    return nf - tail.passes() >= 2 && plan.factors[2] == 2 && plan.factors[3] == 4 &&
+           (plan.size / 8) % 2 == 0;
+}
+
+// Consecutive forward radix-4 passes outside the fused head and tail run in pairs (radf44) where
+// the pass with the smaller ido has an even one, which spares one trip of the whole array through
+// memory per pair; pairs are taken greedily in the order the passes run. Measured (AVX2 build,
+// ns): 2223 against 1369 + 1149 for the ido = 36, 144 passes at N = 4608, 1956 against 1103 + 1040
+// for ido = 300, 1200 at 4800, 1129 against 608 + 542 at 2304 (even). A backward pair, built and
+// measured the same way, gained nothing (2461 against 1159 + 1325 at 4608, 2236 against 1070 +
+// 1137 at 4800, 1119 against 533 + 567 at 2304): the pair holds 32 complex vectors at once, the
+// spills cost what the saved trip through memory gains, so backward passes stay apart. Returns a
+// mask of the factor indices j (1-based, as in plan.factors[1 + j]) whose pass runs first in a
+// pair.
+unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexcept {
+    const int n = plan.size;
+    // ido of factor j's pass: N over the product of factors 1 .. j.
+    int ido[16] = {};
+    int product = 1;
+    for (int j = 1; j <= plan.factors[1]; ++j) {
+        product *= plan.factors[1 + j];
+        ido[j] = n / product;
+    }
+    const auto fours = [&](int j) { return plan.factors[1 + j] == 4 && plan.factors[2 + j] == 4; };
+    unsigned mask = 0;
+    for (int j = highest; j > lowest; --j) {
+        if (fours(j - 1) && ido[j] % 2 == 0) {
+            mask |= 1u << j;
+            --j;
+        }
+    }
+    return mask;
+}
+
+// One step of a transform: a single radix pass, or passes fused into one sweep.
+struct Step {
+    enum class Kind {
+        Single, // the pass of factor `factor`: radix p at ido, l1 rows, twiddle rows from iw
+        Pair,   // radf44: radix 4 at ido (4 l1 rows, twiddles from iw) then at 4 ido (l1 rows,
+                // twiddles from iwB)
+        Head,   // radf24 or radb24 (twiddles: the radix-2 row from 0, the radix-4 rows from N / 2)
+        Tail,   // the fused tail (FusedTail: radix p, lead), l1 rows of its last pass, twiddles
+                // from iw
+    };
+    Kind kind;
+    int factor = 0;
+    int p = 0;
+    int ido = 1;
+    int l1 = 0;
+    int iw = 0;
+    int iwB = 0;
+    int lead = 0;
+};
+
+// Calls visit(step) for each step of a transform in the order they run: the radix passes, two or
+// three of them fused as above where they can be.
+template <class Visit>
+void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visit) {
+    const int n = plan.size;
+    const int nf = plan.factors[1];
+    const FusedTail fused = fusedTail(plan, direction);
+    const int fusedPasses = fused.passes();
+    const bool head = fusedHead(plan, fused);
+    const int lowest = head ? 3 : 1;
+    const int highest = nf - fusedPasses;
+    // Twiddles from the fused step's first row to the end of the table, where a forward transform
+    // finds them: the joining pass's rows (3 of 9 for the 4, 2 of 25 for the 3), the ido = p
+    // pass's p - 1 rows of p and p - 1 doubles of the ido = 1 pass (which reads none).
+    const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
+    const int fusedTwiddles =
+        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
+    // Factors 2 and 4: the radix-4 pass at N / 8 with two rows, its rows after the radix-2
+    // pass's one row of N / 2.
+    const Step headStep{
+        .kind = Step::Kind::Head, .factor = 1, .p = 2, .ido = n / 8, .l1 = 2, .iw = n / 2};
+
+    if (direction == FftDirection::Forward) {
+        const unsigned pairs = pairedForwardFours(plan, lowest, highest);
+        int l2 = n;
+        int iw = n - 1;
+        int j = nf;
+        if (fusedPasses != 0) {
+            l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
+            iw -= fusedTwiddles;
+            visit(Step{.kind = Step::Kind::Tail,
+                       .p = fused.radix,
+                       .l1 = l2,
+                       .iw = iw,
+                       .lead = fused.lead});
+            j -= fusedPasses;
+        }
+        for (; j >= lowest; --j) {
+            const int p = plan.factors[1 + j];
+            const int l1 = l2 / p;
+            const int ido = n / l2;
+            iw -= (p - 1) * ido;
+            if ((pairs >> j & 1u) != 0) {
+                // Factor j - 1 runs at 4 * ido with l1 / 4 rows.
+                const int iwB = iw - 12 * ido;
+                visit(Step{.kind = Step::Kind::Pair,
+                           .factor = j,
+                           .p = 4,
+                           .ido = ido,
+                           .l1 = l1 / 4,
+                           .iw = iw,
+                           .iwB = iwB});
+                l2 = l1 / 4;
+                iw = iwB;
+                --j;
+                continue;
+            }
+            visit(Step{
+                .kind = Step::Kind::Single, .factor = j, .p = p, .ido = ido, .l1 = l1, .iw = iw});
+            l2 = l1;
+        }
+        if (head) {
+            visit(headStep);
+        }
+        return;
+    }
+    int l1 = 1;
+    int iw = 0;
+    int j = 1;
+    if (head) {
+        visit(headStep);
+        l1 = 8;
+        iw = headStep.iw + 3 * headStep.ido;
+        j = 3;
+    }
+    for (; j <= highest; ++j) {
+        const int p = plan.factors[1 + j];
+        const int l2 = p * l1;
+        const int ido = n / l2;
+        visit(
+            Step{.kind = Step::Kind::Single, .factor = j, .p = p, .ido = ido, .l1 = l1, .iw = iw});
+        l1 = l2;
+        iw += (p - 1) * ido;
+    }
+    if (fusedPasses != 0) {
+        visit(Step{
+            .kind = Step::Kind::Tail, .p = fused.radix, .l1 = l1, .iw = iw, .lead = fused.lead});
+    }
+}
+
+// The table a build of the passes reads (FftPassTable::twiddlesInLaneOrder).
+const double* twiddlesFor(const fftpass::FftPassTable& passes, const FftPlan& plan,
+                          const FftDirection direction) noexcept {
+    const double* lane = plan.laneTwiddles[static_cast<int>(direction)];
+    return passes.twiddlesInLaneOrder && lane != nullptr ? lane : plan.twiddles;
+}
+
+// Runs the chain of steps (preceded by the conversion from the ordered layout for a backward
+// transform), each reading the previous step's array and writing the other of output/work. The
+// first destination is chosen by the parity of the step count so that the last step lands in
+// output; when input is that first destination, the other array goes first instead (input must be
+// read before it is overwritten) and the result is copied into output at the end. A forward
+// transform into the ordered layout reorders its result in place. With upperHalfZero (forward
+// only: the input's samples from N / 2 on are zeros) the first step skips those zeros.
+void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
+              double* output, double* work, FftDirection direction, bool ordered,
+              bool upperHalfZero) noexcept {
+    const int n = plan.size;
+    const int nf = plan.factors[1];
+    const bool forward = direction == FftDirection::Forward;
+    const bool convertInput = ordered && !forward;
+    int steps = convertInput ? 1 : 0;
+    forEachStep(plan, direction, [&steps](const Step&) { ++steps; });
+    const double* const twiddles = twiddlesFor(passes, plan, direction);
+
+    double* destination = steps % 2 == 1 ? output : work;
+    double* other = destination == output ? work : output;
+    if (destination == input) {
+        std::swap(destination, other);
+    }
+    const double* source = input;
+    double* result = nullptr;
+    const auto stepDone = [&] {
+        source = result = destination;
+        std::swap(destination, other);
+    };
+    const auto runFused = [&](const Step& tail, const double* wa) {
+        const bool zeros = forward && upperHalfZero;
+        const int l1 = tail.l1;
+        if (tail.lead == 4) {
+            (zeros ? passes.radf433UpperHalfZero
+             : forward
+                 ? passes.radf433
+                 : passes.radb433)(l1, source, destination, wa, wa + 9, wa + 18, wa + 27, wa + 30);
+        } else if (tail.lead == 3) {
+            (zeros ? passes.radf355UpperHalfZero : passes.radf355)(
+                l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60, wa + 65);
+        } else if (tail.p == 5) {
+            (zeros     ? passes.radf55UpperHalfZero
+             : forward ? passes.radf55
+                       : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
+        } else {
+            (zeros     ? passes.radf33UpperHalfZero
+             : forward ? passes.radf33
+                       : passes.radb33)(l1, source, destination, wa, wa + 3);
+        }
+    };
+
+    if (convertInput) {
+        orderedToPacked(source, destination, n);
+        stepDone();
+    }
+    forEachStep(plan, direction, [&](const Step& step) {
+        const double* const wa = twiddles + step.iw;
+        const int ido = step.ido;
+        switch (step.kind) {
+        case Step::Kind::Tail:
+            runFused(step, wa);
+            break;
+        case Step::Kind::Pair: {
+            const double* const wb = twiddles + step.iwB;
+            passes.radf44(ido, step.l1, source, destination, wa, wa + ido, wa + 2 * ido, wb,
+                          wb + 4 * ido, wb + 8 * ido);
+            break;
+        }
+        case Step::Kind::Head:
+            (forward ? passes.radf24 : passes.radb24)(ido, source, destination, wa, wa + ido,
+                                                      wa + 2 * ido, twiddles);
+            break;
+        case Step::Kind::Single:
+            if (forward) {
+                forwardPass(passes, step.p, ido, step.l1, wa, source, destination,
+                            upperHalfZero && step.factor == nf);
+            } else {
+                backwardPass(passes, step.p, ido, step.l1, wa, source, destination);
+            }
+            break;
+        }
+        stepDone();
+    });
+    if (forward && ordered) {
+        packedToOrderedInPlace(result, n);
+    }
+
+    if (source != output) {
+        std::copy_n(source, n, output);
+    }
+}
+
+// The plan's twiddles, each direction's blocks in the order its AVX2 passes read them.
+void fillLaneTwiddles(const FftPlan& plan, const FftDirection direction, double* table) {
+    using fftpass::orderTwiddleRow;
+    using fftpass::TwiddleReads;
+    std::copy_n(plan.twiddles, plan.size, table);
+    forEachStep(plan, direction, [table](const Step& step) {
+        double* const wa = table + step.iw;
+        const int ido = step.ido;
+        switch (step.kind) {
+        case Step::Kind::Tail: // broadcast across rows, one twiddle at a time
+            break;
+        case Step::Kind::Single:
+            for (int m = 0; m < step.p - 1; ++m) {
+                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+            }
+            break;
+        case Step::Kind::Pair:
+            for (int m = 0; m < 3; ++m) {
+                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+                orderTwiddleRow(table + step.iwB + 4 * m * ido, ido, TwiddleReads::Quartered);
+            }
+            break;
+        case Step::Kind::Head:
+            for (int m = 0; m < 3; ++m) {
+                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+            }
+            orderTwiddleRow(table, ido, TwiddleReads::Quartered);
+            break;
+        }
+    });
+}
+
+} // namespace
+
+FftPlan* createFftPlan(int size) {
+    if (size < 2 || size % 2 != 0) {
+        return nullptr;
+    }
+    auto plan = std::make_unique<FftPlan>();
+    plan->size = size;
+    const int nf = factorise(size, plan->factors);
+    if (nf == 0) {
+        return nullptr;
+    }
+    plan->factors[0] = size;
+    plan->factors[1] = nf;
+    // Fixes the build outside any processing call.
+    static_cast<void>(simd::activeBuild());
+
+    // The plan's table, then the two lane-ordered ones where AVX2 passes will read them, each from
+    // a 64-byte boundary.
+    const fftpass::FftPassTable* const wide = fftpass::avx2FftPasses();
+    const bool laneOrdered = wide != nullptr && wide->twiddlesInLaneOrder;
+    constexpr int lineDoubles = static_cast<int>(AlignedBuffer::alignment / sizeof(double));
+    const std::size_t stride = static_cast<std::size_t>((size + lineDoubles - 1) / lineDoubles) *
+                               static_cast<std::size_t>(lineDoubles);
+    const std::size_t tables = laneOrdered ? 3 : 1;
+    plan->twiddles = static_cast<double*>(::operator new (
+        tables* stride * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
+    std::fill_n(plan->twiddles, tables * stride, 0.0);
+    fillTwiddles(size, plan->factors, plan->twiddles);
+    plan->laneTwiddles[0] = plan->laneTwiddles[1] = nullptr;
+    if (laneOrdered) {
+        for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
+            const int index = static_cast<int>(direction);
+            double* const table = plan->twiddles + (1 + static_cast<std::size_t>(index)) * stride;
+            fillLaneTwiddles(*plan, direction, table);
+            plan->laneTwiddles[index] = table;
+        }
+    }
+    return plan.release();
+}
+
+void destroyFftPlan(FftPlan* plan) {
+    if (plan == nullptr) {
+        return;
+    }
+    freeTwiddles(plan->twiddles);
+    delete plan;
+}
+
+void FftPlanDeleter::operator()(FftPlan* plan) const noexcept {
+    destroyFftPlan(plan);
+}
+
+void fftTransform(const FftPlan& plan, const double* input, double* output, double* work,
+                  FftDirection direction, bool ordered) noexcept {
+    fftpass::fftTransformWith(fftpass::activeFftPasses(), plan, input, output, work, direction,
+                              ordered);
+}
+
+void fftForwardUpperHalfZero(const FftPlan& plan, const double* input, double* output, double* work,
+                             bool ordered) noexcept {
+    fftpass::fftForwardUpperHalfZeroWith(fftpass::activeFftPasses(), plan, input, output, work,
+                                         ordered);
+}
+
+namespace {
+
+void runWithScratch(const fftpass::FftPassTable& passes, const FftPlan& plan, const double* input,
+                    double* output, double* work, FftDirection direction, bool ordered,
+                    bool upperHalfZero) noexcept {
+    if (work != nullptr && work != output) {
+        runSteps(passes, plan, input, output, work, direction, ordered, upperHalfZero);
+        return;
+    }
+    const int n = plan.size;
+    if (n <= stackScratchLimit) {
+        alignas(AlignedBuffer::alignment) double scratch[stackScratchLimit];
+        runSteps(passes, plan, input, output, scratch, direction, ordered, upperHalfZero);
+        return;
+    }
+    const std::unique_ptr<double[]> scratch(new (std::nothrow) double[n]);
+    if (!scratch) {
+        // Silence is the one harmless answer left for an audio path.
+        std::fill_n(output, n, 0.0);
+        return;
+    }
+    runSteps(passes, plan, input, output, scratch.get(), direction, ordered, upperHalfZero);
+}
+
+} // namespace
+
+void fftpass::fftTransformWith(const FftPassTable& passes, const FftPlan& plan, const double* input,
+                               double* output, double* work, FftDirection direction,
+                               bool ordered) noexcept {
+    runWithScratch(passes, plan, input, output, work, direction, ordered, false);
+}
+
+void fftpass::fftForwardUpperHalfZeroWith(const FftPassTable& passes, const FftPlan& plan,
+                                          const double* input, double* output, double* work,
+                                          bool ordered) noexcept {
+    runWithScratch(passes, plan, input, output, work, FftDirection::Forward, ordered, true);
+}
+
+} // namespace calderine
