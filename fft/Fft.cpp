@@ -78,40 +78,41 @@ void freeTwiddles(double* twiddles) noexcept {
 
 // upperHalfZero: cc is the transform's input and its upper half is zero (the first pass, ido = 1).
 // A radix-2 first pass (N = 2) runs in full.
-void forwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1, const double* wa,
-                 const double* cc, double* ch, bool upperHalfZero) noexcept {
+void forwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1,
+                 const double* const* wa, const double* cc, double* ch,
+                 bool upperHalfZero) noexcept {
     switch (p) {
     case 4:
-        (upperHalfZero ? passes.radf4UpperHalfZero : passes.radf4)(ido, l1, cc, ch, wa, wa + ido,
-                                                                   wa + 2 * ido);
+        (upperHalfZero ? passes.radf4UpperHalfZero : passes.radf4)(ido, l1, cc, ch, wa[0], wa[1],
+                                                                   wa[2]);
         break;
     case 2:
-        passes.radf2(ido, l1, cc, ch, wa);
+        passes.radf2(ido, l1, cc, ch, wa[0]);
         break;
     case 3:
-        (upperHalfZero ? passes.radf3UpperHalfZero : passes.radf3)(ido, l1, cc, ch, wa, wa + ido);
+        (upperHalfZero ? passes.radf3UpperHalfZero : passes.radf3)(ido, l1, cc, ch, wa[0], wa[1]);
         break;
     default:
-        (upperHalfZero ? passes.radf5UpperHalfZero : passes.radf5)(ido, l1, cc, ch, wa, wa + ido,
-                                                                   wa + 2 * ido, wa + 3 * ido);
+        (upperHalfZero ? passes.radf5UpperHalfZero : passes.radf5)(ido, l1, cc, ch, wa[0], wa[1],
+                                                                   wa[2], wa[3]);
         break;
     }
 }
 
-void backwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1, const double* wa,
-                  const double* cc, double* ch) noexcept {
+void backwardPass(const fftpass::FftPassTable& passes, int p, int ido, int l1,
+                  const double* const* wa, const double* cc, double* ch) noexcept {
     switch (p) {
     case 4:
-        passes.radb4(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido);
+        passes.radb4(ido, l1, cc, ch, wa[0], wa[1], wa[2]);
         break;
     case 2:
-        passes.radb2(ido, l1, cc, ch, wa);
+        passes.radb2(ido, l1, cc, ch, wa[0]);
         break;
     case 3:
-        passes.radb3(ido, l1, cc, ch, wa, wa + ido);
+        passes.radb3(ido, l1, cc, ch, wa[0], wa[1]);
         break;
     default:
-        passes.radb5(ido, l1, cc, ch, wa, wa + ido, wa + 2 * ido, wa + 3 * ido);
+        passes.radb5(ido, l1, cc, ch, wa[0], wa[1], wa[2], wa[3]);
         break;
     }
 }
@@ -216,121 +217,166 @@ unsigned pairedForwardFours(const FftPlan& plan, int lowest, int highest) noexce
     return mask;
 }
 
-// One step of a transform: a single radix pass, or passes fused into one sweep.
-struct Step {
-    enum class Kind {
-        Single, // the pass of factor `factor`: radix p at ido, l1 rows, twiddle rows from iw
-        Pair,   // radf44: radix 4 at ido (4 l1 rows, twiddles from iw) then at 4 ido (l1 rows,
-                // twiddles from iwB)
-        Head,   // radf24 or radb24 (twiddles: the radix-2 row from 0, the radix-4 rows from N / 2)
-        Tail,   // the fused tail (FusedTail: radix p, lead), l1 rows of its last pass, twiddles
-                // from iw
-    };
-    Kind kind;
-    int factor = 0;
-    int p = 0;
-    int ido = 1;
-    int l1 = 0;
-    int iw = 0;
-    int iwB = 0;
-    int lead = 0;
+// Factor j's pass (1-based, as in plan.factors[1 + j]): ido, rows and where its p - 1 twiddle rows
+// of ido doubles start in the plan's table (fillTwiddles' layout). The same in both directions.
+struct FactorShape {
+    int ido;
+    int l1;
+    int rowStart;
 };
 
-// Calls visit(step) for each step of a transform in the order they run: the radix passes, two or
-// three of them fused as above where they can be.
-template <class Visit>
-void forEachStep(const FftPlan& plan, const FftDirection direction, Visit&& visit) {
-    const int n = plan.size;
-    const int nf = plan.factors[1];
-    const FusedTail fused = fusedTail(plan, direction);
-    const int fusedPasses = fused.passes();
-    const bool head = fusedHead(plan, fused);
-    const int lowest = head ? 3 : 1;
-    const int highest = nf - fusedPasses;
-    // Twiddles from the fused step's first row to the end of the table, where a forward transform
-    // finds them: the joining pass's rows (3 of 9 for the 4, 2 of 25 for the 3), the ido = p
-    // pass's p - 1 rows of p and p - 1 doubles of the ido = 1 pass (which reads none).
-    const int leadTwiddles = fused.lead == 4 ? 27 : fused.lead == 3 ? 50 : 0;
-    const int fusedTwiddles =
-        fused.radix == 0 ? 0 : (fused.radix - 1) * (fused.radix + 1) + leadTwiddles;
-    // Factors 2 and 4: the radix-4 pass at N / 8 with two rows, its rows after the radix-2
-    // pass's one row of N / 2.
-    const Step headStep{
-        .kind = Step::Kind::Head, .factor = 1, .p = 2, .ido = n / 8, .l1 = 2, .iw = n / 2};
+struct PlanShape {
+    FactorShape factor[fftMaxFactors + 1];
+};
 
-    if (direction == FftDirection::Forward) {
-        const unsigned pairs = pairedForwardFours(plan, lowest, highest);
-        int l2 = n;
-        int iw = n - 1;
-        int j = nf;
-        if (fusedPasses != 0) {
-            l2 = n / (fused.radix * fused.radix * (fused.lead != 0 ? fused.lead : 1));
-            iw -= fusedTwiddles;
-            visit(Step{.kind = Step::Kind::Tail,
-                       .p = fused.radix,
-                       .l1 = l2,
-                       .iw = iw,
-                       .lead = fused.lead});
-            j -= fusedPasses;
+PlanShape shapeOf(const FftPlan& plan) noexcept {
+    PlanShape shape{};
+    int l1 = 1;
+    int start = 0;
+    for (int j = 1; j <= plan.factors[1]; ++j) {
+        const int p = plan.factors[1 + j];
+        const int ido = plan.size / (l1 * p);
+        shape.factor[j] = {ido, l1, start};
+        start += (p - 1) * ido;
+        l1 *= p;
+    }
+    return shape;
+}
+
+// Builds a plan's steps, appending to each the rows of its factors in the order its pass takes
+// them.
+class StepList {
+public:
+    StepList(const FftPlan& plan, FftSteps& out) : plan_(plan), shape_(shapeOf(plan)), out_(out) {
+        out_.count = 0;
+    }
+
+    // The single pass of factor j.
+    void single(int j) {
+        const FactorShape& f = shape_.factor[j];
+        FftStep& step = add(FftStep::Kind::Single, plan_.factors[1 + j], 0, f.ido, f.l1);
+        rowsOf(step, j);
+    }
+    // radf44: factor j at ido, then factor j - 1 at 4 ido.
+    void pair(int j) {
+        const FactorShape& f = shape_.factor[j];
+        FftStep& step = add(FftStep::Kind::Pair, 4, 0, f.ido, shape_.factor[j - 1].l1);
+        rowsOf(step, j);
+        rowsOf(step, j - 1);
+    }
+    // radf24 or radb24: factors 1 (radix 2) and 2 (radix 4, whose ido and rows the pass takes).
+    void head() {
+        const FactorShape& f = shape_.factor[2];
+        FftStep& step = add(FftStep::Kind::Head, 4, 0, f.ido, f.l1);
+        rowsOf(step, 2);
+        rowsOf(step, 1);
+    }
+    // The fused tail: the last two factors, and the lead's before them where it joins.
+    void tail(const FusedTail& fused) {
+        const int nf = plan_.factors[1];
+        const int first = fused.lead != 0 ? nf - 2 : nf - 1;
+        FftStep& step = add(FftStep::Kind::Tail, fused.radix, fused.lead, shape_.factor[first].ido,
+                            shape_.factor[first].l1);
+        for (int j = first; j < nf; ++j) {
+            rowsOf(step, j);
         }
-        for (; j >= lowest; --j) {
-            const int p = plan.factors[1 + j];
-            const int l1 = l2 / p;
-            const int ido = n / l2;
-            iw -= (p - 1) * ido;
+    }
+
+private:
+    FftStep& add(FftStep::Kind kind, int p, int lead, int ido, int l1) {
+        FftStep& step = out_.steps[out_.count++];
+        step = FftStep{.kind = kind, .p = p, .lead = lead, .ido = ido, .l1 = l1, .twiddles = {}};
+        rows_ = 0;
+        return step;
+    }
+    void rowsOf(FftStep& step, int j) {
+        const FactorShape& f = shape_.factor[j];
+        for (int m = 0; m < plan_.factors[1 + j] - 1; ++m) {
+            step.twiddles[0][rows_++] = plan_.twiddles + f.rowStart + m * f.ido;
+        }
+    }
+
+    const FftPlan& plan_;
+    PlanShape shape_;
+    FftSteps& out_;
+    int rows_ = 0;
+};
+
+// A direction's steps in the order they run: the radix passes, two or three of them fused as
+// above where the plan allows it and fusion is asked for.
+void buildSteps(const FftPlan& plan, FftDirection direction, FftFusion fusion, FftSteps& out) {
+    const bool fuse = fusion == FftFusion::Fused;
+    const int nf = plan.factors[1];
+    const FusedTail fused = fuse ? fusedTail(plan, direction) : FusedTail{0, 0};
+    const bool head = fuse && fusedHead(plan, fused);
+    const int lowest = head ? 3 : 1;
+    const int highest = nf - fused.passes();
+    StepList list(plan, out);
+    if (direction == FftDirection::Forward) {
+        if (fused.radix != 0) {
+            list.tail(fused);
+        }
+        const unsigned pairs = fuse ? pairedForwardFours(plan, lowest, highest) : 0u;
+        for (int j = highest; j >= lowest; --j) {
             if ((pairs >> j & 1u) != 0) {
-                // Factor j - 1 runs at 4 * ido with l1 / 4 rows.
-                const int iwB = iw - 12 * ido;
-                visit(Step{.kind = Step::Kind::Pair,
-                           .factor = j,
-                           .p = 4,
-                           .ido = ido,
-                           .l1 = l1 / 4,
-                           .iw = iw,
-                           .iwB = iwB});
-                l2 = l1 / 4;
-                iw = iwB;
-                --j;
-                continue;
+                list.pair(j--);
+            } else {
+                list.single(j);
             }
-            visit(Step{
-                .kind = Step::Kind::Single, .factor = j, .p = p, .ido = ido, .l1 = l1, .iw = iw});
-            l2 = l1;
         }
         if (head) {
-            visit(headStep);
+            list.head();
         }
         return;
     }
-    int l1 = 1;
-    int iw = 0;
-    int j = 1;
     if (head) {
-        visit(headStep);
-        l1 = 8;
-        iw = headStep.iw + 3 * headStep.ido;
-        j = 3;
+        list.head();
     }
-    for (; j <= highest; ++j) {
-        const int p = plan.factors[1 + j];
-        const int l2 = p * l1;
-        const int ido = n / l2;
-        visit(
-            Step{.kind = Step::Kind::Single, .factor = j, .p = p, .ido = ido, .l1 = l1, .iw = iw});
-        l1 = l2;
-        iw += (p - 1) * ido;
+    for (int j = lowest; j <= highest; ++j) {
+        list.single(j);
     }
-    if (fusedPasses != 0) {
-        visit(Step{
-            .kind = Step::Kind::Tail, .p = fused.radix, .l1 = l1, .iw = iw, .lead = fused.lead});
+    if (fused.radix != 0) {
+        list.tail(fused);
     }
 }
 
-// The table a build of the passes reads (FftPassTable::twiddlesInLaneOrder).
-const double* twiddlesFor(const fftpass::FftPassTable& passes, const FftPlan& plan,
-                          const FftDirection direction) noexcept {
-    const double* lane = plan.laneTwiddles[static_cast<int>(direction)];
-    return passes.twiddlesInLaneOrder && lane != nullptr ? lane : plan.twiddles;
+void runStep(const fftpass::FftPassTable& passes, const FftStep& step, const double* const* w,
+             const double* source, double* destination, bool forward, bool zeros) noexcept {
+    const int ido = step.ido;
+    const int l1 = step.l1;
+    switch (step.kind) {
+    case FftStep::Kind::Single:
+        if (forward) {
+            forwardPass(passes, step.p, ido, l1, w, source, destination, zeros);
+        } else {
+            backwardPass(passes, step.p, ido, l1, w, source, destination);
+        }
+        break;
+    case FftStep::Kind::Pair:
+        passes.radf44(ido, l1, source, destination, w[0], w[1], w[2], w[3], w[4], w[5]);
+        break;
+    case FftStep::Kind::Head:
+        (forward ? passes.radf24 : passes.radb24)(ido, source, destination, w[0], w[1], w[2], w[3]);
+        break;
+    case FftStep::Kind::Tail:
+        if (step.lead == 4) {
+            (zeros     ? passes.radf433UpperHalfZero
+             : forward ? passes.radf433
+                       : passes.radb433)(l1, source, destination, w[0], w[1], w[2], w[3], w[4]);
+        } else if (step.lead == 3) {
+            (zeros ? passes.radf355UpperHalfZero : passes.radf355)(l1, source, destination, w[0],
+                                                                   w[1], w[2], w[3], w[4], w[5]);
+        } else if (step.p == 5) {
+            (zeros     ? passes.radf55UpperHalfZero
+             : forward ? passes.radf55
+                       : passes.radb55)(l1, source, destination, w[0], w[1], w[2], w[3]);
+        } else {
+            (zeros     ? passes.radf33UpperHalfZero
+             : forward ? passes.radf33
+                       : passes.radb33)(l1, source, destination, w[0], w[1]);
+        }
+        break;
+    }
 }
 
 // Runs the chain of steps (preceded by the conversion from the ordered layout for a backward
@@ -344,122 +390,81 @@ void runSteps(const fftpass::FftPassTable& passes, const FftPlan& plan, const do
               double* output, double* work, FftDirection direction, bool ordered,
               bool upperHalfZero) noexcept {
     const int n = plan.size;
-    const int nf = plan.factors[1];
     const bool forward = direction == FftDirection::Forward;
     const bool convertInput = ordered && !forward;
-    int steps = convertInput ? 1 : 0;
-    forEachStep(plan, direction, [&steps](const Step&) { ++steps; });
-    const double* const twiddles = twiddlesFor(passes, plan, direction);
+    const FftSteps& steps = plan.steps[static_cast<int>(direction)];
+    // The table this build reads (FftPassTable::twiddlesInLaneOrder).
+    const int table =
+        passes.twiddlesInLaneOrder && plan.laneTwiddles[static_cast<int>(direction)] ? 1 : 0;
 
-    double* destination = steps % 2 == 1 ? output : work;
+    double* destination = (steps.count + (convertInput ? 1 : 0)) % 2 == 1 ? output : work;
     double* other = destination == output ? work : output;
     if (destination == input) {
         std::swap(destination, other);
     }
     const double* source = input;
-    double* result = nullptr;
-    const auto stepDone = [&] {
-        source = result = destination;
-        std::swap(destination, other);
-    };
-    const auto runFused = [&](const Step& tail, const double* wa) {
-        const bool zeros = forward && upperHalfZero;
-        const int l1 = tail.l1;
-        if (tail.lead == 4) {
-            (zeros ? passes.radf433UpperHalfZero
-             : forward
-                 ? passes.radf433
-                 : passes.radb433)(l1, source, destination, wa, wa + 9, wa + 18, wa + 27, wa + 30);
-        } else if (tail.lead == 3) {
-            (zeros ? passes.radf355UpperHalfZero : passes.radf355)(
-                l1, source, destination, wa, wa + 25, wa + 50, wa + 55, wa + 60, wa + 65);
-        } else if (tail.p == 5) {
-            (zeros     ? passes.radf55UpperHalfZero
-             : forward ? passes.radf55
-                       : passes.radb55)(l1, source, destination, wa, wa + 5, wa + 10, wa + 15);
-        } else {
-            (zeros     ? passes.radf33UpperHalfZero
-             : forward ? passes.radf33
-                       : passes.radb33)(l1, source, destination, wa, wa + 3);
-        }
-    };
-
     if (convertInput) {
         orderedToPacked(source, destination, n);
-        stepDone();
+        source = destination;
+        std::swap(destination, other);
     }
-    forEachStep(plan, direction, [&](const Step& step) {
-        const double* const wa = twiddles + step.iw;
-        const int ido = step.ido;
-        switch (step.kind) {
-        case Step::Kind::Tail:
-            runFused(step, wa);
-            break;
-        case Step::Kind::Pair: {
-            const double* const wb = twiddles + step.iwB;
-            passes.radf44(ido, step.l1, source, destination, wa, wa + ido, wa + 2 * ido, wb,
-                          wb + 4 * ido, wb + 8 * ido);
-            break;
-        }
-        case Step::Kind::Head:
-            (forward ? passes.radf24 : passes.radb24)(ido, source, destination, wa, wa + ido,
-                                                      wa + 2 * ido, twiddles);
-            break;
-        case Step::Kind::Single:
-            if (forward) {
-                forwardPass(passes, step.p, ido, step.l1, wa, source, destination,
-                            upperHalfZero && step.factor == nf);
-            } else {
-                backwardPass(passes, step.p, ido, step.l1, wa, source, destination);
-            }
-            break;
-        }
-        stepDone();
-    });
+    for (int s = 0; s < steps.count; ++s) {
+        const FftStep& step = steps.steps[s];
+        runStep(passes, step, step.twiddles[table], source, destination, forward,
+                forward && upperHalfZero && s == 0);
+        source = destination;
+        std::swap(destination, other);
+    }
     if (forward && ordered) {
-        packedToOrderedInPlace(result, n);
+        packedToOrderedInPlace(const_cast<double*>(source), n);
     }
-
     if (source != output) {
         std::copy_n(source, n, output);
     }
 }
 
-// The plan's twiddles, each direction's blocks in the order its AVX2 passes read them.
-void fillLaneTwiddles(const FftPlan& plan, const FftDirection direction, double* table) {
+// The plan's twiddles, each direction's rows in the order its AVX2 passes read them; points the
+// steps' lane rows into it.
+void fillLaneTwiddles(FftPlan& plan, const FftDirection direction, double* table) {
     using fftpass::orderTwiddleRow;
     using fftpass::TwiddleReads;
     std::copy_n(plan.twiddles, plan.size, table);
-    forEachStep(plan, direction, [table](const Step& step) {
-        double* const wa = table + step.iw;
+    FftSteps& steps = plan.steps[static_cast<int>(direction)];
+    for (int s = 0; s < steps.count; ++s) {
+        FftStep& step = steps.steps[s];
+        double* rows[FftStep::maxRows] = {};
+        for (int r = 0; r < FftStep::maxRows && step.twiddles[0][r] != nullptr; ++r) {
+            rows[r] = table + (step.twiddles[0][r] - plan.twiddles);
+            step.twiddles[1][r] = rows[r];
+        }
         const int ido = step.ido;
         switch (step.kind) {
-        case Step::Kind::Tail: // broadcast across rows, one twiddle at a time
+        case FftStep::Kind::Tail: // broadcast across rows, one twiddle at a time
             break;
-        case Step::Kind::Single:
+        case FftStep::Kind::Single:
             for (int m = 0; m < step.p - 1; ++m) {
-                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+                orderTwiddleRow(rows[m], ido, TwiddleReads::AlongI);
             }
             break;
-        case Step::Kind::Pair:
+        case FftStep::Kind::Pair:
             for (int m = 0; m < 3; ++m) {
-                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
-                orderTwiddleRow(table + step.iwB + 4 * m * ido, ido, TwiddleReads::Quartered);
+                orderTwiddleRow(rows[m], ido, TwiddleReads::AlongI);
+                orderTwiddleRow(rows[3 + m], ido, TwiddleReads::Quartered);
             }
             break;
-        case Step::Kind::Head:
+        case FftStep::Kind::Head:
             for (int m = 0; m < 3; ++m) {
-                orderTwiddleRow(wa + m * ido, ido, TwiddleReads::AlongI);
+                orderTwiddleRow(rows[m], ido, TwiddleReads::AlongI);
             }
-            orderTwiddleRow(table, ido, TwiddleReads::Quartered);
+            orderTwiddleRow(rows[3], ido, TwiddleReads::Quartered);
             break;
         }
-    });
+    }
 }
 
 } // namespace
 
-FftPlan* createFftPlan(int size) {
+FftPlan* createFftPlan(int size, FftFusion fusion) {
     if (size < 2 || size % 2 != 0) {
         return nullptr;
     }
@@ -487,9 +492,10 @@ FftPlan* createFftPlan(int size) {
     std::fill_n(plan->twiddles, tables * stride, 0.0);
     fillTwiddles(size, plan->factors, plan->twiddles);
     plan->laneTwiddles[0] = plan->laneTwiddles[1] = nullptr;
-    if (laneOrdered) {
-        for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
-            const int index = static_cast<int>(direction);
+    for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
+        const int index = static_cast<int>(direction);
+        buildSteps(*plan, direction, fusion, plan->steps[index]);
+        if (laneOrdered) {
             double* const table = plan->twiddles + (1 + static_cast<std::size_t>(index)) * stride;
             fillLaneTwiddles(*plan, direction, table);
             plan->laneTwiddles[index] = table;

@@ -29,6 +29,37 @@ namespace calderine {
 
 enum class FftDirection : int { Forward = 0, Backward = 1 };
 
+inline constexpr int fftMaxFactors = 13;
+
+// One step of a transform: a single radix pass, or passes fused into one sweep over the array
+// (FftPassTable.h names them after FFTPACK's passes). twiddles[t] holds the step's twiddle rows,
+// in the order its pass takes them, in table t: 0 the plan's own, 1 the lane-ordered table of the
+// step's direction (FftPlan::laneTwiddles; null rows where there is none).
+struct FftStep {
+    enum class Kind {
+        Single, // radix p at ido, l1 rows: p - 1 rows (wa1 ..)
+        Pair,   // radf44: radix 4 at ido (4 l1 rows) then at 4 ido (l1 rows): 3 + 3 rows
+        Head,   // radf24 or radb24, the plan's first factors 2, 4: 3 rows (radix 4) + 1 (radix 2)
+        Tail,   // the plan's last factors p, p, after `lead` where it joins them (4 before 3, 3;
+                // 3 before 5, 5), at ido = 1 and p (l1: the rows of the lead's or ido = p pass):
+                // the lead's rows, then those of the ido = p pass
+    };
+    static constexpr int maxRows = 6;
+
+    Kind kind;
+    int p;    // radix: of the single pass, of the pair and head's radix-4 pass, the tail's p, p
+    int lead; // Tail: 4, 3 or 0
+    int ido;
+    int l1;
+    const double* twiddles[2][maxRows];
+};
+
+// The steps of one direction, in the order they run.
+struct FftSteps {
+    int count;
+    FftStep steps[fftMaxFactors];
+};
+
 // Immutable after createFftPlan: any number of transforms may use one plan at the same time, on
 // different arrays.
 struct FftPlan {
@@ -39,14 +70,17 @@ struct FftPlan {
     // transforms (indexed by FftDirection; FftTwiddleOrder.h), in the same allocation; null where
     // the CPU runs no AVX2 passes.
     double* laneTwiddles[2];
+    FftSteps steps[2]; // indexed by FftDirection
 };
 
-inline constexpr int fftMaxFactors = 13;
+// Whether a plan fuses passes into steps where it can (the fastest transform) or runs every radix
+// pass as a step of its own; both give the same bits.
+enum class FftFusion { Fused, Unfused };
 
 // Returns null (having freed everything it took) when size is not an even product of the factors
 // 4, 2, 3 and 5, or would need more than fftMaxFactors factors. Throws std::bad_alloc only when
 // memory runs out.
-FftPlan* createFftPlan(int size);
+FftPlan* createFftPlan(int size, FftFusion fusion = FftFusion::Fused);
 void destroyFftPlan(FftPlan* plan); // plan must not be null
 
 struct FftPlanDeleter {
