@@ -46,32 +46,6 @@ int factorise(int size, int (&factors)[15]) {
     return remaining == 1 ? nf : 0;
 }
 
-// Row layout: factor j (all but the last) owns p_j - 1 rows of ido_j entries, one row per
-// non-trivial input of its butterfly, holding (cos, sin) of q * ld * 2*pi/N for q = 1 ..
-// (ido_j - 1) / 2. The last factor runs with ido = 1 and needs no row.
-void fillTwiddles(const int size, const int (&factors)[15], double* twiddles) {
-    const double h = fftconst::twoPi / size;
-    const int nf = factors[1];
-    int l1 = 1;
-    int is = 0;
-    for (int j = 0; j < nf - 1; ++j) {
-        const int p = factors[2 + j];
-        const int l2 = l1 * p;
-        const int ido = size / l2;
-        int ld = 0;
-        for (int m = 1; m < p; ++m) {
-            ld += l1;
-            const double a = ld * h;
-            for (int q = 1; q <= (ido - 1) / 2; ++q) {
-                twiddles[is + 2 * (q - 1)] = std::cos(q * a);
-                twiddles[is + 2 * (q - 1) + 1] = std::sin(q * a);
-            }
-            is += ido;
-        }
-        l1 = l2;
-    }
-}
-
 void freeTwiddles(double* twiddles) noexcept {
     ::operator delete (twiddles, std::align_val_t{AlignedBuffer::alignment});
 }
@@ -241,6 +215,24 @@ PlanShape shapeOf(const FftPlan& plan) noexcept {
         l1 *= p;
     }
     return shape;
+}
+
+// Factor j's row m holds (cos, sin) of q (m + 1) l1 2 pi / N for q = 1 .. (ido - 1) / 2. The last
+// factor runs with ido = 1 and reads none.
+void fillTwiddles(const FftPlan& plan) {
+    const double h = fftconst::twoPi / plan.size;
+    const PlanShape shape = shapeOf(plan);
+    for (int j = 1; j < plan.factors[1]; ++j) {
+        const FactorShape& f = shape.factor[j];
+        for (int m = 1; m < plan.factors[1 + j]; ++m) {
+            const double a = m * f.l1 * h;
+            double* const row = plan.twiddles + f.rowStart + (m - 1) * f.ido;
+            for (int q = 1; q <= (f.ido - 1) / 2; ++q) {
+                row[2 * (q - 1)] = std::cos(q * a);
+                row[2 * (q - 1) + 1] = std::sin(q * a);
+            }
+        }
+    }
 }
 
 // Builds a plan's steps, appending to each the rows of its factors in the order its pass takes
@@ -490,7 +482,7 @@ FftPlan* createFftPlan(int size, FftFusion fusion) {
     plan->twiddles = static_cast<double*>(::operator new (
         tables* stride * sizeof(double), std::align_val_t{AlignedBuffer::alignment}));
     std::fill_n(plan->twiddles, tables * stride, 0.0);
-    fillTwiddles(size, plan->factors, plan->twiddles);
+    fillTwiddles(*plan);
     plan->laneTwiddles[0] = plan->laneTwiddles[1] = nullptr;
     for (const FftDirection direction : {FftDirection::Forward, FftDirection::Backward}) {
         const int index = static_cast<int>(direction);

@@ -12,9 +12,15 @@ struct AnalysisBuild {
 };
 
 // What this CPU runs (simd::activeBuild(), CALDERINE_FFT_BASELINE included).
-AnalysisBuild activeAnalysisBuild() noexcept;
-AnalysisBuild baselineAnalysisBuild() noexcept;
+inline AnalysisBuild activeAnalysisBuild() noexcept {
+    return {&fftpass::activeFftPasses(), &binmath::activeBinMath()};
+}
+inline AnalysisBuild baselineAnalysisBuild() noexcept {
+    return {&fftpass::baselineFftPasses(), &binmath::baselineBinMath()};
+}
 // Both members null when this build has no AVX2 code or the CPU lacks AVX2.
-AnalysisBuild avx2AnalysisBuild() noexcept;
+inline AnalysisBuild avx2AnalysisBuild() noexcept {
+    return {fftpass::avx2FftPasses(), binmath::avx2BinMath()};
+}
 
 } // namespace calderine
