@@ -11,7 +11,7 @@
 #include "fft/FftBatch.h"
 #include "fft/FftConstants.h"
 #include "fft/FftForwardPasses.h"
-#include "simd/Vectors.h"
+#include "simd/Lanes.h"
 
 #include <utility>
 
@@ -21,11 +21,11 @@ namespace {
 using Quad = simd::Double4;
 
 Quad splat(double x) noexcept {
-    return simd::splat<Quad>(x);
+    return simd::QuadLanes::splat(x);
 }
 
 void storePair(double* p, simd::Double2 v) noexcept {
-    simd::storeu(p, v);
+    simd::PairLanes::store(p, v);
 }
 
 // The twiddle (cos, sin) at row wa, iteration i, for every lane.

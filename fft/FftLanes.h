@@ -12,7 +12,7 @@
 //
 // Everything here has internal linkage: the wide builds include this header in translation units
 // compiled for other instruction sets, and no copy of these functions may be shared between them.
-#include "simd/Vectors.h"
+#include "simd/Lanes.h"
 
 #include <utility>
 
@@ -57,8 +57,8 @@ struct PairLane {
 
     PairSteps steps;
 
-    static V loadu(const double* p) noexcept { return simd::loadu<V>(p); }
-    static void storeu(double* p, V v) noexcept { simd::storeu(p, v); }
+    static V loadu(const double* p) noexcept { return simd::PairLanes::load(p); }
+    static void storeu(double* p, V v) noexcept { simd::PairLanes::store(p, v); }
 
     // (re0, im0) at p, (re1, im1) at p + step -> re = (re0, re1), im = (im0, im1); and back.
     static void load(const double* p, int step, V& re, V& im) noexcept {

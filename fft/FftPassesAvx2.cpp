@@ -8,17 +8,17 @@
 #include "fft/FftPassTable.h"
 #include "fft/FftPassesOf.h"
 #include "fft/FftTwiddleOrder.h"
-#include "simd/Vectors.h"
+#include "simd/Lanes.h"
 
 namespace calderine::fftpass {
 namespace {
 
 using Quad = simd::Double4;
 Quad loadQuad(const double* p) noexcept {
-    return simd::loadu<Quad>(p);
+    return simd::QuadLanes::load(p);
 }
 void storeQuad(double* p, Quad v) noexcept {
-    simd::storeu(p, v);
+    simd::QuadLanes::store(p, v);
 }
 
 // Four neighbouring iterations i, i + 2, i + 4, i + 6 of one row. The lanes hold them in the

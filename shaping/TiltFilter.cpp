@@ -2,7 +2,7 @@
 
 #include "shaping/TiltLanes.h"
 #include "simd/CpuBuild.h"
-#include "simd/Vectors.h"
+#include "simd/Lanes.h"
 
 #include <cmath>
 
@@ -36,13 +36,13 @@ void TiltFilter::clearHistory() noexcept {
 
 namespace {
 
-// Two doubles, one per filter.
-using PairLanes = simd::Double2;
+// Two filters, one per lane.
+using Pair = simd::PairLanes;
 
 void runQuadAsPairs(TiltFilter* const* filters, double* const* signals,
                     std::size_t count) noexcept {
-    tiltlanes::run<PairLanes, 2>(filters, signals, count);
-    tiltlanes::run<PairLanes, 2>(filters + 2, signals + 2, count);
+    tiltlanes::run<Pair::V, Pair::width>(filters, signals, count);
+    tiltlanes::run<Pair::V, Pair::width>(filters + 2, signals + 2, count);
 }
 
 } // namespace
@@ -51,7 +51,7 @@ void TiltFilter::processPair(TiltFilter& first, double* firstSignal, TiltFilter&
                              double* secondSignal, std::size_t count) noexcept {
     TiltFilter* const filters[2] = {&first, &second};
     double* const signals[2] = {firstSignal, secondSignal};
-    tiltlanes::run<PairLanes, 2>(filters, signals, count);
+    tiltlanes::run<Pair::V, Pair::width>(filters, signals, count);
 }
 
 TiltFilter::QuadKernel TiltFilter::quadKernel(bool wide) noexcept {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shaping/SoftKnee.h"
-#include "simd/Vectors.h"
+#include "simd/Lanes.h"
 #include "vecmath/BinMath.h"
 
 #include <algorithm>
@@ -10,9 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 // Polynomial log and joint sin/cos for the per-bin loops of the frame analysis, written
 // once over a lane type: plain double (the reference), two doubles in a 128-bit vector (every
@@ -31,96 +28,9 @@
 namespace calderine::binmath {
 namespace {
 
-// Lane policies: the vector (or scalar) type, its matching 64-bit integer type and the handful
-// of operations that the vector extensions do not spell the same way for scalars.
-struct ScalarLanes {
-    using V = double;
-    using I = std::uint64_t;
-    static constexpr std::size_t width = 1;
-
-    static V splat(double x) noexcept { return x; }
-    static I splatI(std::uint64_t x) noexcept { return x; }
-    static I bits(V v) noexcept { return std::bit_cast<I>(v); }
-    static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
-    // All ones where a < b (or a >= b; false for NaN), else zero.
-    static I lessMask(V a, V b) noexcept { return a < b ? ~I{0} : I{0}; }
-    static I notLessMask(V a, V b) noexcept { return a >= b ? ~I{0} : I{0}; }
-    // Whether every lane of a comparison mask is set.
-    static bool all(I mask) noexcept { return mask != 0; }
-    // Correctly rounded, as in every build.
-    static V sqrt(V v) noexcept { return std::sqrt(v); }
-    static V load(const double* p) noexcept { return *p; }
-    static void store(double* p, V v) noexcept { *p = v; }
-    // Interleaved (re, im) pairs: width pairs from p, split into their parts; and back.
-    static void loadPairs(const double* p, V& re, V& im) noexcept {
-        re = p[0];
-        im = p[1];
-    }
-    static void storePairs(double* p, V re, V im) noexcept {
-        p[0] = re;
-        p[1] = im;
-    }
-    // Stores width values computed from loadPairs' lanes, in the order of the pairs.
-    static void storeInPairOrder(double* p, V v) noexcept { *p = v; }
-    // Loads width consecutive values into the lanes that loadPairs gives the same pairs.
-    static V loadInPairOrder(const double* p) noexcept { return *p; }
-    // width values ending at p (p[0], p[-1], ...), lane 0 holding p[0].
-    static V loadReversed(const double* p) noexcept { return *p; }
-};
-
-// Two doubles in a 128-bit vector.
-struct PairLanes {
-    using V = simd::Double2;
-    using I = simd::Bits2;
-    static constexpr std::size_t width = 2;
-
-    static V splat(double x) noexcept { return V{x, x}; }
-    static I splatI(std::uint64_t x) noexcept { return I{x, x}; }
-    static I bits(V v) noexcept { return std::bit_cast<I>(v); }
-    static V fromBits(I i) noexcept { return std::bit_cast<V>(i); }
-    static I lessMask(V a, V b) noexcept { return std::bit_cast<I>(a < b); }
-    static I notLessMask(V a, V b) noexcept { return std::bit_cast<I>(a >= b); }
-    static bool all(I mask) noexcept { return (mask[0] & mask[1]) != 0; }
-    static V sqrt(V v) noexcept {
-#if defined(__SSE2__)
-        return std::bit_cast<V>(_mm_sqrt_pd(std::bit_cast<__m128d>(v)));
-#else
-        return V{std::sqrt(v[0]), std::sqrt(v[1])};
-#endif
-    }
-    static V load(const double* p) noexcept {
-        return simd::loadu<V>(p);
-    }
-    static void store(double* p, V v) noexcept {
-        simd::storeu(p, v);
-    }
-    static void loadPairs(const double* p, V& re, V& im) noexcept {
-        const V a = load(p);
-        const V b = load(p + 2);
-        re = __builtin_shufflevector(a, b, 0, 2);
-        im = __builtin_shufflevector(a, b, 1, 3);
-    }
-    static void storePairs(double* p, V re, V im) noexcept {
-        store(p, __builtin_shufflevector(re, im, 0, 2));
-        store(p + 2, __builtin_shufflevector(re, im, 1, 3));
-    }
-    static void storeInPairOrder(double* p, V v) noexcept {
-        store(p, v);
-    }
-    static V loadInPairOrder(const double* p) noexcept {
-        return load(p);
-    }
-    static V loadReversed(const double* p) noexcept {
-        const V v = load(p - 1);
-        return __builtin_shufflevector(v, v, 1, 0);
-    }
-};
-
-// a where mask is all ones, b where it is zero.
-template <class L>
-typename L::V select(typename L::I mask, typename L::V a, typename L::V b) noexcept {
-    return L::fromBits((L::bits(a) & mask) | (L::bits(b) & ~mask));
-}
+using simd::PairLanes;
+using simd::ScalarLanes;
+using simd::select;
 
 // Rounds to the nearest integer (ties to even) by adding and removing 1.5 * 2^52, which pushes
 // the fraction out of the significand; valid for |x| < 2^51. The sum's low significand bits hold
