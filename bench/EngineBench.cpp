@@ -1,4 +1,5 @@
 #include "engine/ChannelEngine.h"
+#include "tests/support/Segments.h"
 #include "tests/support/TestSignal.h"
 
 #include <algorithm>
@@ -10,8 +11,6 @@
 namespace calderine {
 namespace {
 
-// Per-sample cost of one engine, the separator's frame work included (its frames complete
-// every N/4 samples, so a block of a few frames averages it in). Arg: sample rate in Hz.
 void configure(ChannelEngine& engine, double sampleRate) {
     engine.setSampleRate(sampleRate);
     engine.setToneTilt(0.3, sampleRate);
@@ -21,22 +20,9 @@ void configure(ChannelEngine& engine, double sampleRate) {
     engine.dryMix = 0.1;
 }
 
-void channelEngineSample(benchmark::State& state) {
-    const double sampleRate = static_cast<double>(state.range(0));
-    ChannelEngine engine;
-    configure(engine, sampleRate);
-    const std::size_t blockLength = 4 * engine.latency();
-    const std::vector<double> input = testing::uniformNoise(blockLength, 3, 0.5);
-    for (auto _ : state) {
-        for (const double x : input) {
-            benchmark::DoNotOptimize(engine.processSample(x));
-        }
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * blockLength));
-}
-BENCHMARK(channelEngineSample)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMillisecond);
-
-// The same work in host-sized blocks. Args: sample rate in Hz, block size in samples.
+// Cost of one engine in host-sized blocks, the separator's frame work included (its frames
+// complete every N/4 samples, so a block of a few frames averages it in). Args: sample rate in
+// Hz, block size in samples.
 void channelEngineBlock(benchmark::State& state) {
     const double sampleRate = static_cast<double>(state.range(0));
     const auto blockSize = static_cast<std::size_t>(state.range(1));
@@ -48,7 +34,7 @@ void channelEngineBlock(benchmark::State& state) {
     for (auto _ : state) {
         for (std::size_t start = 0; start < blockLength; start += blockSize) {
             const std::size_t count = std::min(blockSize, blockLength - start);
-            engine.processBlock(input.data() + start, output.data() + start, count);
+            testing::runBlock(engine, input.data() + start, output.data() + start, count);
         }
         benchmark::DoNotOptimize(output.data());
     }

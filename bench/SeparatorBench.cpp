@@ -1,4 +1,5 @@
 #include "spectral/SpectralSeparator.h"
+#include "tests/support/Segments.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -28,24 +29,6 @@ std::uint32_t frameLengthFor(double sampleRate) {
     return static_cast<std::uint32_t>(std::ceil(0.05 * sampleRate));
 }
 
-// One iteration is N samples: every slot completes exactly one frame, so the figure includes the
-// frame work spread over the samples, as an audio block sees it on average.
-void separatorPerSample(benchmark::State& state) {
-    const auto sampleRate = static_cast<double>(state.range(0));
-    SpectralSeparator separator(frameLengthFor(sampleRate), sampleRate);
-    const std::vector<double> input = testSignal(separator.latency(), sampleRate);
-    for (auto _ : state) {
-        for (const double x : input) {
-            benchmark::DoNotOptimize(separator.processSample(x));
-        }
-    }
-    const auto samples = static_cast<double>(state.iterations() * input.size());
-    state.counters["per_sample"] =
-        benchmark::Counter(samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["N"] = separator.latency();
-}
-BENCHMARK(separatorPerSample)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
-
 // As an audio callback runs it: blocks of range(1) samples through processBlock, N samples an
 // iteration, the per-sample sum of the slots and the ring writes in segments between frames.
 void separatorBlocks(benchmark::State& state) {
@@ -57,7 +40,7 @@ void separatorBlocks(benchmark::State& state) {
     for (auto _ : state) {
         for (std::size_t at = 0; at < input.size(); at += block) {
             const std::size_t count = std::min(block, input.size() - at);
-            separator.processBlock(input.data() + at, output.data() + at, count);
+            testing::runBlock(separator, input.data() + at, output.data() + at, count);
         }
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
@@ -86,7 +69,7 @@ void separatorFrameCall(benchmark::State& state) {
     const std::vector<double> input = testSignal(4 * separator.latency(), sampleRate);
     std::size_t next = 0;
     const auto feed = [&] {
-        const double y = separator.processSample(input[next]);
+        const double y = testing::runSample(separator, input[next]);
         next = (next + 1) % input.size();
         return y;
     };

@@ -65,3 +65,22 @@ function(calderine_version_definitions target scope)
         CALDERINE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
         CALDERINE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 endfunction()
+
+# On x86-64 (GCC, clang) the libraries with lane loops carry a second build of them for 256-bit
+# AVX2 vectors, picked at run time (simd/CpuBuild.h); the module itself still runs on any x86-64.
+# No FMA: every build must round as the scalar code does.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$"
+   AND CMAKE_CXX_COMPILER_ID MATCHES "^(GNU|Clang)$")
+    set(CALDERINE_HAS_AVX2_BUILD ON)
+else()
+    set(CALDERINE_HAS_AVX2_BUILD OFF)
+endif()
+
+# calderine_avx2_sources(TARGET a.cpp b.cpp): the AVX2 build's sources, where there is one.
+function(calderine_avx2_sources target)
+    if(CALDERINE_HAS_AVX2_BUILD)
+        target_sources(${target} PRIVATE ${ARGN})
+        set_source_files_properties(${ARGN} PROPERTIES
+            COMPILE_OPTIONS "-mavx2;-mno-fma;-ffp-contract=off")
+    endif()
+endfunction()

@@ -12,11 +12,6 @@ namespace calderine {
 // The values of the StereoMode parameter.
 enum class StereoMode : std::int32_t { Mono = 0, Stereo = 1, MidSide = 2, Mid = 3, Side = 4 };
 
-struct StereoSample {
-    double left;
-    double right;
-};
-
 class StereoRouter {
 public:
     static constexpr std::int32_t kDefaultMode = static_cast<std::int32_t>(StereoMode::Stereo);
@@ -24,17 +19,14 @@ public:
     // Both engines built for 44100 Hz. Throws std::bad_alloc.
     StereoRouter() = default;
 
-    // Audio thread: one stereo sample in, one out, delayed by latency(). Mid and side are
-    // halved on the way in and summed/differenced on the way out, so transparent engines give
-    // the input back. The half that "M" and "S" leave unprocessed goes through the idle
-    // engine's delay line, so it stays aligned with the processed half.
-    StereoSample processSample(double left, double right) noexcept;
-
-    // Audio thread: processSample for each of count stereo samples, replacing the two channels
-    // in place; the results are processSample's to the bit. The engines run a segment at a
-    // time, each segment ending where the next frame work is due (a frame's completion or a
-    // stage of its deferred render), and both engines' frame work follows the segment that
-    // reaches it (in "Stereo" and "M/S" they reach it together).
+    // Audio thread: count stereo samples in, replacing the two channels in place, delayed by
+    // latency(). Mid and side are halved on the way in and summed/differenced on the way out, so
+    // transparent engines give the input back. The half that "M" and "S" leave unprocessed goes
+    // through the idle engine's delay line, so it stays aligned with the processed half. The
+    // engines run a segment at a time, each segment ending where the next frame work is due (a
+    // frame's completion or a stage of its deferred render), and both engines' frame work follows
+    // the segment that reaches it (in "Stereo" and "M/S" they reach it together); the results do
+    // not depend on how a signal is split into calls.
     void processBlock(double* left, double* right, std::size_t count) noexcept;
 
     // Every setting reaches both engines, engine 0 first.

@@ -1,7 +1,7 @@
 #include "engine/ChannelEngine.h"
 
 #include "shaping/ShapingLaws.h"
-#include "spectral/FftPassTable.h"
+#include "simd/CpuBuild.h"
 #include "spectral/SpectralSeparator.h"
 
 #include <algorithm>
@@ -32,7 +32,7 @@ TiltFilter designedTilt(double sampleRate, double gain) noexcept {
 // The filters' wide build follows the transform's choice, so that one switch (the baseline
 // diagnostic) selects the build of every vector loop.
 ChannelEngine::ChannelEngine()
-    : quad_(TiltFilter::quadKernel(&fftpass::activeFftPasses() != &fftpass::baselineFftPasses())) {
+    : quad_(TiltFilter::quadKernel(simd::activeBuild() == simd::Build::avx2)) {
     toneTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
     noiseTilt_.design(kFlatDesignFrequency, kFlatDesignGain);
     emphasis_.design(kFlatDesignFrequency, kFlatDesignGain);
@@ -81,28 +81,6 @@ void ChannelEngine::reset() noexcept {
     deEmphasis_.clearHistory();
 }
 
-double ChannelEngine::processSample(double input) noexcept {
-    // The separator's noise estimate refers to the input of latency() samples ago, which is
-    // exactly what the delay line returns now.
-    const double noise = separator_->processSample(input);
-    const double delayed = delayLine_->processSample(input);
-    const double tonePart = toneGain * toneTilt_.processSample(delayed - noise);
-
-    double shapedNoise = noise;
-    // The branch's filters advance only while it is on, so they resume from where they were.
-    if (clipperEnabled_) {
-        shapedNoise = emphasis_.processSample(shapedNoise);
-        shapedNoise = clipper_.processSample(shapedNoise);
-        shapedNoise = deEmphasis_.processSample(shapedNoise);
-    }
-    shapedNoise = noiseTilt_.processSample(shapedNoise);
-
-    if (bypass) {
-        return delayed;
-    }
-    return (noiseGain * shapedNoise + tonePart) * (1.0 - dryMix) + dryMix * delayed;
-}
-
 std::uint32_t ChannelEngine::segmentLimit() const noexcept {
     return std::min(kMaxSegment, separator_->samplesUntilWork());
 }
@@ -115,26 +93,14 @@ void ChannelEngine::completeFramesPair(ChannelEngine& first, ChannelEngine& seco
     SpectralSeparator::completeFramesPair(*first.separator_, *second.separator_);
 }
 
-void ChannelEngine::processBlock(const double* input, double* output, std::size_t count) noexcept {
-    while (count > 0) {
-        const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(count, segmentLimit()));
-        processSegment(input, output, length);
-        completeFrames();
-        input += length;
-        output += length;
-        count -= length;
-    }
-}
-
-// processSample's shaping and mixing over a segment: the same operations on the same values in
-// the same order, one filter (or one lane pair of filters) at a time. A filter's loop keeps its
+// The shaping and mixing of a segment, one filter (or one lane pair of filters) at a time, each
+// sample's operations in the same order whatever the segment's length. A filter's loop keeps its
 // twelve histories in registers; one loop through all four filters needs 48, spilled them to the
-// stack and was no faster than processSample (shaping 21 % of the engine benchmark with the clipper
-// on, against 14 % this way; perf, 48 kHz). The noise part is shaped in place. The tone's tilt
-// shares its loop with the first filter of the noise's chain, one in each vector lane: per-sample
-// work (filters and mixing) fell from 8.1 % to 6.4 % of the effect's time at default settings
-// (perf, 48 kHz, 256-sample blocks).
+// stack and was no faster than a sample at a time (shaping 21 % of the engine benchmark with the
+// clipper on, against 14 % this way; perf, 48 kHz). The noise part is shaped in place. The tone's
+// tilt shares its loop with the first filter of the noise's chain, one in each vector lane:
+// per-sample work (filters and mixing) fell from 8.1 % to 6.4 % of the effect's time at default
+// settings (perf, 48 kHz, 256-sample blocks).
 void ChannelEngine::processSegment(const double* input, double* output,
                                    std::uint32_t count) noexcept {
     double noise[kMaxSegment];

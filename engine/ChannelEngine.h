@@ -49,19 +49,12 @@ public:
     // Clears all signal memory; settings stay.
     void reset() noexcept;
 
-    // One sample in, one out: the sample-at-a-time reference for processBlock.
-    double processSample(double input) noexcept;
-
     // Longest stretch that processSegment takes: its scratch (two arrays of this many doubles)
     // lives on the stack.
     static constexpr std::uint32_t kMaxSegment = 256;
 
-    // output[i] = processSample(input[i]) for i = 0 .. count-1, to the bit, a segment at a time.
-    // input and output may be the same array.
-    void processBlock(const double* input, double* output, std::size_t count) noexcept;
-
-    // The parts of processBlock, for a caller that runs two engines side by side and wants
-    // their frame work together: processSegment takes 1 .. segmentLimit() samples, without
+    // Processing, for a caller that runs two engines side by side and wants their frame work
+    // together (StereoRouter): processSegment takes 1 .. segmentLimit() samples, without
     // frame work; once a segment has reached the separator's next frame work (a completion or
     // a render stage, SpectralSeparator::samplesUntilWork), completeFrames() must run before
     // the next segment. input and output may be the same array.

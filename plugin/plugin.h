@@ -100,7 +100,6 @@ public:
     // Hz the engines and filters are built for: the base's sampleRate, which is only ever set
     // together with the core's.
     double currentSampleRate() const noexcept { return sampleRate; }
-    bool isResumed() const noexcept { return core.isResumed(); }
 
 private:
     void saveProgramValues() noexcept;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shaping/SoftKnee.h"
+
 #include <cmath>
 
 namespace calderine {
@@ -25,14 +27,7 @@ public:
         }
         const double start = input > 0.0 ? kneeStart_ : -kneeStart_;
         const double t = (input - start) / kneeHalfWidth_;
-        const double t2 = t * t;
-        const double t4 = t2 * t2;
-        const double t6 = t4 * t2;
-        const double t8 = t4 * t4;
-        const double t10 = t8 * t2;
-        // Slope 1 at t = 0; value 0.5 and slope 0 at |t| = 2, so the curve lands on +-ceiling.
-        const double bracket = 1.0 - kKnee4 * t4 + kKnee6 * t6 - kKnee8 * t8 + kKnee10 * t10;
-        return start + kneeHalfWidth_ * (t * bracket);
+        return start + kneeHalfWidth_ * softknee::curve(t, [](double c) { return c; });
     }
 
     double ceiling() const noexcept { return ceiling_; }
@@ -42,12 +37,6 @@ public:
     double kneeHalfWidth() const noexcept { return kneeHalfWidth_; }
 
 private:
-    // Knee polynomial coefficients; all are exact binary fractions.
-    static constexpr double kKnee4 = 0.173828125;
-    static constexpr double kKnee6 = 0.07080078125;
-    static constexpr double kKnee8 = 0.0115966796875;
-    static constexpr double kKnee10 = 0.000701904296875;
-
     void deriveKnee() noexcept;
 
     double ceiling_ = 1.0;

@@ -1,6 +1,8 @@
 #include "shaping/TiltFilter.h"
 
 #include "shaping/TiltLanes.h"
+#include "simd/CpuBuild.h"
+#include "simd/Lanes.h"
 
 #include <cmath>
 
@@ -34,13 +36,13 @@ void TiltFilter::clearHistory() noexcept {
 
 namespace {
 
-// Two doubles, one per filter; GCC and clang spell lane-wise arithmetic on it alike.
-using PairLanes = double __attribute__((vector_size(16)));
+// Two filters, one per lane.
+using Pair = simd::PairLanes;
 
 void runQuadAsPairs(TiltFilter* const* filters, double* const* signals,
                     std::size_t count) noexcept {
-    tiltlanes::run<PairLanes, 2>(filters, signals, count);
-    tiltlanes::run<PairLanes, 2>(filters + 2, signals + 2, count);
+    tiltlanes::run<Pair::V, Pair::width>(filters, signals, count);
+    tiltlanes::run<Pair::V, Pair::width>(filters + 2, signals + 2, count);
 }
 
 } // namespace
@@ -49,13 +51,12 @@ void TiltFilter::processPair(TiltFilter& first, double* firstSignal, TiltFilter&
                              double* secondSignal, std::size_t count) noexcept {
     TiltFilter* const filters[2] = {&first, &second};
     double* const signals[2] = {firstSignal, secondSignal};
-    tiltlanes::run<PairLanes, 2>(filters, signals, count);
+    tiltlanes::run<Pair::V, Pair::width>(filters, signals, count);
 }
 
 TiltFilter::QuadKernel TiltFilter::quadKernel(bool wide) noexcept {
-#if defined(CALDERINE_SHAPING_AVX2)
-    __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) {
+#if defined(CALDERINE_SIMD_AVX2)
+    if (wide && simd::avx2Available()) {
         return &tiltQuadAvx2;
     }
 #else

@@ -9,8 +9,8 @@
 
 namespace calderine {
 
-FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate,
-                             binmath::AnalysisBuild build, std::uint32_t headTaps)
+FrameAnalysis::FrameAnalysis(std::uint32_t frameSize, double sampleRate, AnalysisBuild build,
+                             std::uint32_t headTaps)
     : build_(build), analysisWindow_(makeAnalysisWindow(frameSize)), magnitudes_(frameSize / 2 + 1),
       binGains_(frameSize / 2 + 1), minimumPhaseSpectrum_(frameSize),
       kernelSpectrum_(2 * std::size_t{frameSize}), kernel_(2 * std::size_t{frameSize}),
@@ -79,8 +79,8 @@ binmath::MaskedSum FrameAnalysis::measureMagnitudes(const double* spectrum,
         // The weighting in the same pass, the ends on their own, as weightBySlope weights them.
         const double rest = 1.0 - separationSlope;
         for (const std::size_t k : {std::size_t{0}, half}) {
-            const double m = magnitudes_[k];
-            magnitudes_[k] = m * separationSlope + (m * inverseSlopeCurve_[k]) * rest;
+            magnitudes_[k] = binmath::slopeWeighted(magnitudes_[k], inverseSlopeCurve_[k],
+                                                    separationSlope, rest);
         }
         partials.add(magnitudes_[0], lowFloor);
         if (math.slopedModuli(spectrum + 1, inverseSlopeCurve_.data() + 1, separationSlope,
@@ -106,8 +106,8 @@ void FrameAnalysis::weightBySlope(double separationSlope) noexcept {
     const double slope = separationSlope;
     if (slope != 1.0) {
         for (std::size_t k = 0; k < magnitudes_.size(); ++k) {
-            const double m = magnitudes_[k];
-            magnitudes_[k] = m * slope + (m * inverseSlopeCurve_[k]) * (1.0 - slope);
+            magnitudes_[k] =
+                binmath::slopeWeighted(magnitudes_[k], inverseSlopeCurve_[k], slope, 1.0 - slope);
         }
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "fft/FftWorkspace.h"
 #include "shaping/NoiseClipper.h"
-#include "spectral/AlignedBuffer.h"
-#include "spectral/FftWorkspace.h"
+#include "simd/AlignedBuffer.h"
 #include "spectral/MinimumPhase.h"
 
 #include <complex>
@@ -36,8 +36,7 @@ public:
     // against each other). headTaps: how many of the kernel's first taps analyseToKernel
     // delivers (headTaps()), at most N. Throws std::bad_alloc.
     FrameAnalysis(std::uint32_t frameSize, double sampleRate,
-                  binmath::AnalysisBuild build = binmath::activeAnalysisBuild(),
-                  std::uint32_t headTaps = 0);
+                  AnalysisBuild build = activeAnalysisBuild(), std::uint32_t headTaps = 0);
 
     // frame: N samples, left unchanged. separationSlope 0..1: at 1 every bin is judged against
     // the same level; towards 0 the level a bin must exceed to count as tonal rises by 3 dB per
@@ -97,7 +96,7 @@ private:
     // From minimumPhaseSpectrum_ to the kernel's taps before the window, and the head's taps.
     void buildKernel(FftWorkspace& workspace) noexcept;
 
-    binmath::AnalysisBuild build_;
+    AnalysisBuild build_;
     std::vector<double> analysisWindow_;
     std::vector<double> magnitudes_;     // N/2 + 1; DC and Nyquist keep their sign
     std::vector<double> binGains_;       // N/2 + 1

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spectral/AlignedBuffer.h"
+#include "simd/AlignedBuffer.h"
 
 #include <cstdint>
 

@@ -73,7 +73,7 @@ void runningSum(const double* in, double inScale, double* out, double outScale, 
 
 } // namespace
 
-MinimumPhase::MinimumPhase(std::uint32_t frameSize, binmath::AnalysisBuild build)
+MinimumPhase::MinimumPhase(std::uint32_t frameSize, AnalysisBuild build)
     : build_(build), half_(frameSize / 2), halfPlan_(halfSizePlan(half_)), sines_(half_),
       cosines_(half_), logGains_(half_ + 1), cepstrum_(half_ + 1) {
     for (std::uint32_t k = 0; k < half_; ++k) {

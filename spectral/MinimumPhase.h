@@ -1,7 +1,8 @@
 #pragma once
 
-#include "spectral/BinMath.h"
-#include "spectral/FftWorkspace.h"
+#include "fft/FftWorkspace.h"
+#include "spectral/AnalysisBuild.h"
+#include "vecmath/BinMath.h"
 
 #include <cstdint>
 #include <span>
@@ -23,8 +24,7 @@ public:
     // frameSize: N, even and at least 2. build: the transform passes and per-bin loops to run
     // (every build gives the same bits; tests pit them against each other). Throws
     // std::bad_alloc.
-    explicit MinimumPhase(std::uint32_t frameSize,
-                          binmath::AnalysisBuild build = binmath::activeAnalysisBuild());
+    explicit MinimumPhase(std::uint32_t frameSize, AnalysisBuild build = activeAnalysisBuild());
 
     // gains: N/2 + 1 bins, |gains| finite. result: N doubles, the response as a spectrum in the
     // transform's packed layout (Fft.h), ready for a backward transform; DC and Nyquist are real
@@ -40,7 +40,7 @@ private:
     // of the returned array (the workspace's input).
     const double* phasesOfCepstrum(FftWorkspace& workspace) noexcept;
 
-    binmath::AnalysisBuild build_;
+    AnalysisBuild build_;
     std::uint32_t half_;           // M = N/2
     FftPlanPtr halfPlan_;          // size M; null where the transform cannot take M
     std::vector<double> sines_;    // sin(pi k / M), k = 0 .. M-1

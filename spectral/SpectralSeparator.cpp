@@ -34,7 +34,7 @@ std::uint32_t stageSpacingFor(std::uint32_t frameSize) {
 
 SpectralSeparator::SpectralSeparator(std::uint32_t frameLength, double sampleRate)
     : frameSize_(checkedFrameSize(frameLength)), binMath_(&binmath::activeBinMath()),
-      fft_(frameSize_), analysis_(frameSize_, sampleRate, binmath::activeAnalysisBuild(),
+      fft_(frameSize_), analysis_(frameSize_, sampleRate, activeAnalysisBuild(),
                                   renderStages * stageSpacingFor(frameSize_)),
       ringCapacity_(frameSize_ + stageSpacingFor(frameSize_)),
       ring_(2 * std::size_t{ringCapacity_}), paddedFrame_(2 * std::size_t{frameSize_}),
@@ -55,19 +55,6 @@ void SpectralSeparator::reset() noexcept {
     renderStage_ = renderStages;
 }
 
-void SpectralSeparator::processBlock(const double* input, double* output,
-                                     std::size_t count) noexcept {
-    while (count > 0) {
-        const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(count, samplesUntilWork()));
-        processSegment(input, output, length);
-        completeFrames();
-        input += length;
-        output += length;
-        count -= length;
-    }
-}
-
 void SpectralSeparator::processSegment(const double* input, double* output,
                                        std::uint32_t count) noexcept {
     writeInput(input, count);
@@ -76,8 +63,8 @@ void SpectralSeparator::processSegment(const double* input, double* output,
     const double* const slot1 = slots_[1].output.data() + slots_[1].position;
     const double* const slot2 = slots_[2].output.data() + slots_[2].position;
     const double* const slot3 = slots_[3].output.data() + slots_[3].position;
-    // The same additions, in the same order and from the same zero start, as processSample's
-    // loop over the slots, so both give identical results. No slot wraps inside a segment.
+    // The slots added in slot order from a zero start, the same for every segment length. No slot
+    // wraps inside a segment.
     for (std::uint32_t i = 0; i < count; ++i) {
         output[i] = outputGain * ((((0.0 + slot0[i]) + slot1[i]) + slot2[i]) + slot3[i]);
     }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "spectral/BinMath.h"
-#include "spectral/FftBatch.h"
-#include "spectral/FftWorkspace.h"
+#include "fft/FftBatch.h"
+#include "fft/FftWorkspace.h"
+#include "fft/GoodFftSize.h"
 #include "spectral/FrameAnalysis.h"
 #include "spectral/FrameSlot.h"
-#include "spectral/GoodFftSize.h"
+#include "vecmath/BinMath.h"
 
 #include <algorithm>
 #include <array>
@@ -66,29 +66,6 @@ public:
     SpectralSeparator& operator=(SpectralSeparator&&) noexcept = default;
     ~SpectralSeparator() = default;
 
-    // Pushes one input sample; returns the noise estimate for the input of latency() calls ago.
-    // The value returned is formed before a frame completed by this call is rendered. The
-    // sample-at-a-time reference for processBlock, which gives the same values.
-    double processSample(double x) noexcept {
-        writeInput(&x, 1);
-        double sum = 0.0;
-        bool completed = false;
-        for (FrameSlot& slot : slots_) {
-            const std::uint32_t p = slot.position;
-            sum += slot.output[p];
-            slot.position = p + 1;
-            completed = completed || slot.position >= frameSize_;
-        }
-        if (completed || renderDue()) {
-            completeFrames();
-        }
-        return outputGain * sum;
-    }
-
-    // output[i] = processSample(input[i]) for i = 0 .. count-1, a frame-free stretch at a time.
-    // input and output may be the same array.
-    void processBlock(const double* input, double* output, std::size_t count) noexcept;
-
     // Samples until the next frame completes: the most that processSegment may take, 1 .. N.
     std::uint32_t samplesUntilFrame() const noexcept {
         std::uint32_t until = frameSize_ - slots_[0].position;
@@ -108,8 +85,8 @@ public:
         return std::min(until, stagePosition(renderStage_) - slots_[renderSlot_].position);
     }
 
-    // The per-sample half of processBlock, for callers that interleave several separators:
-    // count <= samplesUntilWork() samples in, as many out, no frame work. When count reaches
+    // Processing, in two halves so that callers can interleave several separators (a stereo
+    // pair): count <= samplesUntilWork() samples in, as many out, no frame work. When count reaches
     // samplesUntilWork(), the caller must call completeFrames() before the next segment.
     // input and output may be the same array.
     void processSegment(const double* input, double* output, std::uint32_t count) noexcept;

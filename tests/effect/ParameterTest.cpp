@@ -1,6 +1,7 @@
 #include "effect/Parameter.h"
 
 #include "effect/ParameterTable.h"
+#include "tests/support/DocumentedParameters.h"
 
 #include <clocale>
 #include <cmath>
@@ -164,38 +165,16 @@ TEST(Parameter, EngineValueConvertsRoundedDecibels) {
 // Every row of the documented parameter list: name, unit, both ends of the range with their
 // texts, and the default as plain value, normalised value and text.
 TEST(Parameter, DocumentedRows) {
-    struct Row {
-        const char* name;
-        const char* unit; // null: no unit
-        double minimum;
-        const char* minimumDisplay;
-        double maximum;
-        const char* maximumDisplay;
-        double defaultValue;
-        float defaultNormalised;
-        const char* defaultDisplay;
-    };
-    const Row rows[kParameterCount] = {
-        {"Tone_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
-        {"NoiseClipper_Threshold", nullptr, -40.0, "-40.0", 0.0, "off", 0.0, 1.0f, "off"},
-        {"NoiseClipper_Emphasis", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
-        {"Noise_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.5, 0.5f, "0.50"},
-        {"Noise_Gain", "dB", -18.0, "mute", 18.0, "18.0", 0.0, 0.5f, "0.0"},
-        {"DryMix", "%", 0.0, "0.0", 100.0, "100.0", 0.0, 0.0f, "0.0"},
-        {"StereoMode", nullptr, 0.0, "Mono", 4.0, "S", 1.0, 0.25f, "Stereo"},
-        {"Bypass", nullptr, 0.0, "Off", 1.0, "On", 0.0, 0.0f, "Off"},
-        {"Tone_Tilt", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
-        {"Separation_Slope", nullptr, 0.0, "0.00", 1.0, "1.00", 0.0, 0.0f, "0.00"},
-    };
+    static_assert(testing::kDocumentedParameterCount == kParameterCount);
     for (std::size_t i = 0; i < kParameterCount; ++i) {
-        const Row& row = rows[i];
+        const testing::DocumentedParameter& row = testing::kDocumentedParameters[i];
         SCOPED_TRACE(row.name);
         const Parameter p(kParameterTable[i]);
         EXPECT_STREQ(p.descriptor.name, row.name);
-        if (row.unit == nullptr) {
+        if (*row.label == '\0') {
             EXPECT_EQ(p.descriptor.unit, nullptr);
         } else {
-            EXPECT_STREQ(p.descriptor.unit, row.unit);
+            EXPECT_STREQ(p.descriptor.unit, row.label);
         }
         EXPECT_EQ(p.fromNormalized(0.0f), row.minimum);
         EXPECT_EQ(display(p, row.minimum), row.minimumDisplay);

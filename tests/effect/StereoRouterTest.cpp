@@ -13,6 +13,17 @@
 namespace calderine {
 namespace {
 
+struct StereoSample {
+    double left;
+    double right;
+};
+
+// One stereo sample through the router: a block of one.
+StereoSample routeOne(StereoRouter& router, double left, double right) {
+    router.processBlock(&left, &right, 1);
+    return {left, right};
+}
+
 // In "Mono" engine 1 must not advance at all: once "Stereo" returns, its delay line carries
 // on exactly where it stopped, as if the mono stretch had never happened.
 TEST(StereoRouter, MonoLeavesEngineOneWhereItWas) {
@@ -25,16 +36,16 @@ TEST(StereoRouter, MonoLeavesEngineOneWhereItWas) {
 
     router.mode = static_cast<std::int32_t>(StereoMode::Stereo);
     for (std::uint32_t n = 0; n < latency; ++n) {
-        router.processSample(kLeft, rightInput(n));
+        routeOne(router, kLeft, rightInput(n));
     }
     router.mode = static_cast<std::int32_t>(StereoMode::Mono);
     for (std::uint32_t n = 0; n < latency / 2; ++n) {
-        const StereoSample out = router.processSample(kLeft, kIgnoredRight);
+        const StereoSample out = routeOne(router, kLeft, kIgnoredRight);
         ASSERT_EQ(out.left, out.right);
     }
     router.mode = static_cast<std::int32_t>(StereoMode::Stereo);
     for (std::uint32_t n = 0; n < latency; ++n) {
-        const StereoSample out = router.processSample(kLeft, rightInput(latency + n));
+        const StereoSample out = routeOne(router, kLeft, rightInput(latency + n));
         ASSERT_EQ(out.right, rightInput(n)) << n;
         ASSERT_EQ(out.left, kLeft) << n;
     }
@@ -72,8 +83,8 @@ void PrintTo(const Scenario& scenario, std::ostream* os) {
 
 class StereoRouterBlocks : public ::testing::TestWithParam<Scenario> {};
 
-// Blocks of any size give processSample's output to the bit in every mode, also when a mode
-// change has left one engine's frames out of step with the other's.
+// Blocks of any size give what blocks of one sample give, to the bit, in every mode, also when a
+// mode change has left one engine's frames out of step with the other's.
 TEST_P(StereoRouterBlocks, MatchPerSampleRoutingExactly) {
     const Scenario& scenario = GetParam();
     StereoRouter reference;
@@ -98,7 +109,7 @@ TEST_P(StereoRouterBlocks, MatchPerSampleRoutingExactly) {
         std::vector<double> expectedLeft(phase.samples);
         std::vector<double> expectedRight(phase.samples);
         for (std::size_t i = 0; i < phase.samples; ++i) {
-            const StereoSample out = reference.processSample(left[i], right[i]);
+            const StereoSample out = routeOne(reference, left[i], right[i]);
             expectedLeft[i] = out.left;
             expectedRight[i] = out.right;
             energy += out.left * out.left + out.right * out.right;

@@ -2,6 +2,7 @@
 // setting, every block size and every position of the blocks against the frame boundaries
 // gives the per-sample output to the bit.
 #include "engine/ChannelEngine.h"
+#include "tests/support/Segments.h"
 #include "tests/support/TestSignal.h"
 
 #include <algorithm>
@@ -82,7 +83,7 @@ TEST_P(ChannelEngineBlocks, MatchPerSampleProcessingExactly) {
 
     std::vector<double> expected(input.size());
     for (std::size_t t = 0; t < input.size(); ++t) {
-        expected[t] = reference.processSample(input[t]);
+        expected[t] = testing::runSample(reference, input[t]);
     }
 
     std::vector<double> output(input.size());
@@ -94,9 +95,9 @@ TEST_P(ChannelEngineBlocks, MatchPerSampleProcessingExactly) {
         }
         if (done % 2 == 0) { // in place half of the time, as the router calls it
             std::copy_n(input.data() + done, size, output.data() + done);
-            blocked.processBlock(output.data() + done, output.data() + done, size);
+            testing::runBlock(blocked, output.data() + done, output.data() + done, size);
         } else {
-            blocked.processBlock(input.data() + done, output.data() + done, size);
+            testing::runBlock(blocked, input.data() + done, output.data() + done, size);
         }
         done += size;
     }
@@ -150,7 +151,7 @@ TEST_P(ChannelEngineBlocks, PairedEnginesMatchPerSampleProcessingExactly) {
         std::vector<double> outputs[2];
         for (int c = 0; c < 2; ++c) {
             for (const double x : inputs[c]) {
-                expected[c].push_back(references[c].processSample(x));
+                expected[c].push_back(testing::runSample(references[c], x));
             }
             outputs[c] = inputs[c];
         }
@@ -206,7 +207,7 @@ TEST(ChannelEngineBlocks, SegmentLimitStopsAtTheNextFrameWorkAndTheScratchSize) 
         ChannelEngine engine;
         engine.setSampleRate(c.rate);
         std::vector<double> scratch(c.processed, 0.1);
-        engine.processBlock(scratch.data(), scratch.data(), scratch.size());
+        testing::runBlock(engine, scratch.data(), scratch.data(), scratch.size());
         EXPECT_EQ(engine.segmentLimit(), c.limit) << c.rate << " Hz after " << c.processed;
     }
 }

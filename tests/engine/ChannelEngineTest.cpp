@@ -1,5 +1,6 @@
 #include "engine/ChannelEngine.h"
 
+#include "tests/support/Segments.h"
 #include "tests/support/TestSignal.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ std::vector<double> run(ChannelEngine& engine, const std::vector<double>& input)
     std::vector<double> output;
     output.reserve(input.size());
     for (const double x : input) {
-        output.push_back(engine.processSample(x));
+        output.push_back(testing::runSample(engine, x));
     }
     return output;
 }
@@ -169,7 +170,7 @@ TEST(ChannelEngine, ClipperBranchPausesWhileDisabled) {
     // Enabled again, the branch continues from the stored histories: the last input moves one
     // place back instead of being cleared.
     engine.setClipper(true, 0.1);
-    engine.processSample(0.25);
+    testing::runSample(engine, 0.25);
     EXPECT_EQ(engine.emphasis().section(0).x1, emphasisBefore.section(0).x0);
     EXPECT_EQ(engine.deEmphasis().section(0).x1, deEmphasisBefore.section(0).x0);
 }
@@ -181,16 +182,16 @@ TEST(ChannelEngine, ResetAndRateChangeSilenceTheDelay) {
     run(engine, noise(3000, 1.0, 9));
     engine.reset();
     for (std::uint32_t i = 0; i < engine.latency(); ++i) {
-        ASSERT_EQ(engine.processSample(1.0), 0.0) << i;
+        ASSERT_EQ(testing::runSample(engine, 1.0), 0.0) << i;
     }
-    EXPECT_EQ(engine.processSample(1.0), 1.0);
+    EXPECT_EQ(testing::runSample(engine, 1.0), 1.0);
 
     engine.setSampleRate(48000.0);
     ASSERT_EQ(engine.latency(), 2400u);
     for (std::uint32_t i = 0; i < engine.latency(); ++i) {
-        ASSERT_EQ(engine.processSample(1.0), 0.0) << i;
+        ASSERT_EQ(testing::runSample(engine, 1.0), 0.0) << i;
     }
-    EXPECT_EQ(engine.processSample(1.0), 1.0);
+    EXPECT_EQ(testing::runSample(engine, 1.0), 1.0);
     // Settings survive the rebuild.
     EXPECT_EQ(engine.dryMix, 1.0);
 }
@@ -223,15 +224,15 @@ TEST(ChannelEngine, RefusedRateLeavesEngineUnchanged) {
     ChannelEngine twin;
     const auto input = noise(6000, 0.5, 11);
     for (std::size_t i = 0; i < 3000; ++i) {
-        engine.processSample(input[i]);
-        twin.processSample(input[i]);
+        testing::runSample(engine, input[i]);
+        testing::runSample(twin, input[i]);
     }
     for (const double rate : refused) {
         EXPECT_THROW(engine.setSampleRate(rate), std::invalid_argument) << rate;
     }
     EXPECT_EQ(engine.latency(), twin.latency());
     for (std::size_t i = 3000; i < input.size(); ++i) {
-        ASSERT_EQ(engine.processSample(input[i]), twin.processSample(input[i])) << i;
+        ASSERT_EQ(testing::runSample(engine, input[i]), testing::runSample(twin, input[i])) << i;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "effect/ParameterTable.h"
 #include "tests/host/SentinelBuffer.h"
 #include "tests/support/BuiltModule.h"
+#include "tests/support/DocumentedParameters.h"
 #include "tools/vsthost/HostedEffect.h"
 
 #include <algorithm>
@@ -24,33 +25,16 @@ using testing::sentinelBuffer;
 using testing::untouched;
 
 TEST(HostTexts, AFreshInstanceShowsEveryDefault) {
-    struct Row {
-        const char* name;
-        const char* label;
-        float normalised;
-        const char* display;
-    };
-    const Row rows[kParameterCount] = {
-        {"Tone_Gain", "dB", 0.5f, "0.0"},
-        {"NoiseClipper_Threshold", "", 1.0f, "off"},
-        {"NoiseClipper_Emphasis", "", 0.0f, "0.00"},
-        {"Noise_Tilt", "", 0.5f, "0.50"},
-        {"Noise_Gain", "dB", 0.5f, "0.0"},
-        {"DryMix", "%", 0.0f, "0.0"},
-        {"StereoMode", "", 0.25f, "Stereo"},
-        {"Bypass", "", 0.0f, "Off"},
-        {"Tone_Tilt", "", 0.0f, "0.00"},
-        {"Separation_Slope", "", 0.0f, "0.00"},
-    };
     HostedEffect effect(builtModule());
     ASSERT_EQ(effect.parameterCount(), static_cast<std::int32_t>(kParameterCount));
     for (std::int32_t i = 0; i < effect.parameterCount(); ++i) {
-        const Row& row = rows[i];
+        const testing::DocumentedParameter& row =
+            testing::kDocumentedParameters[static_cast<std::size_t>(i)];
         SCOPED_TRACE(row.name);
         EXPECT_EQ(effect.parameterName(i), row.name);
         EXPECT_EQ(effect.parameterLabel(i), row.label);
-        EXPECT_EQ(effect.parameter(i), row.normalised);
-        EXPECT_EQ(effect.parameterDisplay(i), row.display);
+        EXPECT_EQ(effect.parameter(i), row.defaultNormalised);
+        EXPECT_EQ(effect.parameterDisplay(i), row.defaultDisplay);
     }
     EXPECT_EQ(effect.programName(), "Default");
     EXPECT_EQ(effect.program(), 0);

@@ -3,6 +3,7 @@
 #include "effect/ParameterTable.h"
 #include "tests/host/SentinelBuffer.h"
 #include "tests/plugin/LocalEffect.h"
+#include "tests/support/DocumentedParameters.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -29,28 +30,8 @@ std::string display(LocalEffect& effect, std::size_t index) {
 }
 
 TEST(PluginTexts, NamesLabelsDefaultsAndRangeEnds) {
-    struct Row {
-        const char* name;
-        const char* label;
-        float defaultNormalised;
-        const char* defaultDisplay;
-        const char* lowestDisplay;  // at normalised 0
-        const char* highestDisplay; // at normalised 1
-    };
-    const Row rows[kParameterCount] = {
-        {"Tone_Gain", "dB", 0.5f, "0.0", "mute", "18.0"},
-        {"NoiseClipper_Threshold", "", 1.0f, "off", "-40.0", "off"},
-        {"NoiseClipper_Emphasis", "", 0.0f, "0.00", "0.00", "1.00"},
-        {"Noise_Tilt", "", 0.5f, "0.50", "0.00", "1.00"},
-        {"Noise_Gain", "dB", 0.5f, "0.0", "mute", "18.0"},
-        {"DryMix", "%", 0.0f, "0.0", "0.0", "100.0"},
-        {"StereoMode", "", 0.25f, "Stereo", "Mono", "S"},
-        {"Bypass", "", 0.0f, "Off", "Off", "On"},
-        {"Tone_Tilt", "", 0.0f, "0.00", "0.00", "1.00"},
-        {"Separation_Slope", "", 0.0f, "0.00", "0.00", "1.00"},
-    };
     for (std::size_t i = 0; i < kParameterCount; ++i) {
-        const Row& row = rows[i];
+        const testing::DocumentedParameter& row = testing::kDocumentedParameters[i];
         SCOPED_TRACE(row.name);
         LocalEffect effect;
         EXPECT_EQ(hostText(effect, effGetParamName, i, kMaxParamNameChars), row.name);
@@ -60,10 +41,10 @@ TEST(PluginTexts, NamesLabelsDefaultsAndRangeEnds) {
 
         effect.setParameter(i, 0.0f);
         EXPECT_EQ(effect.parameter(i), 0.0f);
-        EXPECT_EQ(display(effect, i), row.lowestDisplay);
+        EXPECT_EQ(display(effect, i), row.minimumDisplay);
         effect.setParameter(i, 1.0f);
         EXPECT_EQ(effect.parameter(i), 1.0f);
-        EXPECT_EQ(display(effect, i), row.highestDisplay);
+        EXPECT_EQ(display(effect, i), row.maximumDisplay);
     }
 }
 

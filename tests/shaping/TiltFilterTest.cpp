@@ -281,17 +281,22 @@ TEST_P(ShelfResponse, MatchesShelfFormulas) {
     EXPECT_NEAR(section.magnitudeAt(c.frequency), c.magnitude, 1e-10 * c.magnitude);
 }
 
-INSTANTIATE_TEST_SUITE_P(Literals, ShelfResponse,
-                         ::testing::Values(ShelfPoint{false, 0.01, 4.0, 0.0, 4.0},
-                                           ShelfPoint{false, 0.01, 4.0, 0.005, 2.7910172473230812},
-                                           ShelfPoint{false, 0.01, 4.0, 0.01, 2.0},
-                                           ShelfPoint{false, 0.01, 4.0, 0.02, 1.4327142996002573},
-                                           ShelfPoint{false, 0.01, 4.0, 0.5, 1.0},
-                                           ShelfPoint{true, 0.1, 0.25, 0.0, 1.0},
-                                           ShelfPoint{true, 0.1, 0.25, 0.05, 0.70526117250734532},
-                                           ShelfPoint{true, 0.1, 0.25, 0.1, 0.5},
-                                           ShelfPoint{true, 0.1, 0.25, 0.2, 0.34213548529018245},
-                                           ShelfPoint{true, 0.1, 0.25, 0.5, 0.25}));
+INSTANTIATE_TEST_SUITE_P(
+    Literals, ShelfResponse,
+    ::testing::Values(ShelfPoint{false, 0.01, 4.0, 0.0, 4.0},
+                      ShelfPoint{false, 0.01, 4.0, 0.005, 2.7910172473230812},
+                      ShelfPoint{false, 0.01, 4.0, 0.01, 2.0},
+                      ShelfPoint{false, 0.01, 4.0, 0.02, 1.4327142996002573},
+                      ShelfPoint{false, 0.01, 4.0, 0.5, 1.0}, ShelfPoint{true, 0.1, 0.25, 0.0, 1.0},
+                      ShelfPoint{true, 0.1, 0.25, 0.05, 0.70526117250734532},
+                      ShelfPoint{true, 0.1, 0.25, 0.1, 0.5},
+                      ShelfPoint{true, 0.1, 0.25, 0.2, 0.34213548529018245},
+                      ShelfPoint{true, 0.1, 0.25, 0.5, 0.25},
+                      // At 8 kHz a corner asked for at 3840 Hz (0.48)
+                      // sits at 3600 Hz (0.45 of the rate): sqrt(gain)
+                      // there, where a limit of 0.49 gives 1.31 (high) and 3.06.
+                      ShelfPoint{true, 0.48, 4.0, 0.45, 2.0},
+                      ShelfPoint{false, 0.48, 4.0, 0.45, 2.0}));
 
 // Amplitude of the steady-state response to a unit sine, by correlation over whole periods.
 double measuredGain(TiltFilter filter, double frequency, std::size_t settle, std::size_t span) {

@@ -1,6 +1,6 @@
 #include "spectral/FrameAnalysis.h"
 
-#include "spectral/FftWorkspace.h"
+#include "fft/FftWorkspace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,8 +24,7 @@ constexpr double minus3dB = 0.7079457843841379;
 // One analysis with the transforms it runs on, as a separator holds them.
 struct Analyser {
     Analyser(std::uint32_t frameSize, double sampleRate, std::uint32_t headTaps = 0)
-        : fft(frameSize),
-          analysis(frameSize, sampleRate, binmath::activeAnalysisBuild(), headTaps) {}
+        : fft(frameSize), analysis(frameSize, sampleRate, activeAnalysisBuild(), headTaps) {}
 
     void run(const std::vector<double>& frame, double slope) {
         analysis.analyse(frame, slope, fft);
@@ -398,14 +397,14 @@ TEST(FrameAnalysis, KernelTapsAndTheLateSpectrumAgreeWithTheWholeAnalysis) {
 // same bits: magnitudes, gains, minimum-phase response and kernel spectrum. Frames of tones over
 // noise, loud enough that many bins run through the knee, at several slope settings.
 TEST(FrameAnalysis, BaselineAndAvx2BuildsGiveTheSameBits) {
-    if (binmath::avx2AnalysisBuild().fft == nullptr) {
+    if (avx2AnalysisBuild().fft == nullptr) {
         GTEST_SKIP() << "this CPU has no AVX2 build to compare";
     }
     for (const std::uint32_t n : {2304u, 2400u, 4800u}) {
         const double rate = n * 20.0;
         FftWorkspace fft(n);
-        FrameAnalysis baseline(n, rate, binmath::baselineAnalysisBuild());
-        FrameAnalysis avx2(n, rate, binmath::avx2AnalysisBuild());
+        FrameAnalysis baseline(n, rate, baselineAnalysisBuild());
+        FrameAnalysis avx2(n, rate, avx2AnalysisBuild());
         std::mt19937_64 engine(n);
         std::normal_distribution<double> normal(0.0, 0.02);
         std::vector<double> frame(n);

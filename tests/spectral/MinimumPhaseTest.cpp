@@ -1,6 +1,6 @@
 #include "spectral/MinimumPhase.h"
 
-#include "spectral/FftWorkspace.h"
+#include "fft/FftWorkspace.h"
 #include "spectral/FrameAnalysis.h"
 
 #include <algorithm>

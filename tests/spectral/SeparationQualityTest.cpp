@@ -1,4 +1,5 @@
 #include "spectral/SpectralSeparator.h"
+#include "tests/support/Segments.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -74,7 +75,7 @@ TEST(SeparationQuality, RemovesAStrongToneAndKeepsTheNoise) {
         {48000, 1000, 0.0}, {48000, 1000, 1.0}, {48000, 440, 1.0},  {48000, 7000, 0.0},
     };
     for (const QualityCase& c : cases) {
-        SCOPED_TRACE(testing::Message()
+        SCOPED_TRACE(::testing::Message()
                      << c.sampleRate << " Hz, tone " << c.toneHz << " Hz, slope " << c.slope);
         SpectralSeparator separator(static_cast<std::uint32_t>(std::ceil(0.05 * c.sampleRate)),
                                     c.sampleRate);
@@ -103,7 +104,7 @@ TEST(SeparationQuality, RemovesAStrongToneAndKeepsTheNoise) {
             const double toneSample =
                 amplitude * std::sin(2.0 * pi * c.toneHz * static_cast<double>(t) / c.sampleRate);
             const double noiseSample = normal(engine);
-            const double y = separator.processSample(toneSample + noiseSample);
+            const double y = testing::runSample(separator, toneSample + noiseSample);
             if (t >= settle && t < settle + length) {
                 tone[t - settle] = toneSample;
                 noise[t - settle] = noiseSample;

@@ -1,9 +1,10 @@
-// The separator runs on the audio thread: after construction neither processSample (including
+// The separator runs on the audio thread: after construction neither processing (including
 // the calls that analyse and render a frame) nor reset may touch the heap. This binary replaces
 // the global allocation functions to count every allocation made while counting is armed.
 
 #include "spectral/SpectralSeparator.h"
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/Segments.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -35,11 +36,11 @@ TEST(SeparatorAllocation, ProcessingAndResetNeverAllocate) {
         // Twelve frames per slot, through every slope setting the plugin can write.
         for (std::size_t t = 0; t < 12 * n; ++t) {
             separator.separationSlope = static_cast<double>(t % 5) * 0.25;
-            separator.processSample(normal(engine) + std::sin(0.05 * static_cast<double>(t)));
+            testing::runSample(separator, normal(engine) + std::sin(0.05 * static_cast<double>(t)));
         }
         separator.reset();
         for (std::size_t t = 0; t < 2 * n; ++t) {
-            separator.processSample(normal(engine));
+            testing::runSample(separator, normal(engine));
         }
         EXPECT_EQ(test::stopCountingAllocations().allocations, 0u) << rate << " Hz";
     }

@@ -1,7 +1,8 @@
 #include "spectral/SpectralSeparator.h"
 
-#include "spectral/FftWorkspace.h"
+#include "fft/FftWorkspace.h"
 #include "spectral/FrameAnalysis.h"
+#include "tests/support/Segments.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +31,7 @@ std::vector<double> gaussianNoise(std::size_t count, double sigma, unsigned seed
 std::vector<double> run(SpectralSeparator& separator, const std::vector<double>& input) {
     std::vector<double> output(input.size());
     std::transform(input.begin(), input.end(), output.begin(),
-                   [&](double x) { return separator.processSample(x); });
+                   [&](double x) { return testing::runSample(separator, x); });
     return output;
 }
 
@@ -103,7 +104,7 @@ TEST(SpectralSeparator, OneFrameCompletesEveryHopCalls) {
         const std::uint32_t hop = separator.hop();
         std::vector<std::uint32_t> completions(SpectralSeparator::slotCount, 0);
         for (std::uint32_t call = 1; call <= 3 * n + hop; ++call) {
-            separator.processSample(1.0);
+            testing::runSample(separator, 1.0);
             std::uint32_t completedNow = 0;
             for (std::uint32_t j = 0; j < SpectralSeparator::slotCount; ++j) {
                 const bool completed = separator.slot(j).position == 0;
@@ -132,7 +133,7 @@ TEST(SpectralSeparator, SamplesUntilFrameCountsDownToTheNextCompletion) {
     for (const Case& c : cases) {
         SpectralSeparator separator(frameLengthFor(c.rate), c.rate);
         std::vector<double> scratch(c.samples, 0.25);
-        separator.processBlock(scratch.data(), scratch.data(), scratch.size());
+        testing::runBlock(separator, scratch.data(), scratch.data(), scratch.size());
         EXPECT_EQ(separator.samplesUntilFrame(), c.until) << c.rate << " Hz after " << c.samples;
     }
 }
@@ -156,13 +157,13 @@ TEST(SpectralSeparator, SamplesUntilWorkStopsAtEachRenderStage) {
     for (const Case& c : cases) {
         SpectralSeparator separator(c.frameLength, c.rate);
         std::vector<double> scratch(c.samples, 0.25);
-        separator.processBlock(scratch.data(), scratch.data(), scratch.size());
+        testing::runBlock(separator, scratch.data(), scratch.data(), scratch.size());
         EXPECT_EQ(separator.samplesUntilWork(), c.until) << c.rate << " Hz after " << c.samples;
         EXPECT_LE(separator.samplesUntilWork(), separator.samplesUntilFrame());
     }
 }
 
-// Block processing is processSample applied to each sample in turn: same values to the bit,
+// Blocks of any size give what blocks of one sample give: same values to the bit,
 // whatever the block sizes and wherever the blocks meet the frame boundaries.
 TEST(SpectralSeparator, BlocksGiveExactlyThePerSampleOutput) {
     struct Case {
@@ -197,7 +198,7 @@ TEST(SpectralSeparator, BlocksGiveExactlyThePerSampleOutput) {
             // In place, as the engine uses it.
             std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(done), size,
                         output.begin() + static_cast<std::ptrdiff_t>(done));
-            blocked.processBlock(output.data() + done, output.data() + done, size);
+            testing::runBlock(blocked, output.data() + done, output.data() + done, size);
             done += size;
         }
         ASSERT_EQ(output.size(), expected.size());
@@ -368,7 +369,7 @@ TEST(SpectralSeparator, PairedFrameWorkGivesEachSeparatorItsOwnOutput) {
 
         std::vector<double> output[2] = {input[0], input[1]};
         for (std::size_t t = 0; t < c.lead; ++t) {
-            output[1][t] = paired[1].processSample(input[1][t]);
+            output[1][t] = testing::runSample(paired[1], input[1][t]);
         }
         std::size_t done[2] = {0, c.lead};
         while (done[0] < output[0].size()) {
