@@ -13,10 +13,10 @@
 // passes they join, e.g. "1+2+3:radf433") are timed on the same shapes, for comparison with the
 // sum of those passes.
 
-#include "simd/AlignedBuffer.h"
 #include "fft/Fft.h"
 #include "fft/FftBatch.h"
 #include "fft/FftPassTable.h"
+#include "simd/AlignedBuffer.h"
 #include "tests/support/TestSignal.h"
 
 #include <algorithm>
