@@ -1,8 +1,5 @@
 #include "effect/EffectCore.h"
 
-#include "tests/support/TestSignal.h"
-
-#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -84,54 +81,6 @@ TEST_P(PlainValue, AgreesWithItsNormalisedValue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PlainValue, ::testing::ValuesIn(kPlainCases));
-
-// A stereo signal through a core at 48 kHz, set up before it is resumed, in blocks of 700
-// frames processed in place.
-template <typename Setup>
-std::vector<double> render(Setup&& setup) {
-    constexpr std::size_t kFrames = 9000;
-    constexpr std::size_t kBlock = 700;
-    EffectCore core;
-    EXPECT_TRUE(core.setSampleRate(48000.0));
-    setup(core);
-    core.resume();
-    auto signal = testing::tonesOverNoise(kFrames);
-    for (std::size_t start = 0; start < kFrames; start += kBlock) {
-        const auto count = static_cast<std::int32_t>(std::min(kBlock, kFrames - start));
-        double* channels[] = {signal[0].data() + start, signal[1].data() + start};
-        core.process(channels, channels, count);
-    }
-    signal[0].insert(signal[0].end(), signal[1].begin(), signal[1].end());
-    return signal[0];
-}
-
-TEST(EffectCore, PlainSettingsSoundAsTheirNormalisedOnes) {
-    const std::vector<double> byPlain = render([](EffectCore& core) {
-        core.setPlain(toneGain, 6.0);
-        core.setPlain(clipperThreshold, -20.0);
-        core.setPlain(clipperEmphasis, 0.25);
-        core.setPlain(noiseTilt, 0.75);
-        core.setPlain(noiseGain, -6.0);
-        core.setPlain(dryMix, 33.3);
-        core.setPlain(stereoMode, 2.0);
-        core.setPlain(toneTilt, 1.0);
-        core.setPlain(separationSlope, 0.5);
-    });
-    const std::vector<double> byNormalised = render([](EffectCore& core) {
-        core.setNormalized(toneGain, 0.6666667f);
-        core.setNormalized(clipperThreshold, 0.5f);
-        core.setNormalized(clipperEmphasis, 0.25f);
-        core.setNormalized(noiseTilt, 0.75f);
-        core.setNormalized(noiseGain, 0.3333333f);
-        core.setNormalized(dryMix, 0.333f);
-        core.setNormalized(stereoMode, 0.5f);
-        core.setNormalized(toneTilt, 1.0f);
-        core.setNormalized(separationSlope, 0.5f);
-    });
-    const std::vector<double> atDefaults = render([](EffectCore&) {});
-    EXPECT_EQ(byPlain, byNormalised);
-    EXPECT_NE(byPlain, atDefaults); // the settings did reach the engines
-}
 
 } // namespace
 } // namespace calderine

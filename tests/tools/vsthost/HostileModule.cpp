@@ -6,9 +6,16 @@
 //   _RESUMED_INPUTS=n, _RESUMED_OUTPUTS=n, _RESUMED_LATENCY=n   what it reports once switched on
 //   _TEXT_BYTES=n                every text it is asked for has n bytes, terminated only there
 //   _TEXT_ACCENTED               those bytes are one 'x' and then two-byte characters
+//   _TERMINAL_TEXTS              texts of lawful length holding terminal commands, line breaks
+//                                and lines that read as settings (with _PARAMS=4)
+//   _NONFINITE_OUTPUT            the output holds NaN on the left at every 100th frame counted
+//                                from switching on, +infinity on the right 50 frames later and
+//                                -infinity 75 frames later: 3 samples in every 100 frames
 #include "host/AEffect.h"
 
 #include <cstring>
+#include <iterator>
+#include <limits>
 
 #if defined(_WIN32)
 #define CALDERINE_HOSTILE_EXPORT extern "C" __declspec(dllexport)
@@ -33,16 +40,53 @@ namespace {
 
 using namespace calderine;
 
+// Values are kept for the first few parameters; a record may claim any number.
+constexpr std::int32_t kKeptValues = 8;
+
 struct HostileEffect {
     AEffect record{};
-    float value = 0.5f;
+    float values[kKeptValues] = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+    std::int64_t position = 0; // frames processed since switched on
 };
+
+struct ParameterTexts {
+    const char* name;
+    const char* label;
+    const char* display;
+};
+
+#ifdef CALDERINE_HOSTILE_TERMINAL_TEXTS
+constexpr const char* kEffectName = "\x1b]0;owned\x07"
+                                    "Evil";
+constexpr const char* kVendor = "\x1b[2J\x1b[HVendor";
+constexpr const char* kProduct = "Box\npreset: Mix=0";
+constexpr const char* kProgram = "\x1b[5mblink";
+constexpr ParameterTexts kParameterTexts[] = {
+    {"Gain\npreset: Bypass=On", "dB", "-6.0"},
+    {"Bypass=On", "", "Off"},
+    {"Tone\x1b[2J", "\x1b[31m", "\r3\x08"},
+    {"Mix", "%", "50"},
+};
+#else
+constexpr const char* kEffectName = "Hostile";
+constexpr const char* kVendor = "Fake Works";
+constexpr const char* kProduct = "Hostile Pass";
+constexpr const char* kProgram = "Default";
+constexpr ParameterTexts kParameterTexts[] = {{"Gain", "dB", "0.0"}};
+#endif
+
+const ParameterTexts& textsOf(std::int32_t index) {
+    static constexpr ParameterTexts none{"", "", ""};
+    constexpr auto count = static_cast<std::int32_t>(std::size(kParameterTexts));
+    return index < 0 ? none : kParameterTexts[index % count];
+}
 
 HostileEffect& hostileOf(AEffect* effect) {
     return *static_cast<HostileEffect*>(effect->object);
 }
 
 void switchOn([[maybe_unused]] AEffect& record) {
+    static_cast<HostileEffect*>(record.object)->position = 0;
 #ifdef CALDERINE_HOSTILE_RESUMED_INPUTS
     record.numInputs = CALDERINE_HOSTILE_RESUMED_INPUTS;
 #endif
@@ -78,7 +122,7 @@ void writeText(void* destination, const char* honest) {
 
 [[maybe_unused]] std::intptr_t CALDERINE_VST_CALL hostileDispatcher(AEffect* effect,
                                                                     std::int32_t opcode,
-                                                                    std::int32_t /*index*/,
+                                                                    std::int32_t index,
                                                                     std::intptr_t value, void* ptr,
                                                                     float /*opt*/) {
     switch (opcode) {
@@ -91,38 +135,40 @@ void writeText(void* destination, const char* honest) {
         }
         return 0;
     case effGetEffectName:
-        writeText(ptr, "Hostile");
+        writeText(ptr, kEffectName);
         return 1;
     case effGetVendorString:
-        writeText(ptr, "Fake Works");
+        writeText(ptr, kVendor);
         return 1;
     case effGetProductString:
-        writeText(ptr, "Hostile Pass");
+        writeText(ptr, kProduct);
         return 1;
     case effGetProgramName:
-        writeText(ptr, "Default");
+        writeText(ptr, kProgram);
         return 0;
     case effGetParamName:
-        writeText(ptr, "Gain");
+        writeText(ptr, textsOf(index).name);
         return 0;
     case effGetParamLabel:
-        writeText(ptr, "dB");
+        writeText(ptr, textsOf(index).label);
         return 0;
     case effGetParamDisplay:
-        writeText(ptr, "0.0");
+        writeText(ptr, textsOf(index).display);
         return 0;
     default:
         return 0;
     }
 }
 
-[[maybe_unused]] void CALDERINE_VST_CALL hostileSet(AEffect* effect, std::int32_t /*index*/,
+[[maybe_unused]] void CALDERINE_VST_CALL hostileSet(AEffect* effect, std::int32_t index,
                                                     float value) {
-    hostileOf(effect).value = value;
+    if (index >= 0 && index < kKeptValues) {
+        hostileOf(effect).values[index] = value;
+    }
 }
 
-[[maybe_unused]] float CALDERINE_VST_CALL hostileGet(AEffect* effect, std::int32_t /*index*/) {
-    return hostileOf(effect).value;
+[[maybe_unused]] float CALDERINE_VST_CALL hostileGet(AEffect* effect, std::int32_t index) {
+    return index >= 0 && index < kKeptValues ? hostileOf(effect).values[index] : 0.0f;
 }
 
 // Every output it claims now is written, from the inputs it claims now.
@@ -132,6 +178,21 @@ void passThrough(AEffect* effect, Sample** in, Sample** out, std::int32_t frames
     for (std::int32_t c = 0; c < effect->numOutputs; ++c) {
         std::memcpy(out[c], in[c % inputs], static_cast<std::size_t>(frames) * sizeof(Sample));
     }
+    std::int64_t& position = hostileOf(effect).position;
+#ifdef CALDERINE_HOSTILE_NONFINITE_OUTPUT
+    constexpr std::int64_t kPeriod = 100;
+    for (std::int32_t n = 0; n < frames; ++n) {
+        const std::int64_t phase = (position + n) % kPeriod;
+        if (phase == 0) {
+            out[0][n] = std::numeric_limits<Sample>::quiet_NaN();
+        } else if (phase == 50) {
+            out[1][n] = std::numeric_limits<Sample>::infinity();
+        } else if (phase == 75) {
+            out[1][n] = -std::numeric_limits<Sample>::infinity();
+        }
+    }
+#endif
+    position += frames;
 }
 
 [[maybe_unused]] void CALDERINE_VST_CALL hostileFloat(AEffect* effect, float** in, float** out,
