@@ -41,8 +41,6 @@ public:
     // Audio thread while processing, else main thread: takes parameter events outside process.
     void flush(const ClapInputEvents* events) noexcept;
 
-    bool isActive() const noexcept { return active; }
-
     void assertMainThread() const noexcept;
     void assertAudioThread() const noexcept;
 
