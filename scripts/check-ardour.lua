@@ -20,7 +20,15 @@ local function level () return track:peak_meter ():meter_level (0, ARDOUR.MeterT
 -- Control inputs by their order among the plug-in's controls.
 local toneGain, noiseGain, enabled = 0, 4, 7
 
-print ("check: latency " .. track:signal_latency ())
+-- Ardour learns an LV2 plug-in's latency from its latency port once the plug-in has run, and
+-- updates the route's after that: wait for it (up to 5 s) rather than read it at once.
+local latency = track:signal_latency ()
+for _ = 1, 50 do
+  if latency > 0 then break end
+  ARDOUR.LuaAPI.usleep (100000)
+  latency = track:signal_latency ()
+end
+print ("check: latency " .. latency)
 settle ()
 print ("check: level_default " .. level ())
 ARDOUR.LuaAPI.set_processor_param (p, toneGain, -18)
